@@ -1,0 +1,16 @@
+#pragma once
+
+// The Win32-shaped API on Linux. Code above the platform includes only this header, as it would
+// include <windows.h>; the stand-in's own extras are in namespace platform.
+
+#include "platform/DriveTable.h"
+#include "platform/KernelCodePage.h"
+#include "platform/KernelEnvironment.h"
+#include "platform/KernelErrors.h"
+#include "platform/KernelFiles.h"
+#include "platform/KernelFolders.h"
+#include "platform/KernelHandles.h"
+#include "platform/KernelMemory.h"
+#include "platform/KernelTime.h"
+#include "platform/UserMessageBox.h"
+#include "platform/WinTypes.h"
