@@ -234,8 +234,12 @@ void Dictionary::FindWantedLanguage() {
 void Dictionary::LoadTexts(Archive& archive) {
     int32_t count = 0;
     archive.TransferDword(count);
+    // A damaged count must not keep the loop going once the objects run out.
     for (int32_t i = 0; i < count && archive.CanRead(4); ++i) {
         SerialisableObject* object = archive.ReadNewObject();
+        if (object == nullptr) {
+            break;
+        }
         if (auto* entry = dynamic_cast<TextEntry*>(object)) {
             AddText(entry->TextFor(languageIndex), entry->number);
         }
@@ -245,7 +249,11 @@ void Dictionary::LoadTexts(Archive& archive) {
     count = 0;
     archive.TransferDword(count);
     for (int32_t i = 0; i < count && archive.CanRead(4); ++i) {
-        delete archive.ReadNewObject();
+        SerialisableObject* group = archive.ReadNewObject();
+        if (group == nullptr) {
+            break;
+        }
+        delete group;
     }
     archive.EndObject();
 }
@@ -259,6 +267,9 @@ void Dictionary::TransferEditedData(Archive& archive) {
             list->Clear();
             for (int32_t i = 0; i < count && archive.CanRead(4); ++i) {
                 SerialisableObject* object = archive.ReadNewObject();
+                if (object == nullptr) {
+                    break;
+                }
                 const bool fits = list == &entries ? dynamic_cast<TextEntry*>(object) != nullptr
                                                    : dynamic_cast<TextGroup*>(object) != nullptr;
                 if (fits) {
