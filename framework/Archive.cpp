@@ -4,7 +4,7 @@
 #include "framework/MemoryManager.h"
 #include "framework/SerialisableObject.h"
 #include "platform/Windows.h"
-#include "services/Dictionary.h"
+#include "services/FrameworkTexts.h"
 #include "services/MessageBoxes.h"
 
 #include <algorithm>
@@ -28,42 +28,6 @@ struct Archive::Block {
     uint64_t EndA() const { return uint64_t{offsetA} + 4 + lengthA; }
     uint64_t EndB() const { return uint64_t{offsetB} + 4 + lengthB; }
 };
-
-namespace {
-
-// Texts of the archive's report, by dictionary number, for when the dictionary holds none.
-const char* ReportText(int32_t number) {
-    struct Fallback {
-        int32_t number;
-        const char* text;
-    };
-    static const Fallback fallbacks[] = {
-        {240, "The file could not be opened."},
-        {244, "Unknown object type"},
-        {245, "at position"},
-        {246, "Object written at position"},
-        {247, "in the wrong direction."},
-        {248, "Object read at position"},
-        {249, "The file is not of an accepted type."},
-        {250, "Several errors occurred."},
-        {251, "Error"},
-        {252, "File Error"},
-        {262, "Error in file"},
-        {322, "The file could not be read completely."},
-        {325, "The file could not be written completely."},
-        {370, "The object lengths are inconsistent: the file is damaged."},
-        {4592, "The file ended where an object was expected."},
-        {4593, "The file holds Unicode texts, which are not accepted here."},
-    };
-    for (const Fallback& fallback : fallbacks) {
-        if (fallback.number == number) {
-            return Dictionary::Instance().TextOr(number, fallback.text);
-        }
-    }
-    return Dictionary::Instance().Text(number);
-}
-
-} // namespace
 
 Archive::Archive(const String& path, Direction direction, uint32_t typeId, uint32_t options,
                  const int32_t* accepted)
@@ -483,39 +447,39 @@ String Archive::Description() const {
     switch (errorBits) {
     case ErrorUnknownClass: {
         const Block* block = Innermost();
-        description.Format("%s [%i] %s [%i]", ReportText(244), block ? static_cast<int>(block->classId) : 0,
-                           ReportText(245), static_cast<int>(streamPosition));
+        description.Format("%s [%i] %s [%i]", FrameworkText(244), block ? static_cast<int>(block->classId) : 0,
+                           FrameworkText(245), static_cast<int>(streamPosition));
         break;
     }
     case ErrorOpenRead:
     case ErrorOpenWrite:
-        description.Assign(ReportText(240));
+        description.Assign(FrameworkText(240));
         break;
     case ErrorWriteWhileReading:
     case ErrorReadWhileWriting:
-        description.Format("%s %lx %s", ReportText(errorBits == ErrorWriteWhileReading ? 246 : 248),
-                           static_cast<unsigned long>(streamPosition), ReportText(247));
+        description.Format("%s %lx %s", FrameworkText(errorBits == ErrorWriteWhileReading ? 246 : 248),
+                           static_cast<unsigned long>(streamPosition), FrameworkText(247));
         break;
     case ErrorTypeNotAccepted:
-        description.Assign(ReportText(249));
+        description.Assign(FrameworkText(249));
         break;
     case ErrorLengths:
-        description.Assign(ReportText(370));
+        description.Assign(FrameworkText(370));
         break;
     case ErrorShortRead:
-        description.Assign(ReportText(322));
+        description.Assign(FrameworkText(322));
         break;
     case ErrorShortWrite:
-        description.Assign(ReportText(325));
+        description.Assign(FrameworkText(325));
         break;
     case ErrorEndOfFile:
-        description.Assign(ReportText(4592));
+        description.Assign(FrameworkText(4592));
         break;
     case ErrorWideText:
-        description.Assign(ReportText(4593));
+        description.Assign(FrameworkText(4593));
         break;
     default:
-        description.Assign(ReportText(250));
+        description.Assign(FrameworkText(250));
         break;
     }
     return description;
@@ -526,9 +490,9 @@ void Archive::Report() {
         return;
     }
     String text;
-    text.Format("%s \"%s\" -\n\n %s %i - %s", ReportText(262), name.CStr(), ReportText(251),
+    text.Format("%s \"%s\" -\n\n %s %i - %s", FrameworkText(262), name.CStr(), FrameworkText(251),
                 static_cast<int>(errorBits), Description().CStr());
-    ShowMessage(nullptr, text.CStr(), ReportText(252), MB_ICONEXCLAMATION | MB_OK);
+    ShowMessage(nullptr, text.CStr(), FrameworkText(252), MB_ICONEXCLAMATION | MB_OK);
 }
 
 } // namespace framework

@@ -58,11 +58,6 @@ const char* Dictionary::Lookup(int32_t number, bool nullIfMissing) const {
     return pool + (entry - 1);
 }
 
-const char* Dictionary::TextOr(int32_t number, const char* fallback) const {
-    const char* text = Lookup(number, true);
-    return text ? text : fallback;
-}
-
 const char* Dictionary::ResolveReference(const char* text, bool nullIfMissing) const {
     if (text == nullptr || text[0] != '^') {
         return nullIfMissing ? nullptr : "";

@@ -39,8 +39,6 @@ public:
 
     const char* Lookup(int32_t number, bool nullIfMissing) const;
     const char* Text(int32_t number) const { return Lookup(number, false); }
-    // The text of number, or fallback when the dictionary has none.
-    const char* TextOr(int32_t number, const char* fallback) const;
     const char* ResolveReference(const char* text, bool nullIfMissing) const;
     bool ExpandReferences(String& text) const;
     static char AssignMnemonic(String& label, uint8_t used[MnemonicSlots]);
