@@ -94,19 +94,7 @@ bool File::Exists(uint32_t* attributes) const {
     return true;
 }
 
-void File::NormaliseFolder() {
-    if (path.IsEmpty()) {
-        return;
-    }
-    for (int32_t position = 1; position <= path.Length(); ++position) {
-        if (path.At(position) == '\\') {
-            path.At(position) = '/';
-        }
-    }
-    if (path.At(path.Length()) != '/') {
-        path.Append('/');
-    }
-}
+void File::NormaliseFolder() { framework::NormaliseFolder(path); }
 
 int File::CreateFolders(bool report, Window* owner) {
     if (path.IsEmpty() || IsOpen()) {

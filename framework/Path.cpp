@@ -22,16 +22,20 @@ int32_t ExtensionStart(const String& path) {
     return dot > LastSeparator(path) ? dot : 0;
 }
 
+void TurnBackslashes(String& path) {
+    for (int32_t position = 1; position <= path.Length(); ++position) {
+        if (path.At(position) == '\\') {
+            path.At(position) = '/';
+        }
+    }
+}
+
 String ForwardSlashes(const String& path, bool trim) {
     String result(path);
     if (trim) {
         result.Trim();
     }
-    for (int32_t position = 1; position <= result.Length(); ++position) {
-        if (result.At(position) == '\\') {
-            result.At(position) = '/';
-        }
-    }
+    TurnBackslashes(result);
     return result;
 }
 
@@ -79,6 +83,16 @@ String PathDirectory(const String& path, bool trim) {
         return String();
     }
     return result.Keep(1, slash);
+}
+
+void NormaliseFolder(String& path) {
+    if (path.IsEmpty()) {
+        return;
+    }
+    TurnBackslashes(path);
+    if (path.At(path.Length()) != '/') {
+        path.Append('/');
+    }
 }
 
 String PathFileName(const String& path, bool trim) {

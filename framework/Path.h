@@ -17,6 +17,8 @@ bool SameExtension(const String& path, const String& other);
 String PathRoot(const String& path);
 // Everything up to and including the last separator, with every backslash turned into a slash.
 String PathDirectory(const String& path, bool trim = false);
+// Folder form: every backslash turned into a slash and, for a non-empty path, a trailing slash.
+void NormaliseFolder(String& path);
 // Everything after the last separator.
 String PathFileName(const String& path, bool trim = false);
 
