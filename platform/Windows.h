@@ -11,6 +11,7 @@
 #include "platform/KernelFolders.h"
 #include "platform/KernelHandles.h"
 #include "platform/KernelMemory.h"
+#include "platform/KernelProfiles.h"
 #include "platform/KernelTime.h"
 #include "platform/UserMessageBox.h"
 #include "platform/WinTypes.h"
