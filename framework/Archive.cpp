@@ -435,6 +435,26 @@ void Archive::TransferText(String& text) {
     MemoryManager::Instance().Free(units);
 }
 
+void Archive::TransferTextList(PointerArray& texts) {
+    int32_t count = texts.Count();
+    TransferDword(count);
+    if (IsReading()) {
+        texts.Clear();
+        // A damaged count must not make the loop run long: every text needs at least its count word.
+        for (int32_t i = 0; i < count && CanRead(4); ++i) {
+            auto* text = new String;
+            TransferText(*text);
+            texts.Add(text);
+        }
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        String empty;
+        String* text = texts.Get<String>(i);
+        TransferText(text ? *text : empty);
+    }
+}
+
 // --- Errors ---------------------------------------------------------------------------------------
 
 void Archive::SetError(uint32_t bit) {

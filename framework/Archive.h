@@ -72,6 +72,9 @@ public:
     void TransferBlock16(void* block);
     void TransferDouble(double& value);
     void TransferText(String& text);
+    // A count and that many texts of an owning array of String; an empty slot is stored as an empty
+    // text. Reading replaces the array's contents and stops where the block runs out.
+    void TransferTextList(PointerArray& texts);
     void TransferObject(SerialisableObject& object);
     SerialisableObject* ReadNewObject();
     void NextSection();

@@ -22,20 +22,7 @@ void StoredColour::Serialise(Archive& archive) {
 }
 
 void StoredTextList::Serialise(Archive& archive) {
-    int32_t count = texts.Count();
-    archive.TransferDword(count);
-    if (archive.IsReading()) {
-        texts.Clear();
-        for (int32_t i = 0; i < count && archive.CanRead(4); ++i) {
-            auto* text = new String;
-            archive.TransferText(*text);
-            texts.Add(text);
-        }
-    } else {
-        for (int32_t i = 0; i < count; ++i) {
-            archive.TransferText(*texts.Get<String>(i));
-        }
-    }
+    archive.TransferTextList(texts);
     archive.EndObject();
 }
 

@@ -194,25 +194,6 @@ void Dictionary::UseBuiltInLanguages() {
     }
 }
 
-void Dictionary::TransferLanguages(Archive& archive) {
-    int32_t count = languages.Count();
-    archive.TransferDword(count);
-    if (archive.IsReading()) {
-        languages.Clear();
-        for (int32_t i = 0; i < count && archive.CanRead(4); ++i) {
-            auto* name = new String;
-            archive.TransferText(*name);
-            languages.Add(name);
-        }
-        return;
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        String empty;
-        String* name = languages.Get<String>(i);
-        archive.TransferText(name ? *name : empty);
-    }
-}
-
 void Dictionary::FindWantedLanguage() {
     if (languageIndex != LanguageNotSearched) {
         return;
@@ -291,7 +272,7 @@ void Dictionary::Serialize(Archive& archive) {
         UseBuiltInLanguages();
         FindWantedLanguage();
     } else {
-        TransferLanguages(archive);
+        archive.TransferTextList(languages);
         FindWantedLanguage();
         archive.NextSection();
     }

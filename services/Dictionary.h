@@ -60,7 +60,6 @@ public:
 
 private:
     void UseBuiltInLanguages();
-    void TransferLanguages(Archive& archive);
     void FindWantedLanguage();
     void LoadTexts(Archive& archive);
     void TransferEditedData(Archive& archive);
