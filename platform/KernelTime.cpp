@@ -1,6 +1,7 @@
 #include "platform/KernelTime.h"
 
 #include "platform/KernelErrors.h"
+#include "platform/KernelThreads.h"
 
 #include <cerrno>
 #include <ctime>
@@ -120,6 +121,8 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 // The wake-up time is absolute, so a signal that cuts the sleep short only restarts the wait for
 // what is left of it, without drift.
 void Sleep(DWORD dwMilliseconds) {
+    // A sleeping thread is at a wait point: a suspended thread parks here, before and after.
+    platform::ThreadWaitPoint();
     if (dwMilliseconds == 0) {
         ::sched_yield();
         return;
@@ -137,6 +140,7 @@ void Sleep(DWORD dwMilliseconds) {
     }
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
+    platform::ThreadWaitPoint();
 }
 
 void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
