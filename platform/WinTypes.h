@@ -60,6 +60,65 @@ using HLOCAL = HANDLE;
 #define TRUE 1
 #endif
 
+// Handles and value types shared by the window, message and drawing modules. Handles are opaque
+// pointers, as in Win32; only the module that issues a handle knows what stands behind it.
+using HWND = struct HWND__*;
+using HDC = struct HDC__*;
+using HGDIOBJ = void*;
+using HBRUSH = struct HBRUSH__*;
+using HPEN = struct HPEN__*;
+using HFONT = struct HFONT__*;
+using HBITMAP = struct HBITMAP__*;
+using HRGN = struct HRGN__*;
+using HICON = struct HICON__*;
+using HCURSOR = HICON;
+using HMENU = struct HMENU__*;
+using HACCEL = struct HACCEL__*;
+
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using ATOM = WORD;
+using COLORREF = DWORD;
+using LPCOLORREF = DWORD*;
+
+constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue) {
+    return static_cast<COLORREF>(red) | static_cast<COLORREF>(green) << 8 | static_cast<COLORREF>(blue) << 16;
+}
+constexpr BYTE GetRValue(COLORREF colour) { return static_cast<BYTE>(colour & 0xFF); }
+constexpr BYTE GetGValue(COLORREF colour) { return static_cast<BYTE>((colour >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF colour) { return static_cast<BYTE>((colour >> 16) & 0xFF); }
+
+constexpr WORD LOWORD(DWORD_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
+constexpr WORD HIWORD(DWORD_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
+constexpr LONG MAKELONG(WORD low, WORD high) { return static_cast<LONG>(static_cast<DWORD>(low) | static_cast<DWORD>(high) << 16); }
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(low, high))); }
+constexpr LPARAM MAKELPARAM(WORD low, WORD high) { return static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(low, high))); }
+// Signed coordinates packed into an LPARAM, as mouse messages carry them.
+constexpr int GET_X_LPARAM(LPARAM value) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(value))); }
+constexpr int GET_Y_LPARAM(LPARAM value) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(value))); }
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+using LPPOINT = POINT*;
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+using LPSIZE = SIZE*;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
 constexpr DWORD MAX_PATH = 260;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
@@ -135,3 +194,4 @@ struct OVERLAPPED {
 using LPOVERLAPPED = OVERLAPPED*;
 
 static_assert(sizeof(LARGE_INTEGER) == 8 && sizeof(FILETIME) == 8 && sizeof(SYSTEMTIME) == 16);
+static_assert(sizeof(RECT) == 16 && sizeof(POINT) == 8);

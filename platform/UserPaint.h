@@ -1,0 +1,26 @@
+#pragma once
+
+// Invalid areas and painting. Each window keeps the bounding rectangle of its invalid area; a
+// thread's message loop produces WM_PAINT for a visible window that has one, and BeginPaint hands
+// out a device context for it, clipped to the window, and validates it.
+
+#include "platform/UserConstants.h"
+#include "platform/WinTypes.h"
+
+BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
+BOOL ValidateRect(HWND hWnd, const RECT* lpRect);
+BOOL GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase);
+BOOL UpdateWindow(HWND hWnd);
+HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
+BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
+HDC GetDC(HWND hWnd);
+int ReleaseDC(HWND hWnd, HDC hDC);
+
+constexpr UINT RDW_INVALIDATE = 0x0001;
+constexpr UINT RDW_ERASE = 0x0004;
+constexpr UINT RDW_VALIDATE = 0x0008;
+constexpr UINT RDW_ALLCHILDREN = 0x0080;
+constexpr UINT RDW_UPDATENOW = 0x0100;
+constexpr UINT RDW_ERASENOW = 0x0200;
+constexpr UINT RDW_FRAME = 0x0400;
+BOOL RedrawWindow(HWND hWnd, const RECT* lprcUpdate, HRGN hrgnUpdate, UINT flags);

@@ -1,0 +1,174 @@
+#include "platform/UserState.h"
+
+#include "platform/KernelThreads.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace platform::user {
+
+namespace {
+
+std::mutex userMutex;
+
+std::map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
+std::map<std::string, std::shared_ptr<ClassRecord>> classes;
+std::map<DWORD, std::unique_ptr<ThreadQueue>> queues;
+uintptr_t nextHandle = 0x10000;
+
+std::string Folded(LPCSTR name) {
+    std::string folded(name ? name : "");
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return folded;
+}
+
+// When a thread ends, its windows go with it, as in Win32, and sends still waiting for it are
+// answered with 0, so no sender waits for ever.
+struct QueueReleaser {
+    ~QueueReleaser() {
+        if (threadId == 0) {
+            return;
+        }
+        auto lock = UserLock();
+        std::erase_if(windows, [this](const auto& entry) { return entry.second->threadId == threadId; });
+        for (auto& [key, record] : windows) {
+            std::erase_if(record->children, [](HWND child) { return FindWindow(child) == nullptr; });
+        }
+        auto found = queues.find(threadId);
+        if (found == queues.end()) {
+            return;
+        }
+        for (SentMessage* message : found->second->sent) {
+            message->done = true;
+            Wake(QueueOf(message->senderThread));
+        }
+        queues.erase(found);
+    }
+    DWORD threadId = 0;
+};
+
+thread_local QueueReleaser queueReleaser;
+
+int Border(const WindowRecord& record) {
+    if (record.parent == nullptr) {
+        return 0; // the frame of a top-level window belongs to the display
+    }
+    int width = 0;
+    if (record.exStyle & WS_EX_CLIENTEDGE) {
+        width += 2;
+    }
+    if (record.exStyle & WS_EX_STATICEDGE) {
+        width += 1;
+    }
+    if ((record.style & WS_DLGFRAME) || (record.exStyle & WS_EX_DLGMODALFRAME)) {
+        width += 3;
+    } else if (record.style & WS_BORDER) {
+        width += 1;
+    }
+    return width;
+}
+
+} // namespace
+
+std::unique_lock<std::mutex> UserLock() { return std::unique_lock(userMutex); }
+
+std::map<uintptr_t, std::unique_ptr<WindowRecord>>& Windows() { return windows; }
+
+std::map<std::string, std::shared_ptr<ClassRecord>>& Classes() { return classes; }
+
+WindowRecord* FindWindow(HWND hwnd) {
+    auto found = windows.find(reinterpret_cast<uintptr_t>(hwnd));
+    return found == windows.end() ? nullptr : found->second.get();
+}
+
+std::shared_ptr<ClassRecord> FindClass(LPCSTR name) {
+    if (reinterpret_cast<uintptr_t>(name) < 0x10000) {
+        const ATOM atom = static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
+        for (auto& [key, record] : classes) {
+            if (record->atom == atom) {
+                return record;
+            }
+        }
+        return nullptr;
+    }
+    auto found = classes.find(Folded(name));
+    return found == classes.end() ? nullptr : found->second;
+}
+
+ThreadQueue& QueueOf(DWORD threadId) {
+    auto& queue = queues[threadId];
+    if (!queue) {
+        queue = std::make_unique<ThreadQueue>();
+        queue->threadId = threadId;
+    }
+    return *queue;
+}
+
+ThreadQueue& CurrentQueue() {
+    const DWORD id = GetCurrentThreadId();
+    queueReleaser.threadId = id;
+    return QueueOf(id);
+}
+
+HWND NewWindowHandle() {
+    nextHandle += 2;
+    return reinterpret_cast<HWND>(nextHandle);
+}
+
+void Wake(ThreadQueue& queue) { queue.wake.notify_all(); }
+
+bool IsEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+RECT ClientRectOf(const WindowRecord& record) {
+    const int border = Border(record);
+    int width = record.rect.right - record.rect.left - 2 * border;
+    int height = record.rect.bottom - record.rect.top - 2 * border;
+    if (record.style & WS_VSCROLL) {
+        width -= 17;
+    }
+    if (record.style & WS_HSCROLL) {
+        height -= 17;
+    }
+    return RECT{0, 0, std::max(width, 0), std::max(height, 0)};
+}
+
+POINT ClientOffsetOf(const WindowRecord& record) {
+    const int border = Border(record);
+    return POINT{border, border};
+}
+
+POINT ClientOriginOnScreen(const WindowRecord& record) {
+    POINT origin{record.rect.left, record.rect.top};
+    const POINT offset = ClientOffsetOf(record);
+    origin.x += offset.x;
+    origin.y += offset.y;
+    if (const WindowRecord* parent = FindWindow(record.parent)) {
+        const POINT parentOrigin = ClientOriginOnScreen(*parent);
+        origin.x += parentOrigin.x;
+        origin.y += parentOrigin.y;
+    }
+    return origin;
+}
+
+bool IsVisibleChain(const WindowRecord& record) {
+    for (const WindowRecord* window = &record; window != nullptr; window = FindWindow(window->parent)) {
+        if ((window->style & WS_VISIBLE) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+LRESULT CallProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC procedure = nullptr;
+    {
+        auto lock = UserLock();
+        if (const WindowRecord* record = FindWindow(hwnd)) {
+            procedure = record->procedure;
+        }
+    }
+    return procedure ? procedure(hwnd, message, wParam, lParam) : 0;
+}
+
+} // namespace platform::user
