@@ -4,6 +4,7 @@
 #include "platform/FileSharing.h"
 #include "platform/KernelErrors.h"
 #include "platform/KernelHandles.h"
+#include "platform/KernelSerialPort.h"
 #include "platform/SystemCalls.h"
 
 #include <cerrno>
@@ -267,6 +268,11 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    // Port names and serial terminals open as serial ports, whatever the disposition and share
+    // mode: Win32's serial driver ignores the one and always opens exclusively.
+    HANDLE port = INVALID_HANDLE_VALUE;
+    if (platform::OpenSerialPortByName(lpFileName, dwDesiredAccess, port))
+        return port;
     std::string path = platform::NativePath(lpFileName);
     mode_t permissions = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     OpenedFile opened = OpenForDisposition(path, OpenMode(dwDesiredAccess, dwCreationDisposition),

@@ -1,0 +1,158 @@
+#pragma once
+
+// A serial port behind a handle: Win32's communications behaviour, kept by the stand-in itself on
+// top of a SerialDevice, because Linux drivers differ where Win32's do not (pseudo-terminals have
+// no output queue and no modem lines, many USB adapters ignore IXON).
+//
+// How it works:
+//  - Input. Every call first pumps the device: whatever has arrived is read, XON/XOFF are taken
+//    out of it when fOutX is set (they set or clear the XOFF hold), NULs are dropped with fNull,
+//    everything is dropped while DSR is off with fDsrSensitivity, and the rest goes to the input
+//    queue of the SetupComm size. A byte that finds the queue full is lost and reported as
+//    CE_RXOVER, as with Win32's driver. The driver's error counters (TIOCGICOUNT) are read at the
+//    same time; their increases become the CE_ bits of ClearCommError.
+//  - Input flow. When the queue holds more than its size less XoffLim the port sends XoffChar
+//    (fInX), drops DTR (DTR_CONTROL_HANDSHAKE) and drops RTS (RTS_CONTROL_HANDSHAKE); when it
+//    holds fewer than XonLim it sends XonChar and raises them again. The pump is what notices, so
+//    the reaction comes with the next call; the program's poll makes that every millisecond.
+//  - Output. WriteFile hands the device at most 16 characters at a time and hands it the next
+//    chunk when the line-speed clock (start, data, parity and stop bits at the configured speed)
+//    says that the last one is out but for one character. Before each chunk it pumps the input,
+//    so an XOFF stops the output within one chunk. It holds while XOFF is in force, while CTS is
+//    off with fOutxCtsFlow, while DSR is off with fOutxDsrFlow, after its own XOFF without
+//    fTXContinueOnXoff, and during a break, and returns when the clock says that the last byte is
+//    on the wire. The output queue of ClearCommError is what that write has not handed over yet
+//    plus the larger of the driver's TIOCOUTQ and what the clock says is still on its way, so a
+//    pseudo-terminal, whose TIOCOUTQ is always 0, drains like a UART.
+//  - CTS output flow is also set in the driver (CRTSCTS) when fOutxCtsFlow goes with
+//    RTS_CONTROL_HANDSHAKE, so a UART stops at the very character; RTS_CONTROL_TOGGLE raises RTS
+//    for the time of each write.
+//
+// Threads: the program's poll thread calls ReadFile, WriteFile and ClearCommError back to back;
+// the window thread may call PurgeComm, SetCommState or CloseHandle meanwhile. One mutex guards
+// the port's state and is held only across non-blocking device calls, never across a wait; a
+// second WriteFile (or ReadFile) on another thread waits for the first, as on a synchronous Win32
+// handle. A wait lasts at most 20 ms before the port looks again, so a CloseHandle on another
+// thread (which Win32 answers by cancelling the I/O) ends a waiting read or write with
+// ERROR_OPERATION_ABORTED within that time, as PURGE_TXABORT and PURGE_RXABORT do at once. Every
+// wait is a thread wait point (platform::ThreadWaitPoint) before and after.
+//
+// FIXME: CloseHandle cannot reach a call that SuspendThread parked at one of those wait points:
+// the device stays open, and a new CreateFileA of the same port is refused with
+// ERROR_ACCESS_DENIED, until the thread is resumed and the call returns. A close notification on
+// KernelObject would let the port let go of its device at once.
+//
+// A device that is gone makes every call fail with ERROR_DEVICE_NOT_CONNECTED; CloseHandle still
+// succeeds.
+
+#include "platform/KernelHandles.h"
+#include "platform/KernelSerial.h"
+#include "platform/KernelSerialDevice.h"
+#include "platform/WinTypes.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+namespace platform {
+
+class SerialPort final : public KernelObject {
+public:
+    SerialPort(std::unique_ptr<SerialDevice> device, DWORD access);
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Puts a newly opened device into the port's defaults: 9600 baud, eight data bits, no parity,
+    // one stop bit, no flow control, DTR and RTS on, a 4096-byte input queue, no time-outs.
+    DWORD Start();
+    // The handle the port was entered under, so that a wait can see it closed.
+    void SetHandle(HANDLE handle);
+
+    BOOL Read(LPVOID buffer, DWORD count, LPDWORD done) override;
+    BOOL Write(LPCVOID buffer, DWORD count, LPDWORD done) override;
+
+    // The Win32 calls of the same purpose; each returns ERROR_SUCCESS or the code to set.
+    DWORD Setup(DWORD inputSize, DWORD outputSize);
+    DWORD GetState(DCB& block);
+    DWORD SetState(const DCB& block);
+    DWORD GetTimeouts(COMMTIMEOUTS& timeouts);
+    DWORD SetTimeouts(const COMMTIMEOUTS& timeouts);
+    DWORD Purge(DWORD flags);
+    DWORD ClearErrors(DWORD& errors, COMSTAT& status);
+    DWORD Escape(DWORD function);
+    DWORD ModemStatus(DWORD& lines);
+
+private:
+    using Clock = SerialDeadline::Clock;
+    using Lock = std::unique_lock<std::mutex>;
+
+    struct WaitPlan {
+        SerialEvents events = SerialEvents::None;
+        SerialDeadline until = SerialDeadline::Never();
+    };
+    struct ReadJob;
+    struct WriteJob;
+    enum class Direction { Read, Write };
+    enum class LineUpdate { HandshakeOnly, All };
+    class Turn;
+
+    DWORD PumpLocked();
+    void AcceptLocked(const BYTE* bytes, DWORD count, bool isDsrOn);
+    DWORD CollectErrorsLocked();
+    DWORD UpdateInputFlowLocked();
+    DWORD SendFlowCharacterLocked(char character, bool& isSent);
+    DWORD ApplyOutputLinesLocked(LineUpdate update);
+    DWORD ConfigureLocked(const DCB& block);
+    bool IsOutputHeldLocked(DWORD lines) const;
+    DWORD StopReasonLocked(unsigned long long aborts, unsigned long long currentAborts) const;
+    DWORD OutputQueueLocked(Clock::time_point now, DWORD& count);
+
+    void StartReadLocked(ReadJob& job) const;
+    bool AdvanceReadLocked(ReadJob& job, WaitPlan& wait);
+    bool AdvanceWriteLocked(WriteJob& job, WaitPlan& wait);
+    void WaitOutside(const WaitPlan& wait);
+    bool IsHandleClosed() const;
+
+    std::unique_ptr<SerialDevice> device;
+    const bool canRead;
+    const bool canWrite;
+    std::atomic<HANDLE> handle{nullptr};
+    std::atomic<bool> isClosed{false};
+
+    std::mutex mutex;
+    std::condition_variable turnChanged;
+    bool isReadTaken = false;
+    bool isWriteTaken = false;
+
+    DCB block{};
+    COMMTIMEOUTS timeouts{};
+    DWORD inputSize = 4096;
+    DWORD outputSize = 4096;
+    std::deque<BYTE> input;
+    std::chrono::nanoseconds characterTime{0};
+
+    bool isXoffReceived = false;
+    bool isXoffSent = false;
+    bool isInputHigh = false;
+    bool isBreakOn = false;
+    bool isWriting = false;
+    bool isDtrOn = false;
+    bool isRtsOn = false;
+    DWORD pendingErrors = 0;
+    SerialErrorCounts lastCounts;
+
+    Clock::time_point wireFreeAt;
+    DWORD unsentCount = 0;
+    unsigned long long writeAborts = 0;
+    unsigned long long readAborts = 0;
+};
+
+// For CreateFileA: true when the name stands for a serial port (a port name of the port map, or
+// an absolute path to a serial terminal), with the new handle, or INVALID_HANDLE_VALUE and the
+// last error set, in handle; false for every other name, which is then opened as a file.
+bool OpenSerialPortByName(LPCSTR name, DWORD access, HANDLE& handle);
+
+} // namespace platform

@@ -1,0 +1,223 @@
+#include "KernelSerialTestSupport.h"
+
+#include "platform/Windows.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::tests::AttachedLine;
+using platform::tests::ChangeState;
+using platform::tests::Pattern;
+using platform::tests::PortHandle;
+using platform::tests::PseudoTerminal;
+using platform::tests::SecondsSince;
+using platform::tests::Status;
+using platform::tests::Watchdog;
+using platform::tests::WritePort;
+using Clock = std::chrono::steady_clock;
+
+TEST(KernelSerialCharacterTimeTest, CharacterTimeCountsStartDataParityAndStopBits) {
+    struct Case {
+        DWORD baudRate;
+        BYTE byteSize;
+        BYTE parity;
+        BYTE stopBits;
+        long long nanoseconds;
+    };
+    const Case cases[] = {
+        {9600, 8, NOPARITY, ONESTOPBIT, 1'041'666},    {9600, 7, EVENPARITY, ONESTOPBIT, 1'041'666},
+        {9600, 8, EVENPARITY, TWOSTOPBITS, 1'250'000}, {9600, 7, NOPARITY, TWOSTOPBITS, 1'041'666},
+        {115200, 8, NOPARITY, ONESTOPBIT, 86'805},     {110, 7, MARKPARITY, TWOSTOPBITS, 100'000'000},
+        {300, 5, SPACEPARITY, ONESTOPBIT, 26'666'666},
+    };
+    for (const Case& framing : cases) {
+        platform::SerialLineSettings settings;
+        settings.baudRate = framing.baudRate;
+        settings.byteSize = framing.byteSize;
+        settings.parity = framing.parity;
+        settings.stopBits = framing.stopBits;
+        EXPECT_EQ(platform::CharacterTime(settings).count(), framing.nanoseconds)
+            << framing.baudRate << " baud, " << int(framing.byteSize) << " bits";
+    }
+}
+
+// Samples the output queue from another thread while a write runs, as a second thread of the
+// program may.
+class QueueWatcher {
+public:
+    explicit QueueWatcher(HANDLE port)
+        : thread([this, port] {
+              while (!isStopped) {
+                  platform::tests::LineStatus status = Status(port);
+                  // Samples start with the write, which may begin after the watcher.
+                  if (status.isDone && (!samples.empty() || status.status.cbOutQue > 0))
+                      samples.push_back(status.status.cbOutQue);
+                  std::this_thread::sleep_for(2ms);
+              }
+          }) {}
+    std::vector<DWORD> Stop() {
+        isStopped = true;
+        thread.join();
+        return samples;
+    }
+
+private:
+    std::atomic<bool> isStopped{false};
+    std::vector<DWORD> samples;
+    std::thread thread;
+};
+
+// The queue only grows by the flow characters the port may slip in; allow a few.
+void ExpectCountsDown(const std::vector<DWORD>& samples, DWORD total) {
+    ASSERT_GE(samples.size(), 10u);
+    EXPECT_GT(samples.front(), total / 2) << "the queue starts near the whole write";
+    EXPECT_LE(samples.front(), total);
+    for (std::size_t index = 1; index < samples.size(); ++index)
+        EXPECT_LE(samples[index], samples[index - 1] + 1) << "sample " << index;
+}
+
+class KernelSerialPacingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(port.IsValid()) << port.OpenError();
+        ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_115200; });
+    }
+
+    Watchdog watchdog;
+    AttachedLine line{"COM7"};
+    PortHandle port{"COM7"};
+};
+
+TEST_F(KernelSerialPacingTest, WriteTakesTheLineTimeAndTheQueueCountsDown) {
+    const std::string program = Pattern(2880);
+    QueueWatcher watcher(port.Get());
+    auto start = Clock::now();
+    DWORD written = 0;
+    EXPECT_TRUE(WritePort(port.Get(), program, &written));
+    double elapsed = SecondsSince(start);
+    std::vector<DWORD> samples = watcher.Stop();
+    EXPECT_EQ(written, program.size());
+    EXPECT_GE(elapsed, 0.245) << "2880 characters of 10 bits at 115200 baud take 250 ms";
+    EXPECT_LT(elapsed, 0.75);
+    ExpectCountsDown(samples, 2880);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "WriteFile returns when the bytes are on the wire";
+    EXPECT_EQ(line->WaitForArrived(program.size(), 1000), program);
+}
+
+TEST_F(KernelSerialPacingTest, FramingSetsThePace) {
+    ChangeState(port.Get(), [](DCB& block) {
+        block.BaudRate = CBR_19200;
+        block.Parity = EVENPARITY;
+        block.StopBits = TWOSTOPBITS;
+    });
+    auto start = Clock::now();
+    EXPECT_TRUE(WritePort(port.Get(), Pattern(320)));
+    double elapsed = SecondsSince(start);
+    EXPECT_GE(elapsed, 0.195) << "320 characters of 12 bits at 19200 baud take 200 ms";
+    EXPECT_LT(elapsed, 0.6);
+}
+
+TEST_F(KernelSerialPacingTest, PortHandsTheDeviceOneChunkAtATime) {
+    std::atomic<bool> isDone{false};
+    std::size_t mostInFlight = 0;
+    std::thread watcher([&] {
+        while (!isDone) {
+            mostInFlight = std::max(mostInFlight, line->InFlightCount());
+            std::this_thread::sleep_for(200us);
+        }
+    });
+    EXPECT_TRUE(WritePort(port.Get(), Pattern(1000)));
+    isDone = true;
+    watcher.join();
+    EXPECT_GT(mostInFlight, 0u);
+    EXPECT_LE(mostInFlight, 17u) << "a chunk of 16 and the last character of the one before";
+}
+
+TEST_F(KernelSerialPacingTest, WriteTimeoutEndsAWriteWithTheCountSoFar) {
+    ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_9600; });
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 60};
+    ASSERT_TRUE(SetCommTimeouts(port.Get(), &timeouts));
+    DWORD written = 0;
+    auto start = Clock::now();
+    EXPECT_TRUE(WritePort(port.Get(), Pattern(1000), &written)) << "a time-out is no failure";
+    double elapsed = SecondsSince(start);
+    EXPECT_GE(elapsed, 0.055);
+    EXPECT_LT(elapsed, 0.5);
+    EXPECT_GT(written, 0u);
+    EXPECT_LE(written, static_cast<DWORD>(elapsed * 960) + 17) << "no more than the line carried meanwhile";
+}
+
+TEST_F(KernelSerialPacingTest, PurgeTxAbortEndsAHeldWrite) {
+    ChangeState(port.Get(), [](DCB& block) { block.fOutX = TRUE; });
+    line->Send("\x13");
+    BOOL isWritten = TRUE;
+    DWORD error = 0;
+    HANDLE handle = port.Get();
+    std::thread writer([&] {
+        isWritten = WritePort(handle, "G00 X10");
+        error = GetLastError();
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 7u);
+    auto start = Clock::now();
+    EXPECT_TRUE(PurgeComm(port.Get(), PURGE_TXABORT | PURGE_TXCLEAR));
+    writer.join();
+    EXPECT_LT(SecondsSince(start), 0.5);
+    EXPECT_FALSE(isWritten);
+    EXPECT_EQ(error, ERROR_OPERATION_ABORTED);
+    EXPECT_EQ(line->AcceptedCount(), 0u);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u);
+}
+
+TEST_F(KernelSerialPacingTest, RtsToggleRaisesRtsForTheTimeOfAWrite) {
+    ChangeState(port.Get(), [](DCB& block) { block.fRtsControl = RTS_CONTROL_TOGGLE; });
+    EXPECT_FALSE(line->IsRtsOn());
+    std::atomic<bool> sawRts{false};
+    std::atomic<bool> isDone{false};
+    std::thread watcher([&] {
+        while (!isDone) {
+            sawRts = sawRts || line->IsRtsOn();
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    EXPECT_TRUE(WritePort(port.Get(), Pattern(300)));
+    isDone = true;
+    watcher.join();
+    EXPECT_TRUE(sawRts);
+    EXPECT_FALSE(line->IsRtsOn());
+    EXPECT_FALSE(EscapeCommFunction(port.Get(), SETRTS)) << "a toggled RTS is the driver's";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// A pseudo-terminal reports no output queue; the line-speed clock stands in for it.
+TEST(KernelSerialTermiosPacingTest, PseudoTerminalWriteIsPacedAndItsQueueCountsDown) {
+    Watchdog watchdog;
+    PseudoTerminal terminal;
+    PortHandle port(terminal.SlavePath());
+    ASSERT_TRUE(port.IsValid()) << port.OpenError();
+    ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_115200; });
+    const std::string program = Pattern(1440);
+    std::string received;
+    std::thread farEnd([&] { received = terminal.ReadAtLeast(program.size(), 3000); });
+    QueueWatcher watcher(port.Get());
+    auto start = Clock::now();
+    EXPECT_TRUE(WritePort(port.Get(), program));
+    double elapsed = SecondsSince(start);
+    std::vector<DWORD> samples = watcher.Stop();
+    farEnd.join();
+    EXPECT_GE(elapsed, 0.12) << "1440 characters at 115200 baud take 125 ms";
+    EXPECT_LT(elapsed, 0.5);
+    ExpectCountsDown(samples, 1440);
+    EXPECT_EQ(received, program);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u);
+}
+
+} // namespace
