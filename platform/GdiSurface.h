@@ -1,0 +1,41 @@
+#pragma once
+
+// Surfaces: the pixels of one top-level window, drawn through device contexts and presented by the
+// display backend. The window module creates one per top-level window, resizes it with the window
+// and hands out contexts on it for each window inside (BeginPaint, GetDC); the backend reads its
+// pixels to show them; the test hooks save it as PNG.
+//
+// Pixels are 32 bits each, 0x00RRGGBB in the machine's byte order (blue first in memory), rows top
+// to bottom, `stride` bytes apart. A new surface, and the area a surface gains when it grows, has
+// the button-face colour.
+//
+// A surface and the contexts on it belong to the window thread. A context that outlives its
+// surface (DestroySurface while it is still open) keeps the pixels alive and draws where nobody
+// looks; nothing breaks.
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+struct Surface;
+
+// Sizes below 1 x 1 are taken as 1 x 1.
+Surface* CreateSurface(int width, int height);
+// Keeps the pixels of the top-left part that both sizes share.
+void ResizeSurface(Surface* surface, int width, int height);
+void DestroySurface(Surface* surface);
+
+const uint8_t* SurfacePixels(Surface* surface, int* stride);
+SIZE SurfaceSize(Surface* surface);
+bool SaveSurfacePng(Surface* surface, const std::string& path);
+
+// A context whose logical and device (0, 0) is `origin` on the surface (a child window's top-left
+// corner in its top-level window) and which never draws outside `clip` (surface coordinates): the
+// part of the window that may be painted.
+HDC CreateSurfaceDC(Surface* surface, POINT origin, const RECT& clip);
+void DeleteSurfaceDC(HDC hdc);
+
+} // namespace platform
