@@ -106,6 +106,8 @@ constexpr SystemMessage systemMessages[] = {
     {ERROR_ENVVAR_NOT_FOUND, "The system could not find the environment option that was entered."},
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
     {ERROR_FILE_TOO_LARGE, "The file size exceeds the limit allowed and cannot be saved."},
+    {ERROR_MOD_NOT_FOUND, "The specified module could not be found."},
+    {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found."},
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_ARITHMETIC_OVERFLOW, "Arithmetic result exceeded 32 bits."},
     {ERROR_OPERATION_ABORTED,

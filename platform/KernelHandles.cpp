@@ -18,9 +18,11 @@ struct HandleTable {
     std::unordered_map<std::uintptr_t, std::shared_ptr<platform::KernelObject>> objects;
 };
 
+// Never destroyed: threads that are still ending when the process exits may close handles after
+// static destruction has begun.
 HandleTable& Table() {
-    static HandleTable table;
-    return table;
+    static auto* table = new HandleTable;
+    return *table;
 }
 
 std::uintptr_t Key(HANDLE handle) {

@@ -336,4 +336,30 @@ struct PAINTSTRUCT {
 };
 using LPPAINTSTRUCT = PAINTSTRUCT*;
 
+// The header of every WM_NOTIFY message.
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+using LPNMHDR = NMHDR*;
+
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODT_COMBOBOX = 3;
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODT_STATIC = 5;
+
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);

@@ -384,6 +384,26 @@ SHORT GetKeyState(int nVirtKey) {
     return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 1));
 }
 
+SHORT VkKeyScanA(CHAR ch) {
+    const unsigned char character = static_cast<unsigned char>(ch);
+    if (character >= 1 && character <= 26 && ch != '\b' && ch != '\t' && ch != '\r') {
+        return static_cast<SHORT>(0x200 | ('A' + character - 1)); // Ctrl+letter
+    }
+    for (int shift = 0; shift <= 1; ++shift) {
+        for (int key = 1; key < 0x60; ++key) { // the main block, before the numeric keypad
+            if (CharacterOfKey(key, shift != 0, false) == ch) {
+                return static_cast<SHORT>((shift ? 0x100 : 0) | key);
+            }
+        }
+        for (int key = VK_OEM_1; key <= VK_OEM_7; ++key) {
+            if (CharacterOfKey(key, shift != 0, false) == ch) {
+                return static_cast<SHORT>((shift ? 0x100 : 0) | key);
+            }
+        }
+    }
+    return -1;
+}
+
 SHORT GetAsyncKeyState(int vKey) {
     return static_cast<SHORT>((keyStates[vKey & 0xFF].load() & 0x80) ? 0x8000 : 0);
 }

@@ -27,6 +27,9 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerF
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
 SHORT GetKeyState(int nVirtKey);
+// The key that types a character on the stand-in's US keyboard: the virtual key in the low byte,
+// the shift state (1 Shift, 2 Ctrl, 4 Alt) in the high byte; -1 when no key types it.
+SHORT VkKeyScanA(CHAR ch);
 SHORT GetAsyncKeyState(int vKey);
 
 namespace platform {

@@ -1,5 +1,6 @@
 #include "platform/UserPaint.h"
 
+#include "platform/GdiSurface.h"
 #include "platform/KernelErrors.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
@@ -52,6 +53,9 @@ void Invalidate(WindowRecord& record, const RECT* area, bool erase, bool allChil
 }
 
 } // namespace
+
+// FIXME: non-client areas (borders, client edges, scroll bars) are not drawn yet; they come with
+// the standard controls, which need them.
 
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
     auto lock = UserLock();
@@ -165,8 +169,60 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
     return TRUE;
 }
 
-// FIXME: device contexts come with the drawing module; until then windows get no DC to draw with
-// and GetDC returns null.
-HDC GetDC(HWND) { return nullptr; }
+namespace {
 
-int ReleaseDC(HWND, HDC hDC) { return hDC != nullptr ? 1 : 0; }
+RECT Offset(RECT rect, POINT by) {
+    return RECT{rect.left + by.x, rect.top + by.y, rect.right + by.x, rect.bottom + by.y};
+}
+
+// The client area of a window on its top-level window's surface, cut to every ancestor's client
+// area, and its client origin there.
+// FIXME: children and overlapping siblings are not cut out of the clip; a parent repaints its
+// children with it (InvalidateRect invalidates them too), but a window painted alone can cover
+// an overlapping sibling until that sibling is repainted.
+bool PaintArea(HWND hwnd, platform::Surface*& surface, POINT& origin, RECT& clip) {
+    const WindowRecord* record = FindWindow(hwnd);
+    if (record == nullptr) {
+        return false;
+    }
+    const WindowRecord* root = record;
+    while (const WindowRecord* parent = FindWindow(root->parent)) {
+        root = parent;
+    }
+    if (root->surface == nullptr) {
+        return false;
+    }
+    surface = root->surface;
+    const POINT rootOrigin = ClientOriginOnScreen(*root);
+    const POINT mine = ClientOriginOnScreen(*record);
+    origin = POINT{mine.x - rootOrigin.x, mine.y - rootOrigin.y};
+    clip = Offset(ClientRectOf(*record), origin);
+    for (const WindowRecord* ancestor = FindWindow(record->parent); ancestor != nullptr;
+         ancestor = FindWindow(ancestor->parent)) {
+        const POINT at = ClientOriginOnScreen(*ancestor);
+        clip = Intersection(clip, Offset(ClientRectOf(*ancestor), POINT{at.x - rootOrigin.x, at.y - rootOrigin.y}));
+    }
+    return true;
+}
+
+} // namespace
+
+HDC GetDC(HWND hWnd) {
+    auto lock = UserLock();
+    platform::Surface* surface = nullptr;
+    POINT origin{};
+    RECT clip{};
+    if (!PaintArea(hWnd, surface, origin, clip)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return platform::CreateSurfaceDC(surface, origin, clip);
+}
+
+int ReleaseDC(HWND, HDC hDC) {
+    if (hDC == nullptr) {
+        return 0;
+    }
+    platform::DeleteSurfaceDC(hDC);
+    return 1;
+}

@@ -1,5 +1,6 @@
 #include "platform/UserState.h"
 
+#include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
 
 #include <algorithm>
@@ -9,11 +10,24 @@ namespace platform::user {
 
 namespace {
 
-std::mutex userMutex;
+// The state lives for the whole process and is never destroyed: threads that end while the
+// process exits still release their windows and queues here.
+struct UserState {
+    std::mutex mutex;
+    std::map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
+    std::map<std::string, std::shared_ptr<ClassRecord>> classes;
+    std::map<DWORD, std::unique_ptr<ThreadQueue>> queues;
+};
 
-std::map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
-std::map<std::string, std::shared_ptr<ClassRecord>> classes;
-std::map<DWORD, std::unique_ptr<ThreadQueue>> queues;
+UserState& State() {
+    static auto* state = new UserState;
+    return *state;
+}
+
+std::mutex& userMutex = State().mutex;
+std::map<uintptr_t, std::unique_ptr<WindowRecord>>& windows = State().windows;
+std::map<std::string, std::shared_ptr<ClassRecord>>& classes = State().classes;
+std::map<DWORD, std::unique_ptr<ThreadQueue>>& queues = State().queues;
 uintptr_t nextHandle = 0x10000;
 
 std::string Folded(LPCSTR name) {
@@ -31,6 +45,12 @@ struct QueueReleaser {
             return;
         }
         auto lock = UserLock();
+        for (auto& [key, record] : windows) {
+            if (record->threadId == threadId && record->surface != nullptr) {
+                DestroySurface(record->surface);
+                record->surface = nullptr;
+            }
+        }
         std::erase_if(windows, [this](const auto& entry) { return entry.second->threadId == threadId; });
         for (auto& [key, record] : windows) {
             std::erase_if(record->children, [](HWND child) { return FindWindow(child) == nullptr; });

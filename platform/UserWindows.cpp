@@ -1,5 +1,8 @@
 #include "platform/UserWindows.h"
 
+#include "platform/GdiDrawing.h"
+#include "platform/GdiSurface.h"
+#include "platform/GdiSystemColours.h"
 #include "platform/KernelErrors.h"
 #include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
@@ -123,6 +126,9 @@ void ForgetWindowEverywhere(HWND hwnd) {
         foregroundWindow = nullptr;
     }
     Unlink(*record);
+    if (record->surface != nullptr) {
+        platform::DestroySurface(record->surface);
+    }
     Windows().erase(reinterpret_cast<uintptr_t>(hwnd));
 }
 
@@ -265,6 +271,10 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
             parent->children.push_back(hwnd);
         } else if (hWndParent != nullptr) {
             record->owner = AncestorOf(hWndParent, GA_ROOT);
+        }
+        if ((dwStyle & WS_CHILD) == 0) {
+            // Everything inside a top-level window draws on its surface.
+            record->surface = platform::CreateSurface(width, height);
         }
         Windows().emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(record));
     }
@@ -703,6 +713,9 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
         }
         record->rect = RECT{position.x, position.y, position.x + std::max(position.cx, 0),
                             position.y + std::max(position.cy, 0)};
+        if (record->surface != nullptr) {
+            platform::ResizeSurface(record->surface, Width(record->rect), Height(record->rect));
+        }
         if ((uFlags & SWP_NOZORDER) == 0) {
             if (std::vector<HWND>* siblings = SiblingsOf(*record)) {
                 std::erase(*siblings, hWnd);
@@ -1134,8 +1147,29 @@ void SetScreenSize(int width, int height) {
 
 namespace {
 
-// FIXME: the background is not painted yet: erasing needs the drawing module's brushes and
-// device contexts. Until then WM_ERASEBKGND reports the background as not erased.
-LRESULT DefaultEraseBackground(HWND, WPARAM) { return 0; }
+// Fills the client area with the class background: a brush, or a system colour given as its
+// index plus one, as Win32 classes name it.
+LRESULT DefaultEraseBackground(HWND hwnd, WPARAM hdc) {
+    HBRUSH brush = nullptr;
+    RECT client{};
+    {
+        auto lock = UserLock();
+        const WindowRecord* record = FindWindow(hwnd);
+        if (record == nullptr || hdc == 0) {
+            return 0;
+        }
+        brush = record->windowClass->background;
+        client = ClientRectOf(*record);
+    }
+    if (brush == nullptr) {
+        return 0;
+    }
+    const auto value = reinterpret_cast<uintptr_t>(brush);
+    if (value <= 31) {
+        brush = GetSysColorBrush(static_cast<int>(value) - 1);
+    }
+    FillRect(reinterpret_cast<HDC>(hdc), &client, brush);
+    return 1;
+}
 
 } // namespace
