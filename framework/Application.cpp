@@ -1,0 +1,282 @@
+#include "framework/Application.h"
+
+#include "framework/CurrentFolder.h"
+#include "framework/NumberSeparators.h"
+#include "framework/Window.h"
+#include "services/MessageBoxes.h"
+#include "services/Timer.h"
+
+namespace framework {
+
+namespace {
+
+Application* application = nullptr;
+DWORD (*clockSource)() = GetTickCount;
+
+void CALLBACK_Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (application != nullptr) {
+        application->Tick(Application::Now());
+    }
+}
+
+// The first character of a locale item, or the fallback when the locale has none.
+char LocaleCharacter(LCTYPE type, char fallback) {
+    char value[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, value, sizeof value) == 0) {
+        return fallback;
+    }
+    return value[0];
+}
+
+} // namespace
+
+Application::Application(HINSTANCE instance, HWND window, HINSTANCE resources)
+    : module(instance), resourceModule(resources ? resources : instance) {
+    application = this;
+    if (instance == nullptr && window != nullptr) {
+        // FIXME: the hosted case (attaching to another program's window) is not used by this
+        // program and is not implemented; the window is recorded only.
+        isHosted = true;
+    } else {
+        CheckControlsVersion();
+        INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0x5FF};
+        InitCommonControlsEx(&controls);
+        CoInitialize(nullptr);
+        // "SHGetSettings" is missing from the platform's shell, so the classic style applies and
+        // the single-click flag stays clear.
+        HMODULE shell = LoadLibraryA("shell32.dll");
+        isSingleClickShell = shell != nullptr && GetProcAddress(shell, "SHGetSettings") != nullptr;
+    }
+    wheelMessage = RegisterWindowMessageA("MSWHEEL_ROLLMSG");
+    char folder[MAX_PATH] = {};
+    if (GetCurrentDirectoryA(sizeof folder, folder) > 0) {
+        CurrentFolder::Set(String(folder));
+    }
+    themeLibrary = LoadLibraryA("uxtheme.dll");
+    ReadLocale();
+}
+
+Application::~Application() {
+    if (themeLibrary != nullptr) {
+        FreeLibrary(themeLibrary);
+    }
+    if (!isHosted) {
+        CoUninitialize();
+    }
+    StopTick();
+    for (int32_t i = timers.Count() - 1; i >= 0; --i) {
+        if (Timer* timer = timers.Get<Timer>(i)) {
+            timer->Stop();
+        }
+    }
+    timers.SetCount(0);
+    idleClients.SetCount(0);
+    if (application == this) {
+        application = nullptr;
+    }
+}
+
+Application* Application::Instance() { return application; }
+
+DWORD Application::Now() { return clockSource(); }
+
+void Application::SetClock(DWORD (*clock)()) { clockSource = clock ? clock : GetTickCount; }
+
+bool Application::IsControlsVersionAcceptable(DWORD major, DWORD minor) {
+    return (major == 4 && minor >= 71) || major >= 5;
+}
+
+String Application::ControlsVersionProblem(DWORD major, DWORD minor) {
+    String version("Unknown");
+    if (major != 0 || minor != 0) {
+        version.Format("%i.%i", static_cast<int>(major), static_cast<int>(minor));
+    }
+    String text;
+    return text.Format("Incorrect Version: COMCTL32.DLL (%s)\n\nVersion 4.71 or above is required to run this program",
+                       version.CStr());
+}
+
+void Application::CheckControlsVersion() {
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    if (controls != nullptr) {
+        controlsMajor = 4; // a library without DllGetVersion counts as 4.0
+        auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(controls, "DllGetVersion"));
+        DLLVERSIONINFO info{sizeof(DLLVERSIONINFO), 0, 0, 0, 0};
+        if (getVersion != nullptr && getVersion(&info) == S_OK) {
+            controlsMajor = info.dwMajorVersion;
+            controlsMinor = info.dwMinorVersion;
+        }
+    }
+    if (!IsControlsVersionAcceptable(controlsMajor, controlsMinor)) {
+        ShowMessage(nullptr, ControlsVersionProblem(controlsMajor, controlsMinor).CStr(), "Problem", MB_ICONHAND);
+    }
+}
+
+void Application::ReadLocale() {
+    const char decimal = LocaleCharacter(LOCALE_SDECIMAL, '.');
+    const char thousands = LocaleCharacter(LOCALE_STHOUSAND, '\0');
+    NumberSeparators::Set(decimal == '\0' ? '.' : decimal, thousands);
+    timeSeparator = LocaleCharacter(LOCALE_STIME, ':');
+    if (timeSeparator == '\0') {
+        timeSeparator = ':';
+    }
+    char date[64] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, date, sizeof date) > 1) {
+        shortDateFormat = date;
+    }
+}
+
+bool Application::IsThemed() const {
+    // The visual-style library is not part of this platform; with it, all seven entry points and
+    // its two checks would be needed.
+    return themeLibrary != nullptr && GetProcAddress(themeLibrary, "IsAppThemed") != nullptr &&
+           GetProcAddress(themeLibrary, "IsThemeActive") != nullptr;
+}
+
+// --- Message loop -------------------------------------------------------------------------------
+
+bool Application::RunIdleClients() {
+    int wantsMore = 0;
+    for (int32_t i = idleClients.Count() - 1; i >= 0; --i) {
+        if (Window* client = idleClients.Get<Window>(i)) {
+            wantsMore |= client->OnIdle(idleFlag);
+        }
+    }
+    return wantsMore != 0;
+}
+
+int Application::Run() {
+    MSG message{};
+    for (;;) {
+        bool taken = false;
+        if (idleClients.Count() > 0) {
+            // Idle clients are served while the queue is empty and any of them asks for more.
+            for (;;) {
+                if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    taken = true;
+                    break;
+                }
+                if (!RunIdleClients()) {
+                    break;
+                }
+            }
+        }
+        if (!taken) {
+            GetMessageA(&message, nullptr, 0, 0);
+        }
+        if (message.message == WM_QUIT) {
+            return static_cast<int>(message.wParam);
+        }
+        // FIXME: accelerator tables (TranslateAcceleratorA) are not provided by the platform yet;
+        // this program sets none, and its keyboard shortcuts go through Shortcuts.
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void Application::Quit() { PostQuitMessage(0); }
+
+void Application::AddIdleClient(Window* window) {
+    if (window != nullptr && idleClients.IndexOf(window) < 0) {
+        idleClients.Add(window);
+    }
+}
+
+void Application::RemoveIdleClient(Window* window) { idleClients.Remove(window); }
+
+// --- Timers ---------------------------------------------------------------------------------------
+
+void Application::StartTick() {
+    if (tickTimer == 0) {
+        tickTimer = SetTimer(nullptr, 1, TickMs, CALLBACK_Tick);
+    }
+}
+
+void Application::StopTick() {
+    if (tickTimer != 0) {
+        KillTimer(nullptr, tickTimer);
+        tickTimer = 0;
+    }
+}
+
+void Application::AddTimer(Timer* timer) {
+    if (timer != nullptr && timers.IndexOf(timer) < 0) {
+        timers.Add(timer);
+        StartTick();
+    }
+}
+
+void Application::RemoveTimer(Timer* timer) {
+    timers.Remove(timer);
+    if (timers.Count() == 0) {
+        StopTick();
+    }
+}
+
+bool Application::HasTimer(const Timer* timer) const { return timers.IndexOf(timer) >= 0; }
+
+void Application::Tick(DWORD now) {
+    // A callback may stop or delete timers, its own included: walk a copy and check each timer is
+    // still registered before it expires.
+    PointerArray due;
+    for (int32_t i = 0; i < timers.Count(); ++i) {
+        due.Add(timers.At(i));
+    }
+    for (int32_t i = 0; i < due.Count(); ++i) {
+        auto* timer = due.Get<Timer>(i);
+        if (HasTimer(timer) && timer->IsDue(now)) {
+            timer->Expire();
+        }
+    }
+}
+
+// --- Cursor, ids, classes ----------------------------------------------------------------------
+
+void Application::BeginWaitCursor() {
+    if (waitCursorDepth++ == 0) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    }
+}
+
+void Application::EndWaitCursor() {
+    if (waitCursorDepth == 0) {
+        return;
+    }
+    if (--waitCursorDepth == 0) {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    }
+}
+
+void Application::RestoreWaitCursor() {
+    if (waitCursorDepth > 0 && mainWindow != nullptr) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    }
+}
+
+void Application::SuspendWaitCursor() {
+    if (waitCursorDepth > 0 && mainWindow != nullptr) {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    }
+}
+
+int32_t Application::NextId() {
+    const int32_t id = nextId;
+    nextId = nextId == LastId ? 0 : nextId + 1;
+    return id;
+}
+
+int32_t Application::NextSecondId() {
+    const int32_t id = nextSecondId;
+    nextSecondId = nextSecondId == LastId ? 0 : nextSecondId + 1;
+    return id;
+}
+
+bool Application::HasClass(const char* name) const {
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    return GetClassInfoExA(module, name, &info) != 0;
+}
+
+bool Application::UnregisterClass(const char* name) { return UnregisterClassA(name, module) != 0; }
+
+} // namespace framework

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "framework/Colour.h"
+#include "framework/PointerArray.h"
+#include "framework/Shortcuts.h"
+#include "framework/String.h"
+#include "platform/Windows.h"
+
+#include <cstdint>
+
+namespace framework {
+
+class Timer;
+class Window;
+
+// The one framework object of the process. It prepares the platform, holds what every window
+// needs (module handle, main window, shortcuts, current folder, locale separators), runs the
+// message loop with idle processing and drives the framework's 100 ms timer tick.
+//
+// Window thread only; the entry point creates it first and destroys it last.
+class Application {
+public:
+    static constexpr UINT TickMs = 100;
+    static constexpr int32_t LastId = 0x7FFFFFFF;
+
+    Application(HINSTANCE instance, HWND window = nullptr, HINSTANCE resources = nullptr);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application();
+
+    // The process-wide application, or null before construction and after destruction.
+    static Application* Instance();
+
+    int Run();
+    void Quit();
+    bool IsThemed() const;
+
+    void AddIdleClient(Window* window);
+    void RemoveIdleClient(Window* window);
+    void AddTimer(Timer* timer);
+    void RemoveTimer(Timer* timer);
+    bool HasTimer(const Timer* timer) const;
+    // The tick: every timer whose interval has passed by `now` expires.
+    void Tick(DWORD now);
+    // The millisecond clock of the tick and the timers: GetTickCount unless a test installs its own.
+    static DWORD Now();
+    static void SetClock(DWORD (*clock)());
+
+    void BeginWaitCursor();
+    void EndWaitCursor();
+    void RestoreWaitCursor();
+    void SuspendWaitCursor();
+    int WaitCursorDepth() const { return waitCursorDepth; }
+
+    int32_t NextId();
+    // Where the first id counter stands; start-up leaves it at 0.
+    void SetNextId(int32_t next) { nextId = next; }
+    int32_t NextSecondId();
+    bool HasClass(const char* name) const;
+    bool UnregisterClass(const char* name);
+
+    HINSTANCE ModuleHandle() const { return module; }
+    HINSTANCE ResourceModule() const { return resourceModule; }
+    Window* MainWindow() const { return mainWindow; }
+    void SetMainWindow(Window* window) { mainWindow = window; }
+    HACCEL Accelerators() const { return accelerators; }
+    void SetAccelerators(HACCEL table) { accelerators = table; }
+    Shortcuts& GetShortcuts() { return shortcuts; }
+    int IdleFlag() const { return idleFlag; }
+    void SetIdleFlag(int flag) { idleFlag = flag; }
+    bool IsHosted() const { return isHosted; }
+    bool IsSingleClickShell() const { return isSingleClickShell; }
+    UINT WheelMessage() const { return wheelMessage; }
+    char TimeSeparator() const { return timeSeparator; }
+    const String& ShortDateFormat() const { return shortDateFormat; }
+    // The common-controls version found at start-up, as major and minor.
+    DWORD ControlsMajor() const { return controlsMajor; }
+    DWORD ControlsMinor() const { return controlsMinor; }
+
+    // Whether a common-controls version is recent enough (4.71 or later).
+    static bool IsControlsVersionAcceptable(DWORD major, DWORD minor);
+    // The "Problem" box text for an unacceptable version.
+    static String ControlsVersionProblem(DWORD major, DWORD minor);
+
+private:
+    void CheckControlsVersion();
+    void ReadLocale();
+    void StartTick();
+    void StopTick();
+    bool RunIdleClients();
+
+    UINT_PTR tickTimer = 0;
+    Colour colours[16];
+    int32_t nextId = 0;
+    int32_t nextSecondId = 0;
+    int waitCursorDepth = 0;
+    PointerArray idleClients;
+    int idleFlag = 1;
+    HINSTANCE module;
+    HINSTANCE resourceModule;
+    Window* mainWindow = nullptr;
+    HACCEL accelerators = nullptr;
+    PointerArray timers;
+    bool isHosted = false;
+    bool isSingleClickShell = false;
+    UINT wheelMessage = 0;
+    char timeSeparator = ':';
+    String shortDateFormat{"dd/mm/yyyy"};
+    DWORD controlsMajor = 0;
+    DWORD controlsMinor = 0;
+    HMODULE themeLibrary = nullptr;
+    Shortcuts shortcuts;
+};
+
+} // namespace framework
