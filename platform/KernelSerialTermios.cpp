@@ -186,29 +186,16 @@ DWORD TermiosDevice::Read(BYTE* data, DWORD size, DWORD& got) {
     got = 0;
     if (isGone)
         return ERROR_DEVICE_NOT_CONNECTED;
-    if (size == 0)
-        return ERROR_SUCCESS;
-    ssize_t count = platform::RetryOnInterrupt([&] { return ::read(descriptor, data, size); });
-    if (count > 0) {
-        got = static_cast<DWORD>(count);
-        return ERROR_SUCCESS;
-    }
-    // With VMIN 1 an empty terminal says EAGAIN; end of file is a hang-up.
-    if (count == 0)
-        return Failure(EIO);
-    return errno == EAGAIN ? ERROR_SUCCESS : Failure(errno);
+    const int failure = platform::ReadTerminal(descriptor, data, size, got);
+    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
 }
 
 DWORD TermiosDevice::Write(const BYTE* data, DWORD size, DWORD& put) {
     put = 0;
     if (isGone)
         return ERROR_DEVICE_NOT_CONNECTED;
-    ssize_t count = platform::RetryOnInterrupt([&] { return ::write(descriptor, data, size); });
-    if (count >= 0) {
-        put = static_cast<DWORD>(count);
-        return ERROR_SUCCESS;
-    }
-    return errno == EAGAIN ? ERROR_SUCCESS : Failure(errno);
+    const int failure = platform::WriteTerminal(descriptor, data, size, put);
+    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
 }
 
 // Pseudo-terminals always say 0 here; the port's line-speed clock covers for them.
@@ -402,6 +389,31 @@ bool IsSerialTerminalPath(const char* path) {
             return true;
     }
     return false;
+}
+
+int ReadTerminal(int descriptor, BYTE* data, DWORD size, DWORD& got) {
+    got = 0;
+    if (size == 0)
+        return 0;
+    const ssize_t count = RetryOnInterrupt([&] { return ::read(descriptor, data, size); });
+    if (count > 0) {
+        got = static_cast<DWORD>(count);
+        return 0;
+    }
+    // With VMIN 1 an empty terminal says EAGAIN; end of file is a hang-up.
+    if (count == 0)
+        return EIO;
+    return errno == EAGAIN ? 0 : errno;
+}
+
+int WriteTerminal(int descriptor, const BYTE* data, DWORD size, DWORD& put) {
+    put = 0;
+    const ssize_t count = RetryOnInterrupt([&] { return ::write(descriptor, data, size); });
+    if (count >= 0) {
+        put = static_cast<DWORD>(count);
+        return 0;
+    }
+    return errno == EAGAIN ? 0 : errno;
 }
 
 } // namespace platform

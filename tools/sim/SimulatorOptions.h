@@ -1,0 +1,54 @@
+#pragma once
+
+// The simulator's command line: how to reach the cable, how the line runs, and the script of
+// steps to play on it. Steps run in the order given; the value options (--baud, --timeout,
+// --expect-file and the rest) hold for the whole run, the last one given winning.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace simulator {
+
+enum class StepKind { Send, Download, Upload, TestLine, Echo, Wait, Expect };
+
+struct ScriptStep {
+    StepKind kind = StepKind::Wait;
+    std::string text;       // request text, program number or expected text
+    std::string file;       // the program to upload
+    unsigned milliseconds = 0;
+    std::string label;      // the step as the user gave it, for messages
+};
+
+enum class PortSource { PseudoTerminal, Device };
+
+struct SimulatorOptions {
+    PortSource source = PortSource::PseudoTerminal;
+    std::string devicePath;
+    std::uint32_t baudRate = 9600;
+    unsigned dataBits = 8;
+    char parity = 'N';
+    unsigned stopBits = 1;      // 1, 2, or 15 for one and a half
+    unsigned bufferSize = 1024;
+    bool usesXonXoff = false;
+    unsigned timeoutMs = 5000;
+    unsigned idleMs = 1000;
+    unsigned uploadDelayMs = 500;
+    unsigned lingerMs = 200;
+    std::string expectFile;
+    bool expectsRefusal = false;
+    bool sendsVerdict = false;
+    char echoEnd = '@';
+    std::string recordFile;
+    std::vector<ScriptStep> steps;
+};
+
+enum class ParseOutcome { Run, Help, Invalid };
+
+// Fills options from the arguments; on Invalid, error says what was wrong.
+ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOptions& options, std::string& error);
+
+// The --help text.
+std::string UsageText();
+
+} // namespace simulator
