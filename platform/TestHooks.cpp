@@ -1,13 +1,139 @@
 #include "platform/TestHooks.h"
 
+#include "platform/DisplayInput.h"
 #include "platform/GdiSurface.h"
+#include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
 namespace platform::testing {
 
 namespace {
+
+// The button control's check query, kept here until the control brings its messages along.
+constexpr UINT ButtonGetCheck = 0x00F0;
+constexpr LRESULT ButtonChecked = 1;
+
+bool SameFolded(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+// Call with the lock held.
+bool IsBelow(const user::WindowRecord& record, HWND ancestor) {
+    if (ancestor == nullptr) {
+        return true;
+    }
+    for (const user::WindowRecord* parent = user::FindWindow(record.parent); parent != nullptr;
+         parent = user::FindWindow(parent->parent)) {
+        if (parent->handle == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HWND FindFirst(HWND under, const std::function<bool(const user::WindowRecord&)>& matches) {
+    auto lock = user::UserLock();
+    // Handles grow with every window made, so the map's order is creation order.
+    for (const auto& [key, record] : user::Windows()) {
+        if (!record->isDestroying && IsBelow(*record, under) && matches(*record)) {
+            return record->handle;
+        }
+    }
+    return nullptr;
+}
+
+// Call with the lock held.
+HWND FindControlBelow(const user::WindowRecord& record, LONG_PTR id) {
+    for (HWND child : record.children) {
+        const user::WindowRecord* inner = user::FindWindow(child);
+        if (inner == nullptr) {
+            continue;
+        }
+        if (inner->id == id) {
+            return child;
+        }
+        if (HWND found = FindControlBelow(*inner, id)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// The top-level window through which input for hwnd arrives, when the calling thread owns it.
+HWND InputRoot(HWND hwnd) {
+    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
+        return nullptr;
+    }
+    return GetAncestor(hwnd, GA_ROOT);
+}
+
+struct ModifierKey {
+    Modifier modifier;
+    int virtualKey;
+};
+constexpr ModifierKey modifierKeys[] = {
+    {Modifier::Control, VK_LCONTROL}, {Modifier::Alt, VK_LMENU}, {Modifier::Shift, VK_LSHIFT}};
+
+bool Has(Modifier set, Modifier one) { return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0; }
+
+// Presses or releases each modifier of the set, dispatching after each as a user's pace would.
+void HoldModifiers(HWND root, Modifier modifiers, bool isDown) {
+    for (const ModifierKey& key : modifierKeys) {
+        if (Has(modifiers, key.modifier)) {
+            input::Key(root, key.virtualKey, isDown, false);
+            PumpMessages();
+        }
+    }
+}
+
+struct TreeLine {
+    int depth;
+    HWND hwnd;
+    std::string className;
+    LONG_PTR id;
+    RECT rect;
+    bool isVisible;
+    bool isEnabled;
+};
+
+// Call with the lock held.
+void CollectLines(const user::WindowRecord& record, int depth, std::vector<TreeLine>& lines) {
+    lines.push_back(TreeLine{depth, record.handle, record.windowClass->name, record.id, record.rect,
+                             (record.style & WS_VISIBLE) != 0, (record.style & WS_DISABLED) == 0});
+    for (HWND child : record.children) {
+        if (const user::WindowRecord* inner = user::FindWindow(child)) {
+            CollectLines(*inner, depth + 1, lines);
+        }
+    }
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            quoted += escape;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
 
 // The surface of the top-level window that holds hwnd, and hwnd's client origin on it.
 Surface* SurfaceOf(HWND hwnd, POINT& origin) {
@@ -63,6 +189,127 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+} // namespace platform::testing
+
+namespace platform::testing {
+
+HWND FindWindowByClass(const std::string& className, HWND under) {
+    return FindFirst(under, [&](const user::WindowRecord& record) {
+        return SameFolded(record.windowClass->name, className);
+    });
+}
+
+HWND FindWindowByCaption(const std::string& caption, HWND under) {
+    return FindFirst(under, [&](const user::WindowRecord& record) { return record.text == caption; });
+}
+
+HWND FindControl(HWND parent, int id) {
+    auto lock = user::UserLock();
+    const user::WindowRecord* record = user::FindWindow(parent);
+    return record ? FindControlBelow(*record, id) : nullptr;
+}
+
+std::string WindowText(HWND hwnd) {
+    std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(hwnd), 0)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool IsShown(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+
+bool IsEnabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
+
+bool IsChecked(HWND hwnd) {
+    char className[64] = {};
+    if (GetClassNameA(hwnd, className, sizeof className) == 0 || !SameFolded(className, "BUTTON")) {
+        return false;
+    }
+    return SendMessageA(hwnd, ButtonGetCheck, 0, 0) == ButtonChecked;
+}
+
+bool Click(HWND hwnd) {
+    RECT client{};
+    if (!GetClientRect(hwnd, &client)) {
+        return false;
+    }
+    return ClickAt(hwnd, POINT{client.right / 2, client.bottom / 2});
+}
+
+bool ClickAt(HWND hwnd, POINT client) {
+    HWND root = InputRoot(hwnd);
+    if (root == nullptr) {
+        return false;
+    }
+    POINT point = client;
+    MapWindowPoints(hwnd, root, &point, 1);
+    input::MouseMove(root, point);
+    PumpMessages();
+    input::MouseButtonEvent(root, point, input::MouseButton::Left, input::ButtonAction::Down);
+    PumpMessages();
+    input::MouseButtonEvent(root, point, input::MouseButton::Left, input::ButtonAction::Up);
+    PumpMessages();
+    return true;
+}
+
+bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers) {
+    HWND root = InputRoot(hwnd);
+    if (root == nullptr) {
+        return false;
+    }
+    // A user types into the window that has the focus; give it to hwnd unless it holds it already.
+    HWND focus = GetFocus();
+    if (focus != hwnd && IsChild(hwnd, focus) == FALSE) {
+        SetFocus(hwnd);
+    }
+    HoldModifiers(root, modifiers, true);
+    input::Key(root, virtualKey, true, false);
+    PumpMessages();
+    input::Key(root, virtualKey, false, false);
+    PumpMessages();
+    HoldModifiers(root, modifiers, false);
+    return true;
+}
+
+bool TypeText(HWND hwnd, const std::string& text) {
+    for (const char c : text) {
+        const SHORT scan = VkKeyScanA(c);
+        if (scan == -1) {
+            return false;
+        }
+        Modifier modifiers = Modifier::None;
+        modifiers = (scan & 0x100) ? modifiers | Modifier::Shift : modifiers;
+        modifiers = (scan & 0x200) ? modifiers | Modifier::Control : modifiers;
+        modifiers = (scan & 0x400) ? modifiers | Modifier::Alt : modifiers;
+        if (!PressKey(hwnd, scan & 0xFF, modifiers)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string DumpWindowTree(HWND root) {
+    std::vector<TreeLine> lines;
+    {
+        auto lock = user::UserLock();
+        if (const user::WindowRecord* record = user::FindWindow(root)) {
+            CollectLines(*record, 0, lines);
+        }
+    }
+    std::string dump;
+    for (const TreeLine& line : lines) {
+        char rect[96];
+        std::snprintf(rect, sizeof rect, "(%ld,%ld)-(%ld,%ld)", static_cast<long>(line.rect.left),
+                      static_cast<long>(line.rect.top), static_cast<long>(line.rect.right),
+                      static_cast<long>(line.rect.bottom));
+        dump += std::string(static_cast<size_t>(line.depth) * 2, ' ');
+        dump += line.className + " id=" + std::to_string(line.id) + " " + Quoted(WindowText(line.hwnd)) + " " + rect;
+        dump += line.isVisible ? " visible" : " hidden";
+        dump += line.isEnabled ? " enabled" : " disabled";
+        dump += IsChecked(line.hwnd) ? " checked\n" : " unchecked\n";
+    }
+    return dump;
 }
 
 } // namespace platform::testing

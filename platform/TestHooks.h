@@ -8,6 +8,47 @@
 
 namespace platform::testing {
 
+// Finding windows. Windows are searched in creation order, among all windows when `under` is
+// null, else among the descendants of `under`; windows being destroyed are left out. Class
+// names compare without regard to case, as Win32 compares them; captions compare exactly.
+HWND FindWindowByClass(const std::string& className, HWND under = nullptr);
+HWND FindWindowByCaption(const std::string& caption, HWND under = nullptr);
+// The first descendant of parent, depth first, with the control id.
+HWND FindControl(HWND parent, int id);
+
+// What a user sees of a window.
+std::string WindowText(HWND hwnd);
+bool IsShown(HWND hwnd);   // the window and all its parents are visible
+bool IsEnabled(HWND hwnd);
+bool IsChecked(HWND hwnd); // BM_GETCHECK answers BST_CHECKED; false for every class but BUTTON
+
+// Acting as a user. Input goes through the display's own input path, so the window's own
+// handling runs; each call then dispatches what is waiting for the calling thread, which must be
+// the window's thread.
+// FIXME: input to windows of another thread (a window thread blocked in a modal loop) is posted
+// but not waited for; such tests must synchronise on their own.
+enum class Modifier : unsigned { None = 0, Shift = 1, Control = 2, Alt = 4 };
+constexpr Modifier operator|(Modifier a, Modifier b) {
+    return static_cast<Modifier>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+// Presses and releases the left button at the centre of the window's client area, or at a point
+// in its client coordinates.
+bool Click(HWND hwnd);
+bool ClickAt(HWND hwnd, POINT client);
+// Types each character as the key that makes it on a US keyboard, with Shift held where needed:
+// WM_KEYDOWN, WM_CHAR (made by TranslateMessage) and WM_KEYUP reach the focus window.
+bool TypeText(HWND hwnd, const std::string& text);
+// Presses and releases a virtual key with modifiers held around it.
+bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers = Modifier::None);
+
+// The window tree below and including root, one line per window, children indented by two
+// blanks per level, in z-order:
+//   <class> id=<id> "<text>" (<left>,<top>)-(<right>,<bottom>) visible|hidden enabled|disabled checked|unchecked
+// The rectangle is in the parent's client coordinates (the screen for a top-level window);
+// visible is the window's own WS_VISIBLE; a quote, backslash or control character in the text
+// is written as \", \\ or \xNN.
+std::string DumpWindowTree(HWND root);
+
 // The colour of a pixel of a window's client area as it stands on its top-level surface
 // (0x00BBGGRR, as COLORREF); CLR_INVALID outside the surface.
 COLORREF ClientPixel(HWND hwnd, int x, int y);

@@ -1,5 +1,6 @@
 #include "platform/UserMessages.h"
 
+#include "platform/DisplayBackend.h"
 #include "platform/KernelThreads.h"
 #include "platform/KernelTime.h"
 #include "platform/UserState.h"
@@ -133,10 +134,17 @@ bool FetchMessage(LPMSG out, HWND filter, UINT low, UINT high, bool remove, bool
             return true;
         }
         if (!wait) {
+            // Display hook: the queue ran empty, so what was painted is presented now.
+            lock.unlock();
+            platform::DisplayIdle();
             return false;
         }
         const Clock::time_point due = NextTimerDue(queue);
-        if (due == Clock::time_point::max()) {
+        // Display hook: the display's window thread waits for input and wake-ups in the display
+        // (which presents first); every other thread waits on its condition variable.
+        if (platform::DisplayWait(lock, due)) {
+            // The display has waited.
+        } else if (due == Clock::time_point::max()) {
             queue.wake.wait(lock);
         } else {
             queue.wake.wait_until(lock, due);

@@ -1,5 +1,6 @@
 #include "platform/UserPaint.h"
 
+#include "platform/DisplayBackend.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelErrors.h"
 #include "platform/UserMessages.h"
@@ -219,10 +220,12 @@ HDC GetDC(HWND hWnd) {
     return platform::CreateSurfaceDC(surface, origin, clip);
 }
 
-int ReleaseDC(HWND, HDC hDC) {
+int ReleaseDC(HWND hWnd, HDC hDC) {
     if (hDC == nullptr) {
         return 0;
     }
     platform::DeleteSurfaceDC(hDC);
+    // Display hook: the top-level window is presented once its thread's queue runs empty.
+    platform::DisplayWindowDrawn(hWnd);
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "platform/UserState.h"
 
+#include "platform/DisplayBackend.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
 
@@ -136,7 +137,11 @@ HWND NewWindowHandle() {
     return reinterpret_cast<HWND>(nextHandle);
 }
 
-void Wake(ThreadQueue& queue) { queue.wake.notify_all(); }
+void Wake(ThreadQueue& queue) {
+    queue.wake.notify_all();
+    // Display hook: the window thread of the SDL display waits in SDL, not on the variable.
+    platform::WakeDisplay(queue.threadId);
+}
 
 bool IsEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 

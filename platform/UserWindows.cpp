@@ -1,5 +1,6 @@
 #include "platform/UserWindows.h"
 
+#include "platform/DisplayBackend.h"
 #include "platform/GdiDrawing.h"
 #include "platform/GdiSurface.h"
 #include "platform/GdiSystemColours.h"
@@ -305,6 +306,9 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     }
     SendSizeAndMove(hwnd);
     NotifyParent(hwnd, WM_CREATE);
+    if ((dwStyle & WS_CHILD) == 0) {
+        platform::DisplayWindowChanged(hwnd); // display hook: the display window is made, hidden
+    }
     if (dwStyle & WS_VISIBLE) {
         ShowWindow(hwnd, SW_SHOW);
     }
@@ -354,6 +358,7 @@ BOOL DestroyWindow(HWND hWnd) {
     for (HWND window : tree) {
         SendMessageA(window, WM_DESTROY, 0, 0);
     }
+    platform::DisplayWindowDestroyed(hWnd); // display hook: the display window goes first
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
         SendMessageA(*it, WM_NCDESTROY, 0, 0);
         ForgetWindowEverywhere(*it);
@@ -389,12 +394,19 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_SETTEXT: {
-        auto lock = UserLock();
-        WindowRecord* record = FindWindow(hWnd);
-        if (record == nullptr) {
-            return FALSE;
+        bool isTopLevel = false;
+        {
+            auto lock = UserLock();
+            WindowRecord* record = FindWindow(hWnd);
+            if (record == nullptr) {
+                return FALSE;
+            }
+            record->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+            isTopLevel = record->parent == nullptr;
         }
-        record->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        if (isTopLevel) {
+            platform::DisplayWindowChanged(hWnd); // display hook: the caption follows the text
+        }
         return TRUE;
     }
     case WM_GETTEXT: {
@@ -607,6 +619,9 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
             }
         }
     }
+    if (isTopLevel && wasVisible != show) {
+        platform::DisplayWindowChanged(hWnd); // display hook: shown or hidden on the display too
+    }
     const bool activates = show && isTopLevel && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
                            nCmdShow != SW_SHOWMINNOACTIVE;
     if (activates) {
@@ -705,12 +720,14 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
         }
     }
     SendMessageA(hWnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&position));
+    bool isTopLevel = false;
     {
         auto lock = UserLock();
         WindowRecord* record = FindWindow(hWnd);
         if (record == nullptr) {
             return FALSE;
         }
+        isTopLevel = record->parent == nullptr;
         record->rect = RECT{position.x, position.y, position.x + std::max(position.cx, 0),
                             position.y + std::max(position.cy, 0)};
         if (record->surface != nullptr) {
@@ -738,6 +755,9 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
             }
             Wake(QueueOf(record->threadId));
         }
+    }
+    if (isTopLevel) {
+        platform::DisplayWindowChanged(hWnd); // display hook: moved or resized on the display too
     }
     if (uFlags & SWP_SHOWWINDOW) {
         ShowWindow(hWnd, (uFlags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);

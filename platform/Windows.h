@@ -3,6 +3,7 @@
 // The Win32-shaped API on Linux. Code above the platform includes only this header, as it would
 // include <windows.h>; the stand-in's own extras are in namespace platform.
 
+#include "platform/Display.h"
 #include "platform/DriveTable.h"
 #include "platform/GdiBitmaps.h"
 #include "platform/GdiBmpFile.h"
@@ -25,9 +26,11 @@
 #include "platform/KernelProfiles.h"
 #include "platform/KernelSerial.h"
 #include "platform/KernelSerialPortMap.h"
+#include "platform/KernelSerialPty.h"
 #include "platform/KernelThreads.h"
 #include "platform/KernelTime.h"
 #include "platform/UserConstants.h"
+#include "platform/UserHelp.h"
 #include "platform/UserMessageBox.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"

@@ -1,0 +1,501 @@
+// The SDL display: one SDL window per top-level window of the window thread (the thread that
+// started SDL, as SDL wants all its window calls on one thread).
+//
+// How it works. The window module reports changes of a top-level window (created, shown, hidden,
+// moved, resized, renamed, destroyed); on the window thread the SDL window follows at once, from
+// other threads the window is marked and the window thread woken to follow it. Drawing marks the
+// top-level window as drawn; when the window thread's queue runs empty, each drawn window's
+// surface is copied to its SDL window surface once, however often it was drawn. The window
+// thread waits for messages inside SDL_WaitEventTimeout (until its next timer is due); Wake from
+// another thread pushes one SDL user event to end that wait. SDL events become input messages
+// through the same input path the test hooks use.
+//
+// FIXME: window icons are not passed to SDL (SDL_SetWindowIcon), and the class or SetCursor
+// cursor is not shown; the pointer keeps SDL's arrow.
+// FIXME: the modal hint is set when a window is created, shown, moved or renamed while its owner
+// is disabled; an owner disabled afterwards does not reach SDL.
+// FIXME: only the window thread's top-level windows are shown; a top-level window made on
+// another thread stays invisible.
+
+#include "platform/DisplayBackend.h"
+#include "platform/DisplayInput.h"
+#include "platform/GdiSurface.h"
+#include "platform/KernelThreads.h"
+#include "platform/UserMessages.h"
+#include "platform/UserPaint.h"
+#include "platform/UserState.h"
+#include "platform/UserWindows.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+using user::Clock;
+
+// What the SDL window of a top-level window was last told.
+struct SdlWindow {
+    SDL_Window* window = nullptr;
+    std::string caption;
+    RECT rect{};
+    bool isVisible = false;
+    HWND modalFor = nullptr;
+};
+
+// What a top-level window wants its SDL window to be, read under the user lock.
+struct WantedWindow {
+    bool isShown = false; // a top-level window of the window thread
+    std::string caption;
+    RECT rect{};
+    bool isVisible = false;
+    bool isResizable = false;
+    HWND modalFor = nullptr; // a window shown while its owner is disabled is modal for the owner
+};
+
+int Width(const RECT& rect) { return rect.right - rect.left; }
+int Height(const RECT& rect) { return rect.bottom - rect.top; }
+
+int VirtualKeyOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return VK_F1 + (key - SDLK_F1);
+    }
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+        return VK_NUMPAD0 + 1 + (key - SDLK_KP_1);
+    }
+    struct Pair {
+        SDL_Keycode key;
+        int virtualKey;
+    };
+    static const Pair pairs[] = {
+        {SDLK_LEFT, VK_LEFT},         {SDLK_RIGHT, VK_RIGHT},         {SDLK_UP, VK_UP},
+        {SDLK_DOWN, VK_DOWN},         {SDLK_HOME, VK_HOME},           {SDLK_END, VK_END},
+        {SDLK_PAGEUP, VK_PRIOR},      {SDLK_PAGEDOWN, VK_NEXT},       {SDLK_INSERT, VK_INSERT},
+        {SDLK_DELETE, VK_DELETE},     {SDLK_RETURN, VK_RETURN},       {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_ESCAPE, VK_ESCAPE},     {SDLK_TAB, VK_TAB},             {SDLK_BACKSPACE, VK_BACK},
+        {SDLK_SPACE, VK_SPACE},       {SDLK_LSHIFT, VK_LSHIFT},       {SDLK_RSHIFT, VK_RSHIFT},
+        {SDLK_LCTRL, VK_LCONTROL},    {SDLK_RCTRL, VK_RCONTROL},      {SDLK_LALT, VK_LMENU},
+        {SDLK_RALT, VK_RMENU},        {SDLK_CAPSLOCK, VK_CAPITAL},    {SDLK_SEMICOLON, VK_OEM_1},
+        {SDLK_EQUALS, VK_OEM_PLUS},   {SDLK_COMMA, VK_OEM_COMMA},     {SDLK_MINUS, VK_OEM_MINUS},
+        {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},         {SDLK_BACKQUOTE, VK_OEM_3},
+        {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},     {SDLK_RIGHTBRACKET, VK_OEM_6},
+        {SDLK_QUOTE, VK_OEM_7},       {SDLK_KP_0, VK_NUMPAD0},        {SDLK_KP_MULTIPLY, VK_MULTIPLY},
+        {SDLK_KP_PLUS, VK_ADD},       {SDLK_KP_MINUS, VK_SUBTRACT},   {SDLK_KP_PERIOD, VK_DECIMAL},
+        {SDLK_KP_DIVIDE, VK_DIVIDE},  {SDLK_PAUSE, VK_PAUSE},
+    };
+    for (const Pair& pair : pairs) {
+        if (pair.key == key) {
+            return pair.virtualKey;
+        }
+    }
+    return 0;
+}
+
+class SdlBackend final : public DisplayBackend {
+public:
+    SdlBackend(DWORD windowThread, Uint32 wakeEvent, SIZE previousScreen)
+        : windowThread(windowThread), wakeEvent(wakeEvent), previousScreen(previousScreen) {}
+
+    ~SdlBackend() override {
+        for (auto& [hwnd, entry] : windows) {
+            SDL_DestroyWindow(entry.window);
+        }
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+        SetScreenSize(previousScreen.cx, previousScreen.cy);
+    }
+
+    DisplayKind Kind() const override { return DisplayKind::Sdl; }
+
+    void WindowChanged(HWND topLevel) override {
+        if (IsWindowThread()) {
+            Follow(topLevel);
+            return;
+        }
+        {
+            std::lock_guard lock(pendingMutex);
+            changed.insert(topLevel);
+        }
+        PushWake();
+    }
+
+    void WindowDestroyed(HWND topLevel) override {
+        if (!IsWindowThread()) {
+            return; // only the window thread has SDL windows, and only it destroys its windows
+        }
+        auto found = windows.find(topLevel);
+        if (found == windows.end()) {
+            return;
+        }
+        SDL_DestroyWindow(found->second.window);
+        windows.erase(found);
+        std::lock_guard lock(pendingMutex);
+        drawn.erase(topLevel);
+        changed.erase(topLevel);
+    }
+
+    void WindowDrawn(HWND hwnd) override {
+        HWND root = GetAncestor(hwnd, GA_ROOT);
+        if (root == nullptr) {
+            return;
+        }
+        std::lock_guard lock(pendingMutex);
+        drawn.insert(root);
+    }
+
+    void Idle() override {
+        if (!IsWindowThread()) {
+            return;
+        }
+        std::set<HWND> toFollow;
+        std::set<HWND> toPresent;
+        {
+            std::lock_guard lock(pendingMutex);
+            toFollow.swap(changed);
+            toPresent.swap(drawn);
+        }
+        for (HWND hwnd : toFollow) {
+            Follow(hwnd);
+        }
+        for (HWND hwnd : toPresent) {
+            Present(hwnd);
+        }
+    }
+
+    bool Wait(std::unique_lock<std::mutex>& lock, Clock::time_point due) override {
+        if (!IsWindowThread()) {
+            return false;
+        }
+        lock.unlock();
+        Idle();
+        // One input event at a time: Win32 reads posted messages before the next input, so the
+        // WM_CHAR that TranslateMessage posts for a key comes before that key's WM_KEYUP.
+        SDL_Event event;
+        if (WaitForEvent(event, due)) {
+            bool isInput = Handle(event);
+            while (!isInput && SDL_PollEvent(&event)) {
+                isInput = Handle(event);
+            }
+        }
+        lock.lock();
+        return true;
+    }
+
+    void Wake(DWORD threadId) override {
+        // The window thread waking itself is running, and looks at its queue before it waits.
+        if (threadId == windowThread && !IsWindowThread()) {
+            PushWake();
+        }
+    }
+
+private:
+    bool IsWindowThread() const { return GetCurrentThreadId() == windowThread; }
+
+    // One wake-up event in SDL's queue is enough: the window thread looks at its whole message
+    // queue after it has taken the event.
+    void PushWake() {
+        if (wakePending.exchange(true)) {
+            return;
+        }
+        SDL_Event event{};
+        event.type = wakeEvent;
+        SDL_PushEvent(&event);
+    }
+
+    static bool WaitForEvent(SDL_Event& event, Clock::time_point due) {
+        if (due == Clock::time_point::max()) {
+            return SDL_WaitEvent(&event) == 1;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count();
+        if (left <= 0) {
+            return SDL_PollEvent(&event) == 1;
+        }
+        return SDL_WaitEventTimeout(&event, static_cast<int>(std::min<long long>(left, 1 << 30))) == 1;
+    }
+
+    WantedWindow Wanted(HWND hwnd) const {
+        auto lock = user::UserLock();
+        WantedWindow wanted;
+        const user::WindowRecord* record = user::FindWindow(hwnd);
+        if (record == nullptr || record->parent != nullptr || record->threadId != windowThread ||
+            record->isDestroying) {
+            return wanted;
+        }
+        wanted.isShown = true;
+        wanted.caption = record->text;
+        wanted.rect = record->rect;
+        wanted.isVisible = (record->style & WS_VISIBLE) != 0;
+        wanted.isResizable = (record->style & WS_THICKFRAME) != 0;
+        const user::WindowRecord* owner = user::FindWindow(record->owner);
+        if (owner != nullptr && (owner->style & WS_DISABLED) != 0) {
+            wanted.modalFor = owner->handle;
+        }
+        return wanted;
+    }
+
+    // Brings the SDL window of a top-level window in line with it, creating it the first time.
+    void Follow(HWND hwnd) {
+        const WantedWindow wanted = Wanted(hwnd);
+        if (!wanted.isShown) {
+            return;
+        }
+        auto found = windows.find(hwnd);
+        if (found == windows.end()) {
+            const Uint32 flags = SDL_WINDOW_HIDDEN | (wanted.isResizable ? SDL_WINDOW_RESIZABLE : 0);
+            SDL_Window* window = SDL_CreateWindow(wanted.caption.c_str(), wanted.rect.left, wanted.rect.top,
+                                                  std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1),
+                                                  flags);
+            if (window == nullptr) {
+                return;
+            }
+            found = windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, nullptr}).first;
+        }
+        SdlWindow& entry = found->second;
+        if (entry.caption != wanted.caption) {
+            SDL_SetWindowTitle(entry.window, wanted.caption.c_str());
+            entry.caption = wanted.caption;
+        }
+        if (entry.rect.left != wanted.rect.left || entry.rect.top != wanted.rect.top) {
+            SDL_SetWindowPosition(entry.window, wanted.rect.left, wanted.rect.top);
+        }
+        if (Width(entry.rect) != Width(wanted.rect) || Height(entry.rect) != Height(wanted.rect)) {
+            SDL_SetWindowSize(entry.window, std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1));
+            MarkDrawn(hwnd); // the window surface is new and blank
+        }
+        entry.rect = wanted.rect;
+        if (entry.modalFor != wanted.modalFor) {
+            auto owner = windows.find(wanted.modalFor);
+            if (owner != windows.end()) {
+                // Fails on the offscreen and dummy drivers, which have no window manager to tell.
+                SDL_SetWindowModalFor(entry.window, owner->second.window);
+            }
+            entry.modalFor = wanted.modalFor;
+        }
+        if (entry.isVisible != wanted.isVisible) {
+            if (wanted.isVisible) {
+                SDL_ShowWindow(entry.window);
+                MarkDrawn(hwnd);
+            } else {
+                SDL_HideWindow(entry.window);
+            }
+            entry.isVisible = wanted.isVisible;
+        }
+    }
+
+    void MarkDrawn(HWND hwnd) {
+        std::lock_guard lock(pendingMutex);
+        drawn.insert(hwnd);
+    }
+
+    // Copies a top-level window's surface to its SDL window. The surface is read under the user
+    // lock, so that no resize moves its pixels meanwhile.
+    void Present(HWND hwnd) {
+        auto found = windows.find(hwnd);
+        if (found == windows.end() || !found->second.isVisible) {
+            return;
+        }
+        auto lock = user::UserLock();
+        const user::WindowRecord* record = user::FindWindow(hwnd);
+        if (record == nullptr || record->surface == nullptr) {
+            return;
+        }
+        SDL_Surface* target = SDL_GetWindowSurface(found->second.window);
+        if (target == nullptr) {
+            return;
+        }
+        int stride = 0;
+        const uint8_t* pixels = SurfacePixels(record->surface, &stride);
+        const SIZE size = SurfaceSize(record->surface);
+        // SDL only reads the source of a blit; its surface type has no const pixels.
+        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), size.cx, size.cy, 32,
+                                                                 stride, SDL_PIXELFORMAT_XRGB8888);
+        if (source == nullptr) {
+            return;
+        }
+        SDL_BlitSurface(source, nullptr, target, nullptr);
+        SDL_FreeSurface(source);
+        SDL_UpdateWindowSurface(found->second.window);
+    }
+
+    HWND WindowOf(Uint32 windowId) const {
+        for (const auto& [hwnd, entry] : windows) {
+            if (SDL_GetWindowID(entry.window) == windowId) {
+                return hwnd;
+            }
+        }
+        return nullptr;
+    }
+
+    // Returns whether the event was user input.
+    bool Handle(const SDL_Event& event) {
+        if (event.type == wakeEvent) {
+            wakePending = false;
+            return false;
+        }
+        switch (event.type) {
+        case SDL_WINDOWEVENT:
+            HandleWindowEvent(event.window);
+            return false;
+        case SDL_MOUSEMOTION:
+            lastMouse = POINT{event.motion.x, event.motion.y};
+            if (HWND hwnd = WindowOf(event.motion.windowID)) {
+                input::MouseMove(hwnd, lastMouse);
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            HandleButton(event.button);
+            break;
+        case SDL_MOUSEWHEEL:
+            if (HWND hwnd = WindowOf(event.wheel.windowID)) {
+                const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+                input::MouseWheel(hwnd, lastMouse, notches);
+            }
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            HandleKey(event.key);
+            break;
+        default:
+            // Text input is left out: keys become WM_KEYDOWN and TranslateMessage makes the
+            // characters, as on Win32.
+            return false;
+        }
+        return true;
+    }
+
+    void HandleButton(const SDL_MouseButtonEvent& event) {
+        HWND hwnd = WindowOf(event.windowID);
+        if (hwnd == nullptr) {
+            return;
+        }
+        input::MouseButton button = input::MouseButton::Left;
+        if (event.button == SDL_BUTTON_RIGHT) {
+            button = input::MouseButton::Right;
+        } else if (event.button == SDL_BUTTON_MIDDLE) {
+            button = input::MouseButton::Middle;
+        } else if (event.button != SDL_BUTTON_LEFT) {
+            return;
+        }
+        input::ButtonAction action = input::ButtonAction::Up;
+        if (event.state == SDL_PRESSED) {
+            // SDL counts clicks in a row; every second one is a double click.
+            action = (event.clicks >= 2 && event.clicks % 2 == 0) ? input::ButtonAction::DoubleClick
+                                                                   : input::ButtonAction::Down;
+        }
+        lastMouse = POINT{event.x, event.y};
+        input::MouseButtonEvent(hwnd, lastMouse, button, action);
+    }
+
+    void HandleKey(const SDL_KeyboardEvent& event) {
+        const int virtualKey = VirtualKeyOf(event.keysym.sym);
+        HWND hwnd = WindowOf(event.windowID);
+        if (hwnd == nullptr) {
+            hwnd = GetActiveWindow();
+        }
+        if (virtualKey == 0 || hwnd == nullptr) {
+            return;
+        }
+        input::Key(hwnd, virtualKey, event.state == SDL_PRESSED, event.repeat != 0);
+    }
+
+    void HandleWindowEvent(const SDL_WindowEvent& event) {
+        HWND hwnd = WindowOf(event.windowID);
+        if (hwnd == nullptr) {
+            return;
+        }
+        SdlWindow& entry = windows[hwnd];
+        switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            MarkDrawn(hwnd);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            // The user moved the window: the record follows, and the SDL window is already there.
+            if (event.data1 != entry.rect.left || event.data2 != entry.rect.top) {
+                entry.rect = RECT{event.data1, event.data2, event.data1 + Width(entry.rect),
+                                  event.data2 + Height(entry.rect)};
+                SetWindowPos(hwnd, nullptr, event.data1, event.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (event.data1 != Width(entry.rect) || event.data2 != Height(entry.rect)) {
+                entry.rect.right = entry.rect.left + event.data1;
+                entry.rect.bottom = entry.rect.top + event.data2;
+                SetWindowPos(hwnd, nullptr, 0, 0, event.data1, event.data2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                MarkDrawn(hwnd);
+            }
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (GetActiveWindow() != hwnd && IsWindowEnabled(hwnd)) {
+                SetActiveWindow(hwnd);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    const DWORD windowThread;
+    const Uint32 wakeEvent;
+    const SIZE previousScreen;
+    std::atomic<bool> wakePending{false};
+    // Touched by the window thread only.
+    std::map<HWND, SdlWindow> windows;
+    POINT lastMouse{};
+    // Filled by any thread, emptied by the window thread.
+    std::mutex pendingMutex;
+    std::set<HWND> changed;
+    std::set<HWND> drawn;
+};
+
+} // namespace
+
+DisplayBackend* CreateSdlBackend(bool isOffscreen) {
+    if (isOffscreen) {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+        // Without it the first window surface of the offscreen driver costs a few hundred
+        // milliseconds, setting up a renderer nobody uses.
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    }
+    // The program handles SIGINT and SIGTERM itself, and closing the last window is the
+    // program's decision, not SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        SDL_Quit();
+        return nullptr;
+    }
+    const Uint32 wakeEvent = SDL_RegisterEvents(1);
+    if (wakeEvent == static_cast<Uint32>(-1)) {
+        SDL_Quit();
+        return nullptr;
+    }
+    SDL_StopTextInput();
+    const SIZE previousScreen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SDL_DisplayMode mode{};
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+        SetScreenSize(mode.w, mode.h);
+    }
+    return new SdlBackend(GetCurrentThreadId(), wakeEvent, previousScreen);
+}
+
+} // namespace platform

@@ -1,0 +1,213 @@
+#include "platform/TestHooks.h"
+#include "platform/Windows.h"
+
+#include "UserTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using usertest::Recorder;
+
+constexpr UINT ButtonGetCheck = 0x00F0; // what the hooks ask a BUTTON
+
+bool IsInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL);
+}
+
+LRESULT Recording(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsInput(message)) {
+        Recorder::Instance().Add(hwnd, message, wParam, lParam);
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// Stands in for the button control: checked when its user data says so.
+LRESULT CheckBox(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == ButtonGetCheck) {
+        return GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+    }
+    return Recording(hwnd, message, wParam, lParam);
+}
+
+void Register(const char* name, WNDPROC procedure, UINT style = 0) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.lpszClassName = name;
+    RegisterClassExA(&windowClass);
+}
+
+class TestHooks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Register("HookTop", Recording);
+        Register("HookField", Recording, CS_DBLCLKS);
+        Register("Button", CheckBox);
+        top = CreateWindowExA(0, "HookTop", "Hooks \"main\"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 300, 200,
+                              nullptr, nullptr, nullptr, nullptr);
+        panel = CreateWindowExA(WS_EX_CLIENTEDGE, "HookTop", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, top,
+                                reinterpret_cast<HMENU>(7), nullptr, nullptr);
+        field = CreateWindowExA(0, "HookField", "Port", WS_CHILD | WS_VISIBLE, 20, 30, 80, 20, panel,
+                                reinterpret_cast<HMENU>(101), nullptr, nullptr);
+        check = CreateWindowExA(0, "Button", "Echo", WS_CHILD | WS_VISIBLE | WS_DISABLED, 20, 60, 80, 16, panel,
+                                reinterpret_cast<HMENU>(102), nullptr, nullptr);
+        hidden = CreateWindowExA(0, "Button", "Line\tfeed", WS_CHILD, 220, 10, 60, 20, top,
+                                 reinterpret_cast<HMENU>(8), nullptr, nullptr);
+        SetWindowLongPtrA(check, GWLP_USERDATA, 1);
+        platform::testing::PumpMessages();
+        Recorder::Instance().Take();
+    }
+    void TearDown() override {
+        DestroyWindow(top);
+        for (const char* name : {"HookTop", "HookField", "Button"}) {
+            UnregisterClassA(name, nullptr);
+        }
+        for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON}) {
+            EXPECT_GE(GetKeyState(key), 0) << "every key was released again: " << key;
+        }
+    }
+    std::vector<usertest::Recorded> TakeFrom(HWND hwnd) {
+        std::vector<usertest::Recorded> mine;
+        for (const auto& message : Recorder::Instance().Take()) {
+            if (message.hwnd == hwnd) {
+                mine.push_back(message);
+            }
+        }
+        return mine;
+    }
+    usertest::Watchdog watchdog;
+    HWND top = nullptr;
+    HWND panel = nullptr;
+    HWND field = nullptr;
+    HWND check = nullptr;
+    HWND hidden = nullptr;
+};
+
+} // namespace
+
+TEST_F(TestHooks, FindWindowsByClassCaptionAndControlId) {
+    using namespace platform::testing;
+    EXPECT_EQ(FindWindowByClass("hooktop"), top) << "the first of the class, without regard to case";
+    EXPECT_EQ(FindWindowByClass("HookTop", top), panel) << "below a window only";
+    EXPECT_EQ(FindWindowByClass("BUTTON", panel), check);
+    EXPECT_EQ(FindWindowByClass("Button", field), nullptr) << "the field has no children";
+    EXPECT_EQ(FindWindowByCaption("Echo"), check);
+    EXPECT_EQ(FindWindowByCaption("echo"), nullptr) << "captions compare exactly";
+    EXPECT_EQ(FindControl(top, 101), field) << "ids are found at any depth";
+    EXPECT_EQ(FindControl(top, 8), hidden);
+    EXPECT_EQ(FindControl(panel, 8), nullptr);
+}
+
+TEST_F(TestHooks, ReadTextAndState) {
+    using namespace platform::testing;
+    EXPECT_EQ(WindowText(field), "Port");
+    EXPECT_EQ(WindowText(top), "Hooks \"main\"");
+    EXPECT_TRUE(IsShown(field));
+    EXPECT_FALSE(IsShown(hidden));
+    EXPECT_TRUE(IsEnabled(field));
+    EXPECT_FALSE(IsEnabled(check));
+    EXPECT_TRUE(IsChecked(check)) << "a BUTTON that answers checked";
+    SetWindowLongPtrA(check, GWLP_USERDATA, 0);
+    EXPECT_FALSE(IsChecked(check));
+    EXPECT_FALSE(IsChecked(field)) << "only buttons are checked";
+    ShowWindow(top, SW_HIDE);
+    EXPECT_FALSE(IsShown(field)) << "a hidden parent hides its children";
+}
+
+TEST_F(TestHooks, DumpShowsTheTreeIndentedByDepth) {
+    const std::string expected =
+        "HookTop id=0 \"Hooks \\\"main\\\"\" (100,50)-(400,250) visible enabled unchecked\n"
+        "  HookTop id=7 \"\" (10,10)-(210,110) visible enabled unchecked\n"
+        "    HookField id=101 \"Port\" (20,30)-(100,50) visible enabled unchecked\n"
+        "    Button id=102 \"Echo\" (20,60)-(100,76) visible disabled checked\n"
+        "  Button id=8 \"Line\\x09feed\" (220,10)-(280,30) hidden enabled unchecked\n";
+    EXPECT_EQ(platform::testing::DumpWindowTree(top), expected);
+    MoveWindow(field, 5, 6, 70, 10, TRUE);
+    SetWindowTextA(field, "COM2");
+    const std::string dump = platform::testing::DumpWindowTree(panel);
+    EXPECT_NE(dump.find("  HookField id=101 \"COM2\" (5,6)-(75,16) visible"), std::string::npos) << dump;
+    EXPECT_EQ(platform::testing::DumpWindowTree(reinterpret_cast<HWND>(0x1234)), "") << "no window, no lines";
+}
+
+TEST_F(TestHooks, ClickReachesTheWindowUnderThePoint) {
+    using namespace platform::testing;
+    ASSERT_TRUE(ClickAt(field, POINT{12, 7}));
+    auto got = TakeFrom(field);
+    usertest::ExpectSequence(got, {{field, WM_MOUSEMOVE}, {field, WM_LBUTTONDOWN}, {field, WM_LBUTTONUP}},
+                             "click at a point");
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[1].lParam, MAKELPARAM(12, 7)) << "client coordinates of the field";
+    EXPECT_EQ(got[1].wParam, MK_LBUTTON) << "the button is down in its press";
+    EXPECT_EQ(got[2].wParam, 0u) << "and up in its release";
+    ASSERT_TRUE(Click(field));
+    got = TakeFrom(field);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[1].lParam, MAKELPARAM(40, 10)) << "the centre of an 80 x 20 client area";
+}
+
+TEST_F(TestHooks, ClickOnADisabledWindowReachesNobodyAndCaptureWins) {
+    using namespace platform::testing;
+    ASSERT_TRUE(Click(check));
+    EXPECT_TRUE(TakeFrom(check).empty()) << "a disabled window takes no mouse input";
+    SetCapture(panel);
+    ASSERT_TRUE(ClickAt(field, POINT{1, 1}));
+    ReleaseCapture();
+    const auto got = TakeFrom(panel);
+    ASSERT_EQ(got.size(), 3u) << "the capture window gets the click";
+    // The panel's client area starts inside its 2-pixel edge; the field sits at 20,30 in it.
+    EXPECT_EQ(got[1].lParam, MAKELPARAM(21, 31));
+}
+
+TEST_F(TestHooks, TypeTextProducesKeysAndCharactersWithShift) {
+    using namespace platform::testing;
+    ASSERT_TRUE(TypeText(field, "aB!"));
+    EXPECT_EQ(GetFocus(), field) << "typing gives the window the focus";
+    const auto got = TakeFrom(field);
+    std::string characters;
+    std::vector<std::pair<UINT, WPARAM>> keys;
+    for (const auto& message : got) {
+        if (message.message == WM_CHAR) {
+            characters += static_cast<char>(message.wParam);
+        } else {
+            keys.emplace_back(message.message, message.wParam);
+        }
+    }
+    EXPECT_EQ(characters, "aB!");
+    const std::vector<std::pair<UINT, WPARAM>> expected{
+        {WM_KEYDOWN, 'A'},       {WM_KEYUP, 'A'},
+        {WM_KEYDOWN, VK_SHIFT},  {WM_KEYDOWN, 'B'}, {WM_KEYUP, 'B'},   {WM_KEYUP, VK_SHIFT},
+        {WM_KEYDOWN, VK_SHIFT},  {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'},   {WM_KEYUP, VK_SHIFT},
+    };
+    EXPECT_EQ(keys, expected);
+    EXPECT_FALSE(TypeText(field, "\x80")) << "no key types it";
+}
+
+TEST_F(TestHooks, PressKeySetsTheKeyMessageBits) {
+    using namespace platform::testing;
+    ASSERT_TRUE(PressKey(field, VK_F1));
+    auto got = TakeFrom(field);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].message, WM_KEYDOWN);
+    EXPECT_EQ(got[0].lParam, 1) << "repeat count 1, key was up, no Alt";
+    EXPECT_EQ(got[1].message, WM_KEYUP);
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0xC0000001u)) << "previous state and release bits";
+
+    ASSERT_TRUE(PressKey(field, 'X', platform::testing::Modifier::Alt));
+    got = TakeFrom(field);
+    ASSERT_EQ(got.size(), 5u) << "Alt down, X down, WM_SYSCHAR, X up, Alt up";
+    EXPECT_EQ(got[1].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[1].wParam, static_cast<WPARAM>('X'));
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x20000001)) << "bit 29: Alt is held";
+    EXPECT_EQ(got[2].message, WM_SYSCHAR);
+    EXPECT_EQ(got[4].message, WM_SYSKEYUP) << "Alt is released as a system key";
+
+    ASSERT_TRUE(PressKey(field, VK_DELETE, platform::testing::Modifier::Control));
+    got = TakeFrom(field);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[1].message, WM_KEYDOWN) << "Ctrl alone makes no system key";
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x01000001)) << "Delete is an extended key";
+}
