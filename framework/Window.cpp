@@ -6,6 +6,7 @@
 #include "framework/Font.h"
 #include "framework/Layout.h"
 #include "framework/Shortcuts.h"
+#include "services/HelpService.h"
 #include "services/MessageBoxes.h"
 
 #include <cstdlib>
@@ -317,9 +318,11 @@ LRESULT Window::ApplyMessageTable(MessageRecord& record) {
         }
         return 0;
     }
+    case WM_HELP:
+        return HelpService::Instance().RouteHelpRequest(this, record) >= 0 ? 1 : 0;
     default:
-        // FIXME: scroll-bar objects (WM_HSCROLL/WM_VSCROLL), tooltip text requests and context help
-        // (WM_HELP) come with the standard controls and the help service.
+        // FIXME: scroll-bar objects (WM_HSCROLL/WM_VSCROLL) and tooltip text requests come with the
+        // standard controls.
         return 0;
     }
 }
