@@ -9,10 +9,10 @@ namespace app {
 
 using framework::String;
 
-SettingsStore::SettingsStore(CommsSettings& settings)
+SettingsStore::SettingsStore(engine::CommsSettings& settings)
     : SettingsStore(settings, framework::ProgramPaths::Instance()) {}
 
-SettingsStore::SettingsStore(CommsSettings& settings, framework::ProgramPaths& paths)
+SettingsStore::SettingsStore(engine::CommsSettings& settings, framework::ProgramPaths& paths)
     : settings(settings), paths(paths) {}
 
 String SettingsStore::BinaryPath() const {

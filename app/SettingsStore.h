@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommsSettings.h"
+#include "link/CommsSettings.h"
 #include "framework/String.h"
 
 namespace framework {
@@ -20,8 +20,8 @@ public:
     static constexpr uint32_t WriteOptions = 0;
     static constexpr int ProfileBufferSize = 80;
 
-    explicit SettingsStore(CommsSettings& settings);
-    SettingsStore(CommsSettings& settings, framework::ProgramPaths& paths);
+    explicit SettingsStore(engine::CommsSettings& settings);
+    SettingsStore(engine::CommsSettings& settings, framework::ProgramPaths& paths);
 
     // 1 when the binary settings file was read without error, else 0.
     int LoadSettings();
@@ -36,7 +36,7 @@ public:
 private:
     void ReadProfileFile();
 
-    CommsSettings& settings;
+    engine::CommsSettings& settings;
     framework::ProgramPaths& paths;
 };
 

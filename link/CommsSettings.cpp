@@ -1,10 +1,10 @@
-#include "app/CommsSettings.h"
+#include "link/CommsSettings.h"
 
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Path.h"
 
-namespace app {
+namespace engine {
 
 CommsSettings CommsSettings::ForController() {
     CommsSettings settings;
@@ -46,4 +46,4 @@ void CommsSettings::NormalisePaths() {
     framework::NormaliseFolder(downloadPath);
 }
 
-} // namespace app
+} // namespace engine

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace engine {
 
 // Every communication setting of one profile. The main window holds one record; the port, the
 // transfer engine, the controller protocol and the logs read its fields by name. The record is
@@ -51,4 +51,4 @@ public:
     uint8_t endCode = DefaultEndCode;
 };
 
-} // namespace app
+} // namespace engine

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-using app::CommsSettings;
+using engine::CommsSettings;
 using app::SettingsStore;
 using framework::String;
 

@@ -1,0 +1,22 @@
+#include "link/PortPollThread.h"
+
+#include "link/SerialLink.h"
+
+namespace engine {
+
+PortPollThread::~PortPollThread() {
+    // The run must end before the object it runs on goes.
+    if (IsRunning()) {
+        Stop(false);
+    }
+}
+
+DWORD PortPollThread::Run() {
+    while (!IsStopRequested()) {
+        link.PollPort();
+        Sleep(1);
+    }
+    return 0;
+}
+
+} // namespace engine

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "services/WorkerThread.h"
+
+namespace engine {
+
+class SerialLink;
+
+// The worker that polls the port: PollPort, then a 1 ms pause, until a stop is requested. The
+// pause is where a suspension (while the settings are re-applied) takes hold.
+class PortPollThread : public framework::WorkerThread {
+public:
+    explicit PortPollThread(SerialLink& link) : link(link) {}
+    ~PortPollThread() override;
+
+protected:
+    DWORD Run() override;
+
+private:
+    SerialLink& link;
+};
+
+} // namespace engine

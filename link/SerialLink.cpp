@@ -1,0 +1,354 @@
+#include "link/SerialLink.h"
+
+#include "framework/SystemErrorText.h"
+
+#include <cstring>
+#include <utility>
+
+namespace engine {
+
+using framework::String;
+
+namespace {
+
+// The flow-control names, in the order they are compared (exact, case-sensitive).
+struct FlowRow {
+    const char* name;
+    bool hardware;
+    bool software;
+};
+
+const FlowRow flowRows[] = {
+    {"Combined", true, true},
+    {"Hardware", true, false},
+    {"Xon/Xoff", false, true},
+    {"None", false, false},
+};
+
+} // namespace
+
+SerialLink::SerialLink(CommsSettings& settings, LinkView& view)
+    : settings(settings), view(view), port(INVALID_HANDLE_VALUE) {
+    dcb.DCBlength = sizeof dcb;
+}
+
+SerialLink::~SerialLink() { ClosePort(); }
+
+String SerialLink::DeviceControlString(const CommsSettings& settings) {
+    String text;
+    return text.Format("baud=%s parity=%c data=%s stop=%s", settings.baudRate.CStr(), settings.parity.At(1),
+                       settings.dataBits.CStr(), settings.stopBits.CStr());
+}
+
+void SerialLink::ApplyFlowControl(DCB& block, const String& flowControl, bool suppressSoftwareFlow) {
+    block.fDsrSensitivity = 0;
+    for (const FlowRow& row : flowRows) {
+        if (std::strcmp(flowControl.CStr(), row.name) != 0) {
+            continue;
+        }
+        block.fOutxCtsFlow = row.hardware ? 1 : 0;
+        block.fOutxDsrFlow = row.hardware ? 1 : 0;
+        block.fDtrControl = row.hardware ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_ENABLE;
+        block.fDsrSensitivity = row.hardware ? 1 : 0;
+        block.fRtsControl = row.hardware ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+        const bool software = row.software && !suppressSoftwareFlow;
+        block.fOutX = software ? 1 : 0;
+        block.fInX = software ? 1 : 0;
+        return;
+    }
+}
+
+String SerialLink::Printable(const char* bytes, int32_t count) {
+    String text;
+    for (int32_t i = 0; i < count; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x20 && byte <= 0x7F) {
+            text.Append(static_cast<char>(byte));
+        } else {
+            text.AppendFormat("[%02x]", byte);
+        }
+    }
+    return text;
+}
+
+void SerialLink::SetCaption(const String& text) {
+    caption = text;
+    view.SetCaption(caption.CStr());
+}
+
+void SerialLink::Purge() {
+    PurgeComm(port, PURGE_TXCLEAR);
+    PurgeComm(port, PURGE_RXCLEAR);
+}
+
+void SerialLink::ReportPortError(const char* stepName) {
+    const DWORD code = GetLastError() & 0xFFFF;
+    String text;
+    text.Format("%s\n%s", settings.port.CStr(), framework::SystemErrorText(code).CStr());
+    view.ShowPortError(stepName, text.CStr());
+}
+
+void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
+    if (port != INVALID_HANDLE_VALUE) {
+        Purge();
+        if (!CloseHandle(port)) {
+            ReportPortError("Close Previous Connection");
+        }
+        port = INVALID_HANDLE_VALUE;
+    }
+    String text;
+    text.Format("%s - %s", settings.profileName.CStr(), "No Link");
+    isStatusFailing = false;
+    HANDLE opened = CreateFileA(settings.port.CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The poll thread is suspended or not yet started while the port changes.
+    port = opened;
+    if (port == INVALID_HANDLE_VALUE) {
+        ReportPortError("Open Comm");
+    } else {
+        const String control = DeviceControlString(settings);
+        if (!SetupComm(port, InputQueueSize, OutputQueueSize)) {
+            ReportPortError("Set Comm Buffer Sizes");
+        }
+        if (!GetCommState(port, &dcb)) {
+            ReportPortError("Get Comm State");
+        }
+        COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+        if (!BuildCommDCBA(control.CStr(), &dcb)) {
+            ReportPortError("Update Comm State");
+        } else {
+            ApplyFlowControl(dcb, settings.flowControl, suppressSoftwareFlow);
+            if (!SetCommState(port, &dcb)) {
+                ReportPortError("Set Comm State");
+            } else if (!SetCommTimeouts(port, &timeouts)) {
+                ReportPortError("Setup_Timeouts");
+            } else {
+                text.Format("%s %s:%s,%c,%s,%s,%s", settings.profileName.CStr(), settings.port.CStr(),
+                            settings.baudRate.CStr(), settings.parity.At(1), settings.dataBits.CStr(),
+                            settings.stopBits.CStr(), settings.flowControl.CStr());
+            }
+        }
+        Purge();
+    }
+    linkCaption = text;
+    SetCaption(text);
+}
+
+bool SerialLink::CheckStatus() {
+    const auto now = std::chrono::steady_clock::now();
+    // A port that stopped answering is tried once a second, quietly, until it answers again.
+    if (isStatusFailing && now - lastStatusTry < StatusRetryInterval) {
+        return false;
+    }
+    lastStatusTry = now;
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!ClearCommError(port, &errors, &status)) {
+        if (!isStatusFailing) {
+            isStatusFailing = true;
+            ReportPortError("Comms Status Check");
+            String text;
+            SetCaption(text.Format("%s - %s", settings.profileName.CStr(), "No Link"));
+        }
+        return false;
+    }
+    if (isStatusFailing) {
+        isStatusFailing = false;
+        SetCaption(linkCaption);
+    }
+    std::lock_guard lock(mutex);
+    errorMask = errors;
+    lineStatus = status;
+    return true;
+}
+
+bool SerialLink::PollPort() {
+    if (port == INVALID_HANDLE_VALUE || !CheckStatus()) {
+        return false;
+    }
+    CheckLineStatus();
+    DWORD flags = 0;
+    DWORD inputQueue = 0;
+    DWORD outputQueue = 0;
+    {
+        std::lock_guard lock(mutex);
+        std::memcpy(&flags, &lineStatus, sizeof flags);
+        for (int bit = 0; bit < HoldFlagCount; ++bit) {
+            holdFlags[bit] = (flags >> bit) & 1;
+        }
+        inputQueue = lineStatus.cbInQue;
+        outputQueue = lineStatus.cbOutQue;
+    }
+    const bool read = inputQueue > 0 && ReadPortData();
+    const bool written = outputQueue == 0 && (flags & (1u << XoffHold)) == 0 && ServiceTransmitter();
+    if (ReceiveCount() > 0) {
+        ProcessReceived();
+    }
+    if (read || written) {
+        String text;
+        {
+            std::lock_guard lock(mutex);
+            text = std::move(monitorLine);
+            monitorLine = String();
+        }
+        view.MonitorUpdate(text);
+    }
+    return read || written;
+}
+
+bool SerialLink::ReadPortData() {
+    int32_t freeSpace = 0;
+    {
+        std::lock_guard lock(mutex);
+        freeSpace = ReceiveBufferSize - receiveCount;
+        if (freeSpace == 0) {
+            // Nobody consumed 4000 bytes: they are dropped, and the status says so until the next
+            // successful read.
+            receiveCount = 0;
+            state = StateOverrun;
+            return false;
+        }
+        if (state == StateOverrun) {
+            state = StateWaiting;
+        }
+    }
+    char arrived[ReceiveBufferSize];
+    DWORD count = 0;
+    if (!ReadFile(port, arrived, static_cast<DWORD>(freeSpace), &count, nullptr)) {
+        ReportPortError("Read Data");
+        return false;
+    }
+    if (count == 0) {
+        return false;
+    }
+    String transmitted;
+    {
+        std::lock_guard lock(mutex);
+        transmitted = std::move(transmitRecord);
+        transmitRecord = String();
+    }
+    if (!transmitted.IsEmpty()) {
+        const String record = String("TX ").Concat(transmitted);
+        LogRecord(record.CStr(), false);
+        std::lock_guard lock(mutex);
+        monitorLine.AppendFormat("%s\n", record.CStr());
+    }
+    const String record = String("RX ").Concat(Printable(arrived, static_cast<int32_t>(count)));
+    LogRecord(record.CStr(), true);
+    bool isLoopback = false;
+    {
+        std::lock_guard lock(mutex);
+        std::memcpy(receiveBuffer + receiveCount, arrived, count);
+        receiveCount += static_cast<int32_t>(count);
+        receiveActivity = true;
+        if (transmittedLineOpen) {
+            monitorLine.Append('\n');
+            transmittedLineOpen = false;
+        }
+        // The record may be longer than a format expansion holds.
+        monitorLine.Append(record).Append('\n');
+        isLoopback = state == StateLoopbackTest;
+    }
+    if (isLoopback) {
+        CheckLoopbackEcho();
+    }
+    ProcessReceived();
+    return true;
+}
+
+bool SerialLink::ServiceTransmitter() {
+    const bool wrote = FlushTransmitBuffer() > 0;
+    OnTransmitReady();
+    return wrote;
+}
+
+int32_t SerialLink::FlushTransmitBuffer() {
+    char outgoing[TransmitBufferSize];
+    int32_t count = 0;
+    {
+        std::lock_guard lock(mutex);
+        if (!transmitPending) {
+            return 0;
+        }
+        transmitPending = false;
+        count = transmitCount;
+        if (count == 0) {
+            return 0;
+        }
+        std::memcpy(outgoing, transmitBuffer, count);
+        transmitCount = 0;
+        transmitActivity = true;
+    }
+    // One synchronous write of the whole buffer, outside the lock: it lasts as long as the line
+    // takes to carry the bytes.
+    DWORD written = 0;
+    WriteFile(port, outgoing, static_cast<DWORD>(count), &written, nullptr);
+    return count;
+}
+
+bool SerialLink::QueueBytes(const char* bytes, int32_t count) {
+    std::lock_guard lock(mutex);
+    if (count < 0 || transmitCount + count > TransmitBufferSize) {
+        return false;
+    }
+    std::memcpy(transmitBuffer + transmitCount, bytes, count);
+    transmitCount += count;
+    transmitPending = true;
+    return true;
+}
+
+void SerialLink::ClosePort() {
+    if (port == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    Purge();
+    CloseHandle(port);
+    port = INVALID_HANDLE_VALUE;
+}
+
+bool SerialLink::IsOpen() const { return port != INVALID_HANDLE_VALUE; }
+
+int32_t SerialLink::State() const {
+    std::lock_guard lock(mutex);
+    return state;
+}
+
+void SerialLink::SetState(int32_t newState) {
+    std::lock_guard lock(mutex);
+    state = newState;
+}
+
+int32_t SerialLink::ReceiveCount() const {
+    std::lock_guard lock(mutex);
+    return receiveCount;
+}
+
+String SerialLink::TakeReceived() {
+    std::lock_guard lock(mutex);
+    String received;
+    received.Append(receiveBuffer, receiveCount);
+    receiveCount = 0;
+    return received;
+}
+
+int32_t SerialLink::TransmitCount() const {
+    std::lock_guard lock(mutex);
+    return transmitCount;
+}
+
+bool SerialLink::HoldFlagSet(HoldFlag flag) const {
+    std::lock_guard lock(mutex);
+    return holdFlags[flag];
+}
+
+bool SerialLink::TakeReceiveActivity() {
+    std::lock_guard lock(mutex);
+    return std::exchange(receiveActivity, false);
+}
+
+bool SerialLink::TakeTransmitActivity() {
+    std::lock_guard lock(mutex);
+    return std::exchange(transmitActivity, false);
+}
+
+} // namespace engine
