@@ -1,6 +1,7 @@
 #include "link/PortPollThread.h"
 #include "link/SerialLink.h"
 #include "platform/KernelSerialMemoryLine.h"
+#include "platform/KernelSerialPty.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,37 @@ TEST_F(SerialLinkTest, RejectedFramingIsAnUpdateCommStateBox) {
     ASSERT_EQ(view.Boxes().size(), 1u);
     EXPECT_EQ(view.Boxes()[0].substr(0, 17), "Update Comm State");
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA - No Link");
+}
+
+TEST_F(SerialLinkTest, RefusedStateIsASetCommStateBox) {
+    settings.dataBits = "5";
+    settings.stopBits = "2"; // five data bits with two stop bits: the driver refuses the state
+    link.ApplyPortSettings(false);
+    ASSERT_EQ(view.Boxes().size(), 1u);
+    EXPECT_EQ(view.Boxes()[0].substr(0, view.Boxes()[0].find('|')), "Set Comm State");
+    EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA - No Link");
+}
+
+TEST_F(SerialLinkTest, PseudoTerminalHangUpIsReportedOnceWithoutSpinning) {
+    std::string programSide;
+    HANDLE farEnd = platform::OpenPseudoTerminal(programSide);
+    ASSERT_NE(farEnd, INVALID_HANDLE_VALUE);
+    settings.port = programSide.c_str();
+    link.ApplyPortSettings(false);
+    ASSERT_TRUE(link.IsOpen());
+    EXPECT_TRUE(view.Boxes().empty());
+    CloseHandle(farEnd); // the cable's adapter is pulled
+    const auto start = std::chrono::steady_clock::now();
+    int polls = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+        EXPECT_FALSE(link.PollPort());
+        ++polls;
+    }
+    EXPECT_GT(polls, 100) << "each poll returns at once";
+    const auto boxes = view.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].substr(0, boxes[0].find('|')), "Comms Status Check");
+    EXPECT_NE(boxes[0].find("The device is not connected."), std::string::npos) << boxes[0];
 }
 
 TEST_F(SerialLinkTest, DeviceControlStringAndFlowTable) {
