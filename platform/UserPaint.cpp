@@ -55,9 +55,6 @@ void Invalidate(WindowRecord& record, const RECT* area, bool erase, bool allChil
 
 } // namespace
 
-// FIXME: non-client areas (borders, client edges, scroll bars) are not drawn yet; they come with
-// the standard controls, which need them.
-
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
     auto lock = UserLock();
     WindowRecord* record = FindWindow(hWnd);
@@ -145,6 +142,7 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
         return nullptr;
     }
     bool erase = false;
+    bool hasFrame = false;
     {
         auto lock = UserLock();
         WindowRecord* record = FindWindow(hWnd);
@@ -152,11 +150,19 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return nullptr;
         }
+        const POINT offset = ClientOffsetOf(*record);
+        const RECT client = ClientRectOf(*record);
+        hasFrame = offset.x > 0 || client.right + offset.x < record->rect.right - record->rect.left ||
+                   client.bottom + offset.y < record->rect.bottom - record->rect.top;
         *lpPaint = PAINTSTRUCT{};
         lpPaint->rcPaint = record->update;
         erase = record->eraseBackground;
         record->update = RECT{};
         record->eraseBackground = false;
+    }
+    // The frame is drawn with every paint of the window, before its client area.
+    if (hasFrame) {
+        SendMessageA(hWnd, WM_NCPAINT, 1, 0);
     }
     lpPaint->hdc = GetDC(hWnd);
     lpPaint->fErase = erase && !SendMessageA(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(lpPaint->hdc), 0);
@@ -181,7 +187,7 @@ RECT Offset(RECT rect, POINT by) {
 // FIXME: children and overlapping siblings are not cut out of the clip; a parent repaints its
 // children with it (InvalidateRect invalidates them too), but a window painted alone can cover
 // an overlapping sibling until that sibling is repainted.
-bool PaintArea(HWND hwnd, platform::Surface*& surface, POINT& origin, RECT& clip) {
+bool PaintArea(HWND hwnd, bool wholeWindow, platform::Surface*& surface, POINT& origin, RECT& clip) {
     const WindowRecord* record = FindWindow(hwnd);
     if (record == nullptr) {
         return false;
@@ -195,9 +201,16 @@ bool PaintArea(HWND hwnd, platform::Surface*& surface, POINT& origin, RECT& clip
     }
     surface = root->surface;
     const POINT rootOrigin = ClientOriginOnScreen(*root);
-    const POINT mine = ClientOriginOnScreen(*record);
+    POINT mine = ClientOriginOnScreen(*record);
+    RECT area = ClientRectOf(*record);
+    if (wholeWindow) {
+        // The window's own rectangle, frame included: its top-left corner is the origin.
+        const POINT offset = ClientOffsetOf(*record);
+        mine = POINT{mine.x - offset.x, mine.y - offset.y};
+        area = RECT{0, 0, record->rect.right - record->rect.left, record->rect.bottom - record->rect.top};
+    }
     origin = POINT{mine.x - rootOrigin.x, mine.y - rootOrigin.y};
-    clip = Offset(ClientRectOf(*record), origin);
+    clip = Offset(area, origin);
     for (const WindowRecord* ancestor = FindWindow(record->parent); ancestor != nullptr;
          ancestor = FindWindow(ancestor->parent)) {
         const POINT at = ClientOriginOnScreen(*ancestor);
@@ -208,17 +221,25 @@ bool PaintArea(HWND hwnd, platform::Surface*& surface, POINT& origin, RECT& clip
 
 } // namespace
 
-HDC GetDC(HWND hWnd) {
+namespace {
+
+HDC SurfaceContext(HWND hWnd, bool wholeWindow) {
     auto lock = UserLock();
     platform::Surface* surface = nullptr;
     POINT origin{};
     RECT clip{};
-    if (!PaintArea(hWnd, surface, origin, clip)) {
+    if (!PaintArea(hWnd, wholeWindow, surface, origin, clip)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     return platform::CreateSurfaceDC(surface, origin, clip);
 }
+
+} // namespace
+
+HDC GetDC(HWND hWnd) { return SurfaceContext(hWnd, false); }
+
+HDC GetWindowDC(HWND hWnd) { return SurfaceContext(hWnd, true); }
 
 int ReleaseDC(HWND hWnd, HDC hDC) {
     if (hDC == nullptr) {

@@ -14,6 +14,8 @@ BOOL UpdateWindow(HWND hWnd);
 HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
 HDC GetDC(HWND hWnd);
+// A context on the whole window, frame included, with (0, 0) at its top-left corner.
+HDC GetWindowDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
 
 constexpr UINT RDW_INVALIDATE = 0x0001;

@@ -2,11 +2,13 @@
 
 #include "platform/DisplayBackend.h"
 #include "platform/GdiDrawing.h"
+#include "platform/GdiEdges.h"
 #include "platform/GdiSurface.h"
 #include "platform/GdiSystemColours.h"
 #include "platform/KernelErrors.h"
 #include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
+#include "platform/UserPaint.h"
 #include "platform/UserState.h"
 
 #include <algorithm>
@@ -141,6 +143,7 @@ LONG_PTR* ExtraSlot(WindowRecord& record, int index) {
 }
 
 LRESULT DefaultEraseBackground(HWND hwnd, WPARAM hdc);
+void DrawFrame(HWND hwnd);
 
 // GetAncestor for callers that hold the lock.
 HWND AncestorOf(HWND hwnd, UINT flags) {
@@ -436,6 +439,9 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return DefaultEraseBackground(hWnd, wParam);
+    case WM_NCPAINT:
+        DrawFrame(hWnd);
+        return 0;
     case WM_NCHITTEST:
         return HTCLIENT;
     case WM_MOUSEACTIVATE:
@@ -1190,6 +1196,58 @@ LRESULT DefaultEraseBackground(HWND hwnd, WPARAM hdc) {
     }
     FillRect(reinterpret_cast<HDC>(hdc), &client, brush);
     return 1;
+}
+
+// The frame the styles give a child window, outside in: the client edge (two pixels, sunken), the
+// static edge (one, sunken), then a dialog frame (three, raised) or a border (one, black); and the
+// corner of the scroll bars' area. The widths are those ClientRectOf leaves for the frame.
+void DrawFrame(HWND hwnd) {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT window{};
+    {
+        auto lock = UserLock();
+        const WindowRecord* record = FindWindow(hwnd);
+        if (record == nullptr || record->parent == nullptr) {
+            return;
+        }
+        style = record->style;
+        exStyle = record->exStyle;
+        window = RECT{0, 0, record->rect.right - record->rect.left, record->rect.bottom - record->rect.top};
+    }
+    HDC dc = GetWindowDC(hwnd);
+    if (dc == nullptr) {
+        return;
+    }
+    if (exStyle & WS_EX_CLIENTEDGE) {
+        DrawEdge(dc, &window, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    }
+    if (exStyle & WS_EX_STATICEDGE) {
+        DrawEdge(dc, &window, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    }
+    if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
+        DrawEdge(dc, &window, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        FrameRect(dc, &window, GetSysColorBrush(COLOR_BTNFACE));
+        window = RECT{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1};
+    } else if (style & WS_BORDER) {
+        FrameRect(dc, &window, GetSysColorBrush(COLOR_WINDOWFRAME));
+        window = RECT{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1};
+    }
+    // FIXME: scroll bars are not drawn yet (they come with the scroll-bar control); their area is
+    // filled with the scroll-bar colour.
+    if (style & (WS_VSCROLL | WS_HSCROLL)) {
+        RECT bars = window;
+        if (style & WS_VSCROLL) {
+            bars.left = window.right - GetSystemMetrics(SM_CXVSCROLL);
+            FillRect(dc, &bars, GetSysColorBrush(COLOR_SCROLLBAR));
+        }
+        if (style & WS_HSCROLL) {
+            bars = window;
+            bars.top = window.bottom - GetSystemMetrics(SM_CYHSCROLL);
+            FillRect(dc, &bars, GetSysColorBrush(COLOR_SCROLLBAR));
+        }
+    }
+    ReleaseDC(hwnd, dc);
 }
 
 } // namespace

@@ -73,6 +73,16 @@ TEST_F(UserPaint, WindowsPaintThroughTheirClientOriginAndClip) {
     EXPECT_EQ(ClientPixel(child, 40, 20), GetSysColor(COLOR_WINDOW)) << "the child's background was erased";
 }
 
+TEST_F(UserPaint, ClientEdgeIsDrawnAroundTheClientArea) {
+    using platform::testing::ClientPixel;
+    // The child's client area starts two pixels in; the sunken edge lies outside it.
+    EXPECT_EQ(ClientPixel(child, -2, -2), GetSysColor(COLOR_BTNSHADOW)) << "outer top-left";
+    EXPECT_EQ(ClientPixel(child, -1, -1), GetSysColor(COLOR_3DDKSHADOW)) << "inner top-left";
+    EXPECT_EQ(ClientPixel(child, 57, 37), GetSysColor(COLOR_BTNHIGHLIGHT)) << "outer bottom-right";
+    EXPECT_EQ(ClientPixel(child, 56, 36), GetSysColor(COLOR_3DLIGHT)) << "inner bottom-right";
+    EXPECT_EQ(ClientPixel(child, 0, 5), GetSysColor(COLOR_WINDOW)) << "the client area itself";
+}
+
 TEST_F(UserPaint, InvalidationRepaintsOnlyWhenAsked) {
     EXPECT_FALSE(GetUpdateRect(top, nullptr, FALSE)) << "painting validated the window";
     platform::testing::PumpMessages();
