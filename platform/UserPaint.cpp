@@ -1,10 +1,12 @@
 #include "platform/UserPaint.h"
 
 #include "platform/DisplayBackend.h"
+#include "platform/GdiBitmaps.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelErrors.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
+#include "platform/UserWindows.h"
 
 #include <algorithm>
 #include <vector>
@@ -240,6 +242,44 @@ HDC SurfaceContext(HWND hWnd, bool wholeWindow) {
 HDC GetDC(HWND hWnd) { return SurfaceContext(hWnd, false); }
 
 HDC GetWindowDC(HWND hWnd) { return SurfaceContext(hWnd, true); }
+
+int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip, HRGN hrgnUpdate,
+                   LPRECT prcUpdate, UINT flags) {
+    HDC dc = GetDC(hWnd);
+    if (dc == nullptr) {
+        return 0; // ERROR
+    }
+    RECT uncovered{};
+    ScrollDC(dc, dx, dy, prcScroll, prcClip, hrgnUpdate, &uncovered);
+    ReleaseDC(hWnd, dc);
+    if (flags & SW_SCROLLCHILDREN) {
+        std::vector<HWND> children;
+        {
+            auto lock = UserLock();
+            if (const WindowRecord* record = FindWindow(hWnd)) {
+                children = record->children;
+            }
+        }
+        for (HWND child : children) {
+            RECT rect{};
+            {
+                auto lock = UserLock();
+                if (const WindowRecord* record = FindWindow(child)) {
+                    rect = record->rect;
+                }
+            }
+            SetWindowPos(child, nullptr, rect.left + dx, rect.top + dy, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+    }
+    if ((flags & SW_INVALIDATE) && !IsEmpty(uncovered)) {
+        InvalidateRect(hWnd, &uncovered, (flags & SW_ERASE) ? TRUE : FALSE);
+    }
+    if (prcUpdate != nullptr) {
+        *prcUpdate = uncovered;
+    }
+    return IsEmpty(uncovered) ? 1 /* NULLREGION */ : 2 /* SIMPLEREGION */;
+}
 
 int ReleaseDC(HWND hWnd, HDC hDC) {
     if (hDC == nullptr) {

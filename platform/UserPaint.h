@@ -18,6 +18,14 @@ HDC GetDC(HWND hWnd);
 HDC GetWindowDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
 
+constexpr UINT SW_SCROLLCHILDREN = 0x0001;
+constexpr UINT SW_INVALIDATE = 0x0002;
+constexpr UINT SW_ERASE = 0x0004;
+// Moves the pixels of the client area (or of prcScroll, within prcClip) by (dx, dy) and reports
+// the uncovered area, invalidating it with SW_INVALIDATE; SW_SCROLLCHILDREN moves the children too.
+int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip, HRGN hrgnUpdate,
+                   LPRECT prcUpdate, UINT flags);
+
 constexpr UINT RDW_INVALIDATE = 0x0001;
 constexpr UINT RDW_ERASE = 0x0004;
 constexpr UINT RDW_VALIDATE = 0x0008;

@@ -101,6 +101,19 @@ TEST_F(UserPaint, InvalidationRepaintsOnlyWhenAsked) {
     EXPECT_EQ(paints, 5) << "the parent and, with it, its child";
 }
 
+TEST_F(UserPaint, ScrollingMovesPixelsAndInvalidatesTheUncoveredStrip) {
+    using platform::testing::ClientPixel;
+    RECT uncovered{};
+    EXPECT_EQ(ScrollWindowEx(top, 0, -5, nullptr, nullptr, nullptr, &uncovered, SW_INVALIDATE), 2);
+    EXPECT_EQ(ClientPixel(top, 15, 5), RGB(255, 0, 0)) << "the square moved up by 5";
+    EXPECT_EQ(ClientPixel(top, 15, 17), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(uncovered.top, 95);
+    EXPECT_EQ(uncovered.bottom, 100);
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
+    EXPECT_EQ(update.top, 95) << "only the strip is invalid";
+}
+
 TEST_F(UserPaint, SnapshotIsAPng) {
     const std::string path = ::testing::TempDir() + "paint-snapshot.png";
     ASSERT_TRUE(platform::testing::SnapshotPng(child, path));
