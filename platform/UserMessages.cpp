@@ -223,7 +223,8 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     const DWORD me = GetCurrentThreadId();
-    if (record->threadId == me) {
+    // The desktop belongs to no thread: whoever sends to it is answered at once.
+    if (record->threadId == me || record->threadId == 0) {
         WNDPROC procedure = record->procedure;
         lock.unlock();
         return procedure ? procedure(hWnd, Msg, wParam, lParam) : 0;

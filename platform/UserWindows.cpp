@@ -947,9 +947,26 @@ HWND GetAncestor(HWND hwnd, UINT gaFlags) {
 
 HWND GetTopWindow(HWND hWnd) { return GetWindow(hWnd, GW_CHILD); }
 
-// FIXME: there is no desktop window record yet; code that measures the desktop must use
-// GetSystemMetrics(SM_CXSCREEN/SM_CYSCREEN) until the display backend provides one.
-HWND GetDesktopWindow() { return nullptr; }
+// The desktop: a window of its own covering the screen, owned by no thread, never destroyed, so
+// that code measuring it (centring a dialog) works as on Win32.
+HWND GetDesktopWindow() {
+    auto lock = UserLock();
+    static HWND desktop = nullptr;
+    if (desktop == nullptr || FindWindow(desktop) == nullptr) {
+        auto classRecord = std::make_shared<ClassRecord>();
+        classRecord->name = "#32769";
+        classRecord->procedure = DefWindowProcA;
+        auto record = std::make_unique<WindowRecord>();
+        desktop = record->handle = NewWindowHandle();
+        record->windowClass = classRecord;
+        record->procedure = DefWindowProcA;
+        record->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+        record->rect = RECT{0, 0, screenWidth, screenHeight};
+        record->isDestroying = true; // DestroyWindow leaves it alone
+        Windows().emplace(reinterpret_cast<uintptr_t>(desktop), std::move(record));
+    }
+    return desktop;
+}
 
 BOOL IsChild(HWND hWndParent, HWND hWnd) {
     auto lock = UserLock();

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 using usertest::ExpectSequence;
 using usertest::Recorder;
@@ -286,6 +287,23 @@ TEST_F(UserWindows, FocusActivationAndEnabling) {
     EXPECT_EQ(GetCapture(), first);
     ReleaseCapture();
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(UserWindows, DesktopCoversTheScreenAndStays) {
+    HWND desktop = GetDesktopWindow();
+    ASSERT_NE(desktop, nullptr);
+    EXPECT_EQ(GetDesktopWindow(), desktop);
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(desktop, &rect));
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    char name[16];
+    GetClassNameA(desktop, name, sizeof name);
+    EXPECT_STREQ(name, "#32769");
+    EXPECT_FALSE(DestroyWindow(desktop)) << "no thread may destroy it";
+    EXPECT_TRUE(IsWindow(desktop)) << "the desktop is never destroyed";
+    std::thread other([desktop] { EXPECT_EQ(GetWindowTextLengthA(desktop), 0) << "answered on any thread"; });
+    other.join();
 }
 
 TEST_F(UserWindows, VisibilityFollowsTheParents) {
