@@ -9,6 +9,7 @@
 #include "services/HelpService.h"
 #include "services/MessageBoxes.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace framework {
@@ -321,8 +322,8 @@ LRESULT Window::ApplyMessageTable(MessageRecord& record) {
     case WM_HELP:
         return HelpService::Instance().RouteHelpRequest(this, record) >= 0 ? 1 : 0;
     default:
-        // FIXME: scroll-bar objects (WM_HSCROLL/WM_VSCROLL) and tooltip text requests come with the
-        // standard controls.
+        // FIXME: scroll-bar objects (WM_HSCROLL/WM_VSCROLL) and wheel scrolling through them come
+        // with the scroll-bar control.
         return 0;
     }
 }
@@ -423,6 +424,9 @@ LRESULT Window::HandleNotify(MessageRecord& record) {
         return result;
     }
     const auto* header = reinterpret_cast<const NMHDR*>(record.lParam);
+    if (header != nullptr && header->code == TTN_GETDISPINFOA) {
+        return AnswerToolTipRequest(record);
+    }
     Window* sender = header ? FromHandle(header->hwndFrom) : nullptr;
     if (sender == nullptr || sender == this) {
         return 0;
@@ -431,6 +435,39 @@ LRESULT Window::HandleNotify(MessageRecord& record) {
         return result;
     }
     return sender->SearchHandlers(record, SearchNotify);
+}
+
+String Window::ShortenToolTip(const String& text) {
+    constexpr int32_t longest = 64;
+    constexpr int32_t kept = 31;
+    if (text.Length() <= longest) {
+        return text;
+    }
+    String start(text);
+    start.Keep(1, kept);
+    String end(text);
+    end.Keep(text.Length() - kept + 1, text.Length());
+    return start.Concat("...").Concat(end);
+}
+
+// A tool identified by its window answers with its own text, at the cursor's position in it.
+LRESULT Window::AnswerToolTipRequest(MessageRecord& record) {
+    auto* request = reinterpret_cast<NMTTDISPINFOA*>(record.lParam);
+    if ((request->uFlags & TTF_IDISHWND) == 0) {
+        return 0;
+    }
+    Window* tool = FromHandle(reinterpret_cast<HWND>(request->hdr.idFrom));
+    if (tool == nullptr) {
+        return 0;
+    }
+    String text;
+    if (tool->GetToolTipText(text, tool->GetCursorPosition()) == 0) {
+        return 0;
+    }
+    const String shown = ShortenToolTip(text);
+    std::snprintf(request->szText, sizeof request->szText, "%s", shown.CStr());
+    request->lpszText = request->szText;
+    return 1;
 }
 
 LRESULT Window::HandleOutOfMemory() {

@@ -130,6 +130,9 @@ public:
     // Passes a message on to every child; windowless children pass it to their own children.
     void PassToChildren(const MessageRecord& record);
 
+    // A tooltip text as it is shown: longer than 64 characters, its first 31, "..." and its last 31.
+    static String ShortenToolTip(const String& text);
+
     // The window procedure of windows whose class the framework registered.
     static LRESULT FrameProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The window procedure of standard controls adopted by an object.
@@ -157,6 +160,7 @@ private:
     LRESULT HandleClose(MessageRecord& record);
     LRESULT HandleCommand(MessageRecord& record);
     LRESULT HandleNotify(MessageRecord& record);
+    LRESULT AnswerToolTipRequest(MessageRecord& record);
     LRESULT HandleOutOfMemory();
     void RemoveHandlerRecord(Window* target, MessageHandler operation, UINT message, int32_t id, UINT code,
                              HWND control);

@@ -344,6 +344,19 @@ struct NMHDR {
 };
 using LPNMHDR = NMHDR*;
 
+// Tooltip text requests, as the tooltip control sends them to the tool's owner.
+constexpr UINT TTN_GETDISPINFOA = static_cast<UINT>(-520);
+constexpr UINT TTF_IDISHWND = 0x0001;
+
+struct NMTTDISPINFOA {
+    NMHDR hdr;
+    LPSTR lpszText;
+    char szText[80];
+    HINSTANCE hinst;
+    UINT uFlags;
+    LPARAM lParam;
+};
+
 constexpr UINT ODT_MENU = 1;
 constexpr UINT ODT_LISTBOX = 2;
 constexpr UINT ODT_COMBOBOX = 3;

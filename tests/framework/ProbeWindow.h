@@ -53,6 +53,11 @@ public:
         return 0;
     }
 
+    int GetToolTipText(framework::String& out, framework::Point point) override {
+        out = toolTip.c_str();
+        return toolTip.empty() ? 0 : 1;
+    }
+
     // Binds the object to an existing window, as a control object is bound.
     void Adopt(HWND hwnd) { Bind(hwnd); }
 
@@ -74,6 +79,7 @@ public:
     LRESULT firstResult = 0;
     LRESULT secondResult = 0;
     int idleResult = 0;
+    std::string toolTip;
     int idleCalls = 0;
 };
 

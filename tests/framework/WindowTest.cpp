@@ -175,6 +175,24 @@ TEST_F(WindowTest, DeleteChildMessageDeletesOnlyRealChildren) {
     EXPECT_EQ(parent.ChildCount(), 0);
 }
 
+TEST_F(WindowTest, ToolTipTextsAreShortenedInTheMiddle) {
+    const std::string seventy = std::string(31, 'a') + std::string(8, 'm') + std::string(31, 'z');
+    EXPECT_STREQ(Window::ShortenToolTip(seventy.c_str()).CStr(),
+                 (std::string(31, 'a') + "..." + std::string(31, 'z')).c_str());
+    const std::string sixtyFour(64, 'x');
+    EXPECT_STREQ(Window::ShortenToolTip(sixtyFour.c_str()).CStr(), sixtyFour.c_str()) << "64 stay whole";
+
+    ProbeWindow owner;
+    ProbeWindow tool(&owner);
+    tool.toolTip = seventy;
+    NMTTDISPINFOA request{};
+    request.hdr = NMHDR{nullptr, reinterpret_cast<UINT_PTR>(tool.Handle()), TTN_GETDISPINFOA};
+    request.uFlags = TTF_IDISHWND;
+    EXPECT_EQ(owner.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request)), 1);
+    EXPECT_EQ(request.lpszText, request.szText);
+    EXPECT_EQ(std::string(request.szText), std::string(31, 'a') + "..." + std::string(31, 'z'));
+}
+
 TEST_F(WindowTest, WrappersDoNothingWithoutAHandle) {
     ProbeWindow windowless(nullptr, false);
     EXPECT_EQ(windowless.Show(SW_SHOW), 0);
