@@ -2,11 +2,13 @@
 #include "services/WorkerThread.h"
 
 #include "ProbeWindow.h"
+#include "platform/TestHooks.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 using framework::Application;
@@ -60,6 +62,17 @@ TEST_F(WorkerThreadTest, RunNumbersCountAndWrapToOne) {
     EXPECT_TRUE(worker.IsFinished());
 }
 
+// The finished message is sent after the run has marked itself finished, so it may reach the
+// window only when the owner next looks at its messages: the owner pumps for a while.
+static bool PumpUntil(const std::function<bool()>& condition, int milliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        platform::testing::PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return condition();
+}
+
 TEST_F(WorkerThreadTest, StopKeepsOrClearsTheNotifyWindow) {
     ProbeWindow window;
     PollingWorker worker;
@@ -67,11 +80,13 @@ TEST_F(WorkerThreadTest, StopKeepsOrClearsTheNotifyWindow) {
     worker.Start();
     window.calls.clear();
     worker.Stop(true);
+    EXPECT_TRUE(PumpUntil([&] { return !window.calls.empty(); }, 2000));
     EXPECT_EQ(window.calls, (std::vector<std::string>{"OnMessage 3"})) << "finished message sent and handled";
 
     worker.Start();
     window.calls.clear();
     worker.Stop(false);
+    PumpUntil([] { return false; }, 50);
     EXPECT_TRUE(window.calls.empty()) << "Stop(false) clears the windows";
 }
 
