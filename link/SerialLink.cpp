@@ -25,6 +25,19 @@ const FlowRow flowRows[] = {
     {"None", false, false},
 };
 
+// The name to open: ports beyond COM9 only open in the device form "\\.\COM10", as on Win32; the
+// settings hold the plain name.
+String OpenName(const String& port) {
+    String upper(port);
+    const bool isNumberedPort = upper.FindText("COM", 1, true) == 1 && upper.Length() >= 5;
+    for (int32_t position = 4; isNumberedPort && position <= upper.Length(); ++position) {
+        if (upper.At(position) < '0' || upper.At(position) > '9') {
+            return port;
+        }
+    }
+    return isNumberedPort ? String("\\\\.\\").Concat(port) : port;
+}
+
 } // namespace
 
 SerialLink::SerialLink(CommsSettings& settings, LinkView& view)
@@ -99,7 +112,7 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
     String text;
     text.Format("%s - %s", settings.profileName.CStr(), "No Link");
     isStatusFailing = false;
-    HANDLE opened = CreateFileA(settings.port.CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     // The poll thread is suspended or not yet started while the port changes.
     port = opened;

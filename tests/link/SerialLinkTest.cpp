@@ -108,6 +108,17 @@ TEST_F(SerialLinkTest, OpensAndShowsTheLinkInTheCaption) {
     EXPECT_TRUE(line->IsRtsOn());
 }
 
+TEST_F(SerialLinkTest, PortsBeyondCom9OpenThroughTheDeviceForm) {
+    auto twelve = platform::testing::AttachMemoryLine("COM12");
+    settings.port = "COM12";
+    link.ApplyPortSettings(false);
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_TRUE(view.Boxes().empty());
+    EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA COM12:9600,N,8,1,Xon/Xoff");
+    link.ClosePort();
+    platform::testing::DetachMemoryLine("COM12");
+}
+
 TEST_F(SerialLinkTest, MissingPortGivesOneOpenCommBox) {
     settings.port = "COM8";
     link.ApplyPortSettings(false);
