@@ -167,8 +167,10 @@ int Application::Run() {
         if (message.message == WM_QUIT) {
             return static_cast<int>(message.wParam);
         }
-        // FIXME: accelerator tables (TranslateAcceleratorA) are not provided by the platform yet;
-        // this program sets none, and its keyboard shortcuts go through Shortcuts.
+        if (accelerators != nullptr && mainWindow != nullptr && mainWindow->Handle() != nullptr &&
+            TranslateAcceleratorA(mainWindow->Handle(), accelerators, &message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

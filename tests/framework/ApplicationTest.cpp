@@ -153,6 +153,33 @@ TEST_F(ApplicationTest, IdleClientsPollUntilAMessageArrives) {
     application.RemoveIdleClient(&window);
 }
 
+TEST_F(ApplicationTest, AcceleratorsOfTheMainWindowBecomeCommands) {
+    Application::SetClock(nullptr);
+    ProbeWindow main;
+    application.SetMainWindow(&main);
+    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', 40}, {FVIRTKEY, VK_F1, 41}};
+    HACCEL table = CreateAcceleratorTableA(keys, 2);
+    application.SetAccelerators(table);
+    platform::SetKeyDown(VK_CONTROL, true);
+    PostMessageA(main.Handle(), WM_KEYDOWN, 'O', 1);
+    PostMessageA(main.Handle(), WM_USER, 0, 0); // plain traffic goes on
+    PostQuitMessage(0);
+    main.calls.clear();
+    EXPECT_EQ(application.Run(), 0);
+    platform::SetKeyDown(VK_CONTROL, false);
+    EXPECT_EQ(main.calls, (std::vector<std::string>{"OnCommand 40/1"})) << "translated, not dispatched as a key";
+    MSG f1{main.Handle(), WM_KEYDOWN, VK_F1, 1, 0, {}};
+    EXPECT_EQ(TranslateAcceleratorA(main.Handle(), table, &f1), 1);
+    MSG shiftedF1 = f1;
+    platform::SetKeyDown(VK_SHIFT, true);
+    EXPECT_EQ(TranslateAcceleratorA(main.Handle(), table, &shiftedF1), 0) << "modifiers must match exactly";
+    platform::SetKeyDown(VK_SHIFT, false);
+    EXPECT_TRUE(DestroyAcceleratorTable(table));
+    EXPECT_FALSE(DestroyAcceleratorTable(table));
+    application.SetAccelerators(nullptr);
+    application.SetMainWindow(nullptr);
+}
+
 TEST_F(ApplicationTest, LocaleSeparatorsReachTheStrings) {
     // The C locale of the test run: a full stop and no thousands separator.
     EXPECT_EQ(framework::NumberSeparators::Decimal(), '.');
