@@ -22,6 +22,8 @@ HANDLE WorkerThread::Start() {
     stopRequested = 0;
     if (IsRunning()) {
         Stop(false);
+        // Stopping the old run raised the flag; the new run must not see it.
+        stopRequested = 0;
     }
     finished = 0;
     int32_t next = 0;
@@ -56,14 +58,17 @@ DWORD WorkerThread::Entry(LPVOID argument) {
 
 void WorkerThread::Finish() {
     // Window pointers and the run number are read before the object may be released by its owner.
-    Window* notify = notifyWindow;
+    Window* notify = notifyWindow.load();
     const int32_t number = runNumber;
     // The starting thread is woken in case it waits in WaitUntilFinished; a stray WM_NULL in its
     // queue is harmless. Nothing of the object is touched once finished is set.
     const DWORD owner = ownerThread;
     HANDLE thread = handle.load();
     finished = 1;
-    handle = nullptr;
+    // Only this run's handle is cleared: once finished is set the owner may already have started
+    // the next run, whose handle must stay.
+    HANDLE mine = thread;
+    handle.compare_exchange_strong(mine, nullptr);
     if (notify != nullptr && notify->Handle() != nullptr) {
         SendMessageA(notify->Handle(), MessageFinished, static_cast<WPARAM>(number), reinterpret_cast<LPARAM>(this));
     }
@@ -85,11 +90,12 @@ void WorkerThread::Stop(bool keepWindows) {
 }
 
 void WorkerThread::RequestStop() {
-    if (queryWindow == nullptr) {
+    Window* query = queryWindow.load();
+    if (query == nullptr) {
         stopRequested = 1;
         return;
     }
-    if (SendMessageA(queryWindow->Handle(), MessageStopQuery, 0, reinterpret_cast<LPARAM>(this)) == 0) {
+    if (SendMessageA(query->Handle(), MessageStopQuery, 0, reinterpret_cast<LPARAM>(this)) == 0) {
         stopRequested = 1;
     }
 }

@@ -51,8 +51,9 @@ private:
     void Finish();
 
     std::atomic<HANDLE> handle{nullptr};
-    Window* notifyWindow = nullptr;
-    Window* queryWindow = nullptr;
+    // Read by the worker at its end while the owner may clear them: atomic.
+    std::atomic<Window*> notifyWindow{nullptr};
+    std::atomic<Window*> queryWindow{nullptr};
     std::atomic<int32_t> stopRequested{0};
     std::atomic<int32_t> finished{1};
     bool useCom;

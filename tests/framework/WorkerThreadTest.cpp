@@ -54,6 +54,9 @@ TEST_F(WorkerThreadTest, RunNumbersCountAndWrapToOne) {
     worker.Start(); // stops and waits for the old run first
     EXPECT_EQ(worker.RunNumber(), 43);
     EXPECT_TRUE(worker.IsRunning());
+    const int passes = worker.passes;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GT(worker.passes, passes) << "the new run goes on: the old run's stop does not reach it";
     WorkerThread::SetRunCounter(WorkerThread::LastRunNumber);
     worker.Start();
     EXPECT_EQ(worker.RunNumber(), 1) << "after 0xEFFFFFFF comes 1";
