@@ -23,7 +23,8 @@ public:
     void Wake(DWORD) override {}
 };
 
-NullBackend nullBackend;
+// Never destroyed: threads still ending while the process exits may wake their queues through it.
+NullBackend& nullBackend = *new NullBackend;
 std::unique_ptr<DisplayBackend> ownedBackend;
 // Read by every thread on every hook; written only by InitialiseDisplay and ShutdownDisplay.
 std::atomic<DisplayBackend*> current{&nullBackend};
