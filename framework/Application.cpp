@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 
 #include "framework/CurrentFolder.h"
+#include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
 #include "framework/Window.h"
 #include "services/MessageBoxes.h"
@@ -16,6 +17,14 @@ DWORD (*clockSource)() = GetTickCount;
 void CALLBACK_Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (application != nullptr) {
         application->Tick(Application::Now());
+    }
+}
+
+// The memory manager's call when a request was refused: the main window warns the user.
+void NotifyOutOfMemory() {
+    if (application != nullptr && application->MainWindow() != nullptr &&
+        application->MainWindow()->Handle() != nullptr) {
+        SendMessageA(application->MainWindow()->Handle(), MessageOutOfMemory, 0, 0);
     }
 }
 
@@ -54,9 +63,11 @@ Application::Application(HINSTANCE instance, HWND window, HINSTANCE resources)
     }
     themeLibrary = LoadLibraryA("uxtheme.dll");
     ReadLocale();
+    MemoryManager::SetOutOfMemoryHandler(NotifyOutOfMemory);
 }
 
 Application::~Application() {
+    MemoryManager::SetOutOfMemoryHandler(nullptr);
     if (themeLibrary != nullptr) {
         FreeLibrary(themeLibrary);
     }

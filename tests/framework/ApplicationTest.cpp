@@ -1,4 +1,5 @@
 #include "framework/Application.h"
+#include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
 #include "services/Timer.h"
 
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 using framework::Application;
@@ -177,6 +179,30 @@ TEST_F(ApplicationTest, AcceleratorsOfTheMainWindowBecomeCommands) {
     EXPECT_TRUE(DestroyAcceleratorTable(table));
     EXPECT_FALSE(DestroyAcceleratorTable(table));
     application.SetAccelerators(nullptr);
+    application.SetMainWindow(nullptr);
+}
+
+TEST_F(ApplicationTest, RefusedMemoryIsReportedByTheMainWindow) {
+    ProbeWindow main;
+    main.SetText("TOLVA");
+    application.SetMainWindow(&main);
+    static int refusals = 0;
+    refusals = 1;
+    framework::MemoryManager manager([](void* block, size_t size) -> void* {
+        if (size == 0) {
+            std::free(block);
+            return nullptr;
+        }
+        return refusals-- > 0 ? nullptr : std::realloc(block, size);
+    });
+    ::testing::internal::CaptureStderr();
+    void* block = manager.Allocate(32);
+    const std::string shown = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(block, nullptr);
+    EXPECT_NE(shown.find("TOLVA: Out of memory\n\nPlease close down some applications before continuing"),
+              std::string::npos)
+        << shown;
+    manager.Free(block);
     application.SetMainWindow(nullptr);
 }
 
