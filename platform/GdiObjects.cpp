@@ -2,6 +2,7 @@
 
 #include "platform/GdiInternal.h"
 #include "platform/GdiSystemColours.h"
+#include "platform/HandleTable.h"
 #include "platform/KernelErrors.h"
 
 #include <algorithm>
@@ -14,19 +15,10 @@ namespace {
 using namespace platform::gdi;
 
 // Drawing handles count up in steps of four from a base far above the kernel's handles and above
-// the small numbers that stand for system colours in place of brushes; they are never reused.
-constexpr std::uintptr_t firstHandle = 0x00A00000;
-constexpr std::uintptr_t handleStep = 4;
-
-struct ObjectTable {
-    std::mutex mutex;
-    std::uintptr_t nextHandle = firstHandle;
-    std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
-};
-
-ObjectTable& Table() {
-    static ObjectTable table;
-    return table;
+// the small numbers that stand for system colours in place of brushes.
+platform::HandleTable<GdiObject>& Table() {
+    static auto* table = new platform::HandleTable<GdiObject>(0x00A00000, 4);
+    return *table;
 }
 
 std::uintptr_t Key(HGDIOBJ handle) {
@@ -143,38 +135,11 @@ int BitmapRecord(const Bitmap& bitmap, int size, LPVOID buffer) {
 
 namespace platform::gdi {
 
-HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) {
-    ObjectTable& table = Table();
-    std::lock_guard lock(table.mutex);
-    std::uintptr_t key = table.nextHandle;
-    table.nextHandle += handleStep;
-    table.objects.emplace(key, std::move(object));
-    return reinterpret_cast<HGDIOBJ>(key);
-}
+HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) { return Table().Insert(std::move(object)); }
 
-std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) {
-    ObjectTable& table = Table();
-    std::lock_guard lock(table.mutex);
-    auto found = table.objects.find(Key(handle));
-    if (found == table.objects.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return found->second;
-}
+std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) { return Table().Lookup(handle); }
 
-std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) {
-    ObjectTable& table = Table();
-    std::lock_guard lock(table.mutex);
-    auto found = table.objects.find(Key(handle));
-    if (found == table.objects.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    std::shared_ptr<GdiObject> removed = std::move(found->second);
-    table.objects.erase(found);
-    return removed;
-}
+std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) { return Table().Remove(handle); }
 
 std::shared_ptr<DeviceContext> LookupDC(HDC hdc) {
     return Lookup<DeviceContext>(hdc);
