@@ -3,6 +3,7 @@
 #include "platform/DisplayBackend.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
+#include "platform/UserStandardClasses.h"
 
 #include <algorithm>
 #include <cctype>
@@ -103,7 +104,30 @@ WindowRecord* FindWindow(HWND hwnd) {
     return found == windows.end() ? nullptr : found->second.get();
 }
 
+// The standard classes are entered on the first lookup, under the caller's lock; their atoms
+// come from the range Win32 keeps for system classes.
+static void EnterStandardClasses() {
+    static bool entered = false;
+    if (entered) {
+        return;
+    }
+    entered = true;
+    ATOM atom = 0x8000;
+    for (const StandardClass& standard : StandardClasses()) {
+        auto record = std::make_shared<ClassRecord>();
+        record->name = standard.name;
+        record->style = standard.style;
+        record->procedure = standard.procedure;
+        record->windowExtraBytes = standard.windowExtraBytes;
+        // System cursors are their resource numbers, as LoadCursorA gives them.
+        record->cursor = reinterpret_cast<HCURSOR>(const_cast<char*>(standard.cursor ? standard.cursor : IDC_ARROW));
+        record->atom = atom++;
+        classes.emplace(Folded(standard.name), record);
+    }
+}
+
 std::shared_ptr<ClassRecord> FindClass(LPCSTR name) {
+    EnterStandardClasses();
     if (reinterpret_cast<uintptr_t>(name) < 0x10000) {
         const ATOM atom = static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
         for (auto& [key, record] : classes) {
