@@ -29,6 +29,7 @@
 #include "platform/KernelSerialPty.h"
 #include "platform/KernelThreads.h"
 #include "platform/KernelTime.h"
+#include "platform/KernelVersion.h"
 #include "platform/UserAccelerators.h"
 #include "platform/UserConstants.h"
 #include "platform/UserHelp.h"
