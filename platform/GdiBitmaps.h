@@ -122,9 +122,6 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 
 // A copy, stretched as COLORONCOLOR, that leaves out the source pixels of colour crTransparent.
 // Negative sizes fail.
-// FIXME: the image-list calls the image store draws with (ImageList_Create with ILC_MASK,
-// ImageList_AddMasked, ImageList_DrawEx with ILD_TRANSPARENT, ImageList_GetIconSize) are not
-// written yet; they are meant as a thin layer over bitmaps and this call.
 BOOL TransparentBlt(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, int hDest, HDC hdcSrc,
                     int xoriginSrc, int yoriginSrc, int wSrc, int hSrc, UINT crTransparent);
 

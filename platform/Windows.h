@@ -3,6 +3,7 @@
 // The Win32-shaped API on Linux. Code above the platform includes only this header, as it would
 // include <windows.h>; the stand-in's own extras are in namespace platform.
 
+#include "platform/ComctlImageList.h"
 #include "platform/Display.h"
 #include "platform/DriveTable.h"
 #include "platform/GdiBitmaps.h"
