@@ -14,7 +14,9 @@ PortPollThread::~PortPollThread() {
 DWORD PortPollThread::Run() {
     while (!IsStopRequested()) {
         link.PollPort();
-        Sleep(1);
+        // The millisecond between polls ends early when the port has work, so a download is not
+        // held back a millisecond per line.
+        link.WaitForPortWork(1);
     }
     return 0;
 }

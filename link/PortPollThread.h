@@ -6,8 +6,9 @@ namespace engine {
 
 class SerialLink;
 
-// The worker that polls the port: PollPort, then a 1 ms pause, until a stop is requested. The
-// pause is where a suspension (while the settings are re-applied) takes hold.
+// The worker that polls the port: PollPort, then a pause of up to 1 ms that ends early when the
+// port has work, until a stop is requested. The pause is where a suspension (while the settings
+// are re-applied) takes hold.
 class PortPollThread : public framework::WorkerThread {
 public:
     explicit PortPollThread(SerialLink& link) : link(link) {}

@@ -85,8 +85,21 @@ String SerialLink::Printable(const char* bytes, int32_t count) {
 }
 
 void SerialLink::SetCaption(const String& text) {
-    caption = text;
-    view.SetCaption(caption.CStr());
+    {
+        std::lock_guard lock(mutex);
+        caption = text;
+    }
+    view.SetCaption(text.CStr());
+}
+
+String SerialLink::CaptionText() const {
+    std::lock_guard lock(mutex);
+    return caption;
+}
+
+COMSTAT SerialLink::LineStatus() const {
+    std::lock_guard lock(mutex);
+    return lineStatus;
 }
 
 void SerialLink::Purge() {
@@ -111,7 +124,10 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
     }
     String text;
     text.Format("%s - %s", settings.profileName.CStr(), "No Link");
-    isStatusFailing = false;
+    {
+        std::lock_guard lock(mutex);
+        isStatusFailing = false;
+    }
     HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     // The poll thread is suspended or not yet started while the port changes.
@@ -143,35 +159,53 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
         }
         Purge();
     }
-    linkCaption = text;
+    {
+        std::lock_guard lock(mutex);
+        linkCaption = text;
+    }
     SetCaption(text);
 }
 
+// Both threads check the status: the poll, and the pacing waits of whichever thread queues bytes.
 bool SerialLink::CheckStatus() {
     const auto now = std::chrono::steady_clock::now();
-    // A port that stopped answering is tried once a second, quietly, until it answers again.
-    if (isStatusFailing && now - lastStatusTry < StatusRetryInterval) {
-        return false;
+    bool wasFailing = false;
+    {
+        std::lock_guard lock(mutex);
+        wasFailing = isStatusFailing;
+        // A port that stopped answering is tried once a second, quietly, until it answers again.
+        if (wasFailing && now - lastStatusTry < StatusRetryInterval) {
+            return false;
+        }
+        lastStatusTry = now;
     }
-    lastStatusTry = now;
     COMSTAT status{};
     DWORD errors = 0;
     if (!ClearCommError(port, &errors, &status)) {
-        if (!isStatusFailing) {
-            isStatusFailing = true;
+        bool isFirstFailure = false;
+        {
+            std::lock_guard lock(mutex);
+            isFirstFailure = !std::exchange(isStatusFailing, true);
+        }
+        if (isFirstFailure) {
             ReportPortError("Comms Status Check");
             String text;
             SetCaption(text.Format("%s - %s", settings.profileName.CStr(), "No Link"));
         }
         return false;
     }
-    if (isStatusFailing) {
-        isStatusFailing = false;
-        SetCaption(linkCaption);
+    String restored;
+    {
+        std::lock_guard lock(mutex);
+        errorMask = errors;
+        lineStatus = status;
+        if (std::exchange(isStatusFailing, false)) {
+            restored = linkCaption;
+        }
     }
-    std::lock_guard lock(mutex);
-    errorMask = errors;
-    lineStatus = status;
+    if (!restored.IsEmpty()) {
+        SetCaption(restored);
+    }
     return true;
 }
 
@@ -194,8 +228,14 @@ bool SerialLink::PollPort() {
     }
     const bool read = inputQueue > 0 && ReadPortData();
     const bool written = outputQueue == 0 && (flags & (1u << XoffHold)) == 0 && ServiceTransmitter();
-    if (ReceiveCount() > 0) {
+    const int32_t received = ReceiveCount();
+    if (received > 0) {
         ProcessReceived();
+    }
+    {
+        // Lines are taken one or two per poll; when more wait, the poll comes again at once.
+        std::lock_guard lock(mutex);
+        isInputPending = receiveCount > 0 && receiveCount < received;
     }
     if (read || written) {
         String text;
@@ -278,6 +318,7 @@ bool SerialLink::ServiceTransmitter() {
 int32_t SerialLink::FlushTransmitBuffer() {
     char outgoing[TransmitBufferSize];
     int32_t count = 0;
+    std::lock_guard order(flushMutex);
     {
         std::lock_guard lock(mutex);
         if (!transmitPending) {
@@ -308,6 +349,66 @@ bool SerialLink::QueueBytes(const char* bytes, int32_t count) {
     transmitCount += count;
     transmitPending = true;
     return true;
+}
+
+bool SerialLink::AppendTransmitByteLocked(char byte) {
+    if (transmitCount >= TransmitBufferSize) {
+        return false;
+    }
+    transmitBuffer[transmitCount++] = byte;
+    transmitPending = true;
+    return true;
+}
+
+int32_t SerialLink::ExtractLine(char terminator, bool keepTerminator, String& message) {
+    message = String();
+    std::lock_guard lock(mutex);
+    const void* found = std::memchr(receiveBuffer, terminator, static_cast<size_t>(receiveCount));
+    if (found == nullptr) {
+        return 0;
+    }
+    const int32_t length = static_cast<int32_t>(static_cast<const char*>(found) - receiveBuffer) + 1;
+    char copied[ReceiveBufferSize];
+    int32_t count = 0;
+    for (int32_t i = 0; i < length; ++i) {
+        const char byte = receiveBuffer[i];
+        const unsigned char value = static_cast<unsigned char>(byte);
+        if ((value >= 0x20 && value <= 0x7E) || (keepTerminator && byte == terminator)) {
+            copied[count++] = byte;
+        }
+    }
+    message.Append(copied, count);
+    std::memmove(receiveBuffer, receiveBuffer + length, static_cast<size_t>(receiveCount - length));
+    std::memset(receiveBuffer + receiveCount - length, 0, static_cast<size_t>(length));
+    receiveCount -= length;
+    return count;
+}
+
+void SerialLink::WaitForPortWork(DWORD milliseconds) {
+    bool isOutputWaiting = false;
+    {
+        std::lock_guard lock(mutex);
+        if (isInputPending) {
+            Sleep(0);
+            return;
+        }
+        isOutputWaiting = transmitPending;
+    }
+    // Without a port (or with one that has gone) the pause is a plain sleep; the poll's own
+    // status check reports the port.
+    if (port == INVALID_HANDLE_VALUE || !platform::WaitForCommWork(port, milliseconds, isOutputWaiting)) {
+        Sleep(milliseconds);
+    } else {
+        // The port's wait is no suspension point; a suspension (while the settings are re-applied)
+        // takes hold here, outside every port call.
+        Sleep(0);
+    }
+}
+
+void SerialLink::AbortPendingCalls() {
+    if (port != INVALID_HANDLE_VALUE) {
+        PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT);
+    }
 }
 
 void SerialLink::ClosePort() {

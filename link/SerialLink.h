@@ -48,9 +48,19 @@ public:
     int32_t FlushTransmitBuffer();
     // The link's part of the close-down: purge and close the port.
     void ClosePort();
+    // Ends a read or write in progress on another thread (a write held by XOFF, for instance).
+    void AbortPendingCalls();
 
     // Queues bytes for the next flush; refused (false) when they do not fit the transmit buffer.
     bool QueueBytes(const char* bytes, int32_t count);
+    // Moves the first message ended by the terminator out of the receive buffer: its bytes 0x20 to
+    // 0x7E (and the terminator when kept) go to message. Returns the number of bytes copied; 0
+    // when no terminator has arrived (the partial message waits) or the message held nothing
+    // printable (its bytes are gone all the same).
+    int32_t ExtractLine(char terminator, bool keepTerminator, framework::String& message);
+    // The poll thread's pause between two polls: up to the time, ended early when the port has
+    // work (input arrived, or the output queue drained while bytes wait to be flushed).
+    void WaitForPortWork(DWORD milliseconds);
 
     // The device-control string the settings give, as "baud=%s parity=%c data=%s stop=%s".
     static framework::String DeviceControlString(const CommsSettings& settings);
@@ -69,8 +79,8 @@ public:
     bool HoldFlagSet(HoldFlag flag) const;
     bool TakeReceiveActivity();
     bool TakeTransmitActivity();
-    const framework::String& CaptionText() const { return caption; }
-    const COMSTAT& LineStatus() const { return lineStatus; }
+    framework::String CaptionText() const;
+    COMSTAT LineStatus() const;
     const DCB& DeviceControlBlock() const { return dcb; }
 
 protected:
@@ -79,11 +89,21 @@ protected:
     virtual void OnTransmitReady() {}
     virtual void StartDownload() {}
     // Line-status monitor and trace log hooks.
-    virtual void CheckLineStatus() {}
+    virtual bool CheckLineStatus() { return false; }
     virtual void LogRecord(const char* text, bool forced) {}
-    virtual void CheckLoopbackEcho() {}
+    virtual bool CheckLoopbackEcho() { return false; }
 
+    // Refreshes the line-status record with ClearCommError; false (reported once) when it failed.
+    bool CheckStatus();
+    void SetCaption(const framework::String& text);
+
+    // What follows needs the lock held.
     std::mutex& Lock() const { return mutex; }
+    int32_t& EngineState() { return state; }
+    const COMSTAT& LineStatusLocked() const { return lineStatus; }
+    bool HoldFlagLocked(HoldFlag flag) const { return holdFlags[flag]; }
+    // Appends one byte to the transmit buffer and marks it pending; false when the buffer is full.
+    bool AppendTransmitByteLocked(char byte);
     CommsSettings& Settings() { return settings; }
     LinkView& View() { return view; }
     framework::String& MonitorLine() { return monitorLine; }
@@ -92,13 +112,13 @@ protected:
     bool& IsTransmittedLineOpen() { return transmittedLineOpen; }
 
 private:
-    void SetCaption(const framework::String& text);
-    bool CheckStatus();
     void Purge();
 
     CommsSettings& settings;
     LinkView& view;
     mutable std::mutex mutex;
+    // Keeps flushes from two threads in order: held from taking the buffer to the end of its write.
+    std::mutex flushMutex;
     HANDLE port;
     DCB dcb{};
     COMSTAT lineStatus{};
@@ -109,6 +129,8 @@ private:
     char transmitBuffer[TransmitBufferSize];
     int32_t transmitCount = 0;
     bool transmitPending = false;
+    // The last poll consumed received bytes and more wait: the next poll follows at once.
+    bool isInputPending = false;
     bool receiveActivity = false;
     bool transmitActivity = false;
     framework::String monitorLine;

@@ -85,3 +85,11 @@ BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) {
         return InvalidParameter();
     return OnPort(hFile, [&](platform::SerialPort& port) { return port.ModemStatus(*lpModemStat); });
 }
+
+namespace platform {
+
+BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained) {
+    return OnPort(port, [&](SerialPort& serial) { return serial.WaitForWork(milliseconds, wantsOutputDrained != 0); });
+}
+
+} // namespace platform

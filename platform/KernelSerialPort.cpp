@@ -649,6 +649,44 @@ DWORD SerialPort::ModemStatus(DWORD& lines) {
     return error != ERROR_SUCCESS ? error : device->ModemStatus(lines);
 }
 
+// The port has work when input waits, or when output was asked for and the line could take it
+// now. Until then the wait is for input (an XON also arrives as input) or for the moment the
+// line-speed clock says the last byte is out.
+DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
+    SerialDeadline deadline = SerialDeadline::AfterMilliseconds(milliseconds);
+    for (;;) {
+        WaitPlan wait{SerialEvents::Input, deadline};
+        {
+            std::lock_guard lock(mutex);
+            if (DWORD error = PumpLocked(); error != ERROR_SUCCESS)
+                return error;
+            if (!input.empty())
+                return ERROR_SUCCESS;
+            if (wantsOutputDrained) {
+                DWORD lines = 0;
+                if (DWORD error = device->ModemStatus(lines); error != ERROR_SUCCESS)
+                    return error;
+                Clock::time_point now = Clock::now();
+                DWORD queued = 0;
+                if (DWORD error = OutputQueueLocked(now, queued); error != ERROR_SUCCESS)
+                    return error;
+                if (!IsOutputHeldLocked(lines)) {
+                    if (queued == 0)
+                        return ERROR_SUCCESS;
+                    if (wireFreeAt > now)
+                        wait.until = wait.until.Earlier(SerialDeadline::At(wireFreeAt));
+                }
+            }
+        }
+        if (deadline.HasPassed() || isClosed || IsHandleClosed())
+            return ERROR_SUCCESS;
+        // Unlike the waits of ReadFile and WriteFile this one is no thread wait point: a thread
+        // suspended in here would keep the device open through a re-open of the port. The
+        // caller's next Sleep is where a suspension takes hold.
+        device->Wait(wait.events, wait.until.Earlier(SerialDeadline::After(waitSlice)));
+    }
+}
+
 // --- Opening -----------------------------------------------------------------------------------
 
 bool OpenSerialPortByName(LPCSTR name, DWORD access, HANDLE& handle) {

@@ -84,6 +84,8 @@ public:
     DWORD ClearErrors(DWORD& errors, COMSTAT& status);
     DWORD Escape(DWORD function);
     DWORD ModemStatus(DWORD& lines);
+    // WaitForCommWork: up to the time for input, or for a drained and unheld output queue.
+    DWORD WaitForWork(DWORD milliseconds, bool wantsOutputDrained);
 
 private:
     using Clock = SerialDeadline::Clock;

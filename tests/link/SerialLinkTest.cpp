@@ -1,3 +1,5 @@
+#include "RecordingView.h"
+
 #include "link/PortPollThread.h"
 #include "link/SerialLink.h"
 #include "platform/KernelSerialMemoryLine.h"
@@ -17,35 +19,7 @@ using framework::String;
 
 namespace {
 
-// Records what the link shows: captions, monitor text, error boxes.
-class RecordingView : public engine::LinkView {
-public:
-    void SetCaption(const char* text) override {
-        std::lock_guard lock(mutex);
-        captions.push_back(text);
-    }
-    void MonitorUpdate(const String& text) override {
-        std::lock_guard lock(mutex);
-        monitor += text.CStr();
-    }
-    void ShowPortError(const char* stepName, const char* text) override {
-        std::lock_guard lock(mutex);
-        boxes.push_back(std::string(stepName) + "|" + text);
-    }
-    std::vector<std::string> Boxes() {
-        std::lock_guard lock(mutex);
-        return boxes;
-    }
-    std::string Monitor() {
-        std::lock_guard lock(mutex);
-        return monitor;
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> captions;
-    std::vector<std::string> boxes;
-    std::string monitor;
-};
+using linktest::RecordingView;
 
 // A link whose engine hooks record what they are given.
 class ProbeLink : public SerialLink {
@@ -98,7 +72,7 @@ TEST_F(SerialLinkTest, OpensAndShowsTheLinkInTheCaption) {
     EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(view.Boxes().empty());
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA COM5:9600,N,8,1,Xon/Xoff");
-    EXPECT_EQ(view.captions.back(), "TOLVA COM5:9600,N,8,1,Xon/Xoff");
+    EXPECT_EQ(view.Captions().back(), "TOLVA COM5:9600,N,8,1,Xon/Xoff");
     EXPECT_EQ(line->Settings().baudRate, 9600u);
     const DCB& dcb = link.DeviceControlBlock();
     EXPECT_EQ(dcb.fOutX, 1u);

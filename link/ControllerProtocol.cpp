@@ -1,0 +1,241 @@
+#include "link/ControllerProtocol.h"
+
+#include "framework/Path.h"
+
+namespace engine {
+
+using framework::File;
+using framework::String;
+
+ControllerProtocol::ControllerProtocol(CommsSettings& settings, LinkView& view) : TransferEngine(settings, view) {
+    lineTerminator.Format("%c%c", 13, 10);
+}
+
+String ControllerProtocol::RequestLine() const {
+    std::lock_guard lock(Lock());
+    return requestLine;
+}
+
+// One line per call: the poll calls again for the next.
+void ControllerProtocol::ProcessReceived() {
+    String message;
+    if (ExtractLine(LineEnd, false, message) == 0) {
+        return;
+    }
+    {
+        std::lock_guard lock(Lock());
+        requestLine = message;
+    }
+    const bool isEndOfFile = message.FindText("EOF") > 0;
+    const bool isUpload = message.FindText("UPLOAD PROGRAM") > 0;
+    const bool isDownload = message.FindText("DOWNLOAD PROGRAM") > 0;
+    const bool isTestLine = message.FindText("XYZ") > 0;
+    if (isEndOfFile || isUpload || isDownload || isTestLine) {
+        ResumeStatusRefresh();
+    }
+    if (isEndOfFile) {
+        HandleEndOfFile();
+    }
+    if (State() == TransferState::Uploading) {
+        WriteUploadLine(message);
+    }
+    if (isUpload) {
+        StartUpload();
+    }
+    if (isDownload) {
+        HandleDownloadRequest();
+    }
+    if (isTestLine) {
+        SendTestAlphabet();
+    }
+}
+
+void ControllerProtocol::HandleEndOfFile() {
+    CloseTransferFile();
+    const bool isSuccess = RequestLine().FindText("000") > 0;
+    const bool wasUploading = State() == TransferState::Uploading;
+    if (isSuccess && wasUploading) {
+        View().SetProgress(1, 1);
+    }
+    if (isSuccess) {
+        SetState(wasUploading ? TransferState::UploadCompleted : TransferState::DownloadCompleted);
+    } else {
+        SetState(wasUploading ? TransferState::UploadErrors : TransferState::DownloadErrors);
+    }
+    UpdateStatus();
+    View().SetProgressDone(0);
+}
+
+void ControllerProtocol::SendTestAlphabet() {
+    SendFormatted("%s%s", TestAlphabet, lineTerminator.CStr());
+    SetState(TransferState::LoopBackTest);
+    UpdateStatus();
+}
+
+bool ControllerProtocol::IsSafeProgramNumber(const String& number) {
+    for (int32_t position = 1; position <= number.Length(); ++position) {
+        const unsigned char character = static_cast<unsigned char>(number.At(position));
+        if (character < 0x20 || character == 0x7F || character == '/' || character == '\\' || character == ':') {
+            return false;
+        }
+    }
+    return number.FindText("..") == 0;
+}
+
+bool ControllerProtocol::BuildProgramPath(const String& folder) {
+    String number;
+    {
+        std::lock_guard lock(Lock());
+        number = requestLine;
+    }
+    if (const int32_t colon = number.Find(':'); colon > 0) {
+        number = String(number.CStr() + colon);
+    }
+    int32_t zeros = 0;
+    while (zeros < number.Length() && number.At(zeros + 1) == '0') {
+        ++zeros;
+    }
+    number = zeros == number.Length() ? String() : String(number.CStr() + zeros);
+    String path(folder);
+    framework::NormaliseFolder(path);
+    path.Append(number).Append('.').Append(Settings().fileExtension);
+    {
+        std::lock_guard lock(Lock());
+        TransferLocked().programNumber = number;
+        TransferLocked().path = path;
+    }
+    SetCaption(Settings().profileName.Concat("  ").Concat(number));
+    return IsSafeProgramNumber(number);
+}
+
+// --- Download ------------------------------------------------------------------------------------
+
+void ControllerProtocol::StartDownload() {
+    const bool isSafe = BuildProgramPath(Settings().downloadPath);
+    bool isOpen = false;
+    int32_t total = 0;
+    {
+        std::lock_guard lock(Lock());
+        Transfer& transfer = TransferLocked();
+        // The transfer file is still open while an upload runs: the download cannot start then.
+        if (isSafe && !transfer.file.IsOpen()) {
+            transfer.file.SetPath(transfer.path);
+            isOpen = transfer.file.Open(File::ModeRead | File::ModeText, 0, File::NormalAttributes, false) != 0;
+        }
+        if (isOpen) {
+            total = static_cast<int32_t>(transfer.file.Size());
+            transfer.total = total;
+            transfer.byteCount = 0;
+            transfer.lineIndex = 0;
+        }
+    }
+    if (!isOpen) {
+        SetState(TransferState::DownloadOpenFailed);
+        UpdateStatus();
+        SendFormatted("%c", RefusalByte);
+        return;
+    }
+    View().SetProgress(total, 0);
+    UpdateStatus();
+    {
+        std::lock_guard lock(Lock());
+        Transfer& transfer = TransferLocked();
+        transfer.programLines.clear();
+        String line;
+        while (!transfer.file.AtEnd()) {
+            transfer.file.ReadLines(line, 1, false);
+            transfer.programLines.push_back(line);
+        }
+    }
+    CloseTransferFile();
+    SetState(TransferState::Downloading);
+}
+
+// Runs once per poll cycle in which the port could take more: queues at most one line, which a
+// later cycle's flush writes.
+void ControllerProtocol::OnTransmitReady() {
+    String line;
+    int32_t index = 0;
+    int32_t count = 0;
+    {
+        std::lock_guard lock(Lock());
+        if (EngineState() != TransferState::Downloading) {
+            return;
+        }
+        const Transfer& transfer = TransferLocked();
+        index = transfer.lineIndex;
+        count = static_cast<int32_t>(transfer.programLines.size());
+        if (index >= 0 && index < count) {
+            line = transfer.programLines[static_cast<size_t>(index)];
+        }
+    }
+    if (!line.IsEmpty()) {
+        SendFormatted("%s%s", line.CStr(), lineTerminator.CStr());
+        int32_t done = 0;
+        {
+            std::lock_guard lock(Lock());
+            TransferLocked().byteCount += line.Length() + 2;
+            done = TransferLocked().byteCount;
+        }
+        View().SetProgressDone(done);
+    }
+    if (index >= count - 1) {
+        if (Settings().sendEndCode) {
+            QueueByte(Settings().endCode, false);
+        }
+        View().SetProgressDone(Total());
+        SetState(TransferState::DownloadCompleted);
+        UpdateStatus();
+    }
+    std::lock_guard lock(Lock());
+    ++TransferLocked().lineIndex;
+}
+
+// --- Upload --------------------------------------------------------------------------------------
+
+void ControllerProtocol::StartUpload() {
+    const bool isSafe = BuildProgramPath(Settings().uploadPath);
+    bool isOpen = false;
+    {
+        std::lock_guard lock(Lock());
+        Transfer& transfer = TransferLocked();
+        if (isSafe && !transfer.file.IsOpen()) {
+            transfer.file.SetPath(transfer.path);
+            isOpen = transfer.file.Open(File::ModeWrite | File::ModeText, 0, File::NormalAttributes, false) != 0;
+        }
+        if (isOpen) {
+            transfer.byteCount = 0;
+            transfer.lineIndex = 0;
+            transfer.total = UploadTotal;
+            EngineState() = TransferState::Uploading;
+        } else {
+            EngineState() = TransferState::UploadOpenFailed;
+        }
+    }
+    if (!isOpen) {
+        SendFormatted("%c", RefusalByte);
+        return;
+    }
+    View().SetProgress(UploadTotal, 0);
+}
+
+void ControllerProtocol::WriteUploadLine(const String& text) {
+    int32_t total = 0;
+    int32_t done = 0;
+    {
+        std::lock_guard lock(Lock());
+        Transfer& transfer = TransferLocked();
+        // Text mode writes the line feed as CR LF.
+        transfer.file.WriteText(text.Concat("\n"));
+        transfer.byteCount = static_cast<int32_t>(transfer.file.Position());
+        if (transfer.byteCount > transfer.total) {
+            transfer.total *= 2;
+        }
+        ++transfer.lineIndex;
+        total = transfer.total;
+        done = transfer.byteCount;
+    }
+    View().SetProgress(total, done);
+}
+
+} // namespace engine

@@ -1,0 +1,520 @@
+#include "link/TransferEngine.h"
+
+#include "link/ActivityLog.h"
+#include "link/HighResSeconds.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+namespace engine {
+
+using framework::String;
+
+namespace {
+
+// What a pacing wait does between two status checks: sleep while the pause has long to run, spin
+// near its end.
+void WaitALittle(double left) {
+    if (left > 0.0015) {
+        Sleep(1);
+    } else {
+        std::this_thread::yield();
+    }
+}
+
+const char* const holdTexts[SerialLink::HoldFlagCount] = {
+    "CTS Hold=%i  ", "DSR Hold=%i  ", "RLS Hold=%i  ", "XOff Hold=%i  ", "XOff Sent=%i  ",
+};
+
+} // namespace
+
+TransferEngine::TransferEngine(CommsSettings& settings, LinkView& view) : SerialLink(settings, view) {}
+
+TransferEngine::~TransferEngine() {
+    if (pollThread != nullptr) {
+        pollThread->RequestStop();
+        AbortPendingCalls();
+        pollThread->Stop(false);
+    }
+}
+
+// --- The window's life ---------------------------------------------------------------------------
+
+void TransferEngine::ResetWorkingState() {
+    TakeReceived();
+    std::lock_guard lock(Lock());
+    EngineState() = TransferState::Waiting;
+}
+
+void TransferEngine::StartStatusRefresh() {
+    statusRefreshTimer = std::make_unique<framework::Timer>(
+        [this] {
+            if (!IsStatusRefreshPaused()) {
+                UpdateStatus();
+            }
+        },
+        StatusRefreshInterval, true);
+}
+
+void TransferEngine::StartPolling() {
+    pollThread = std::make_unique<PortPollThread>(*this);
+    pollThread->Start();
+}
+
+void TransferEngine::ApplySettingsChange() {
+    if (pollThread != nullptr) {
+        pollThread->Suspend();
+    }
+    ApplyPortSettings(false);
+    if (pollThread != nullptr) {
+        pollThread->Resume();
+    }
+}
+
+void TransferEngine::ShutDownLink() {
+    // The poll thread is stopped and awaited before the port goes, so that it never reports a
+    // closed port; a write held by XOFF is ended first so the wait cannot hang.
+    if (pollThread != nullptr) {
+        pollThread->RequestStop();
+        AbortPendingCalls();
+        pollThread->Stop(false);
+        pollThread.reset();
+    }
+    transmitDelayTimer.reset();
+    statusRefreshTimer.reset();
+    ClosePort();
+    CloseTransferFile();
+    bool isLogging = false;
+    {
+        std::lock_guard lock(Lock());
+        isLogging = traceLog.IsOpen();
+    }
+    if (isLogging) {
+        LogRecord("Application Terminated", false);
+        std::lock_guard lock(Lock());
+        traceLog.Close();
+    }
+}
+
+// --- Status --------------------------------------------------------------------------------------
+
+void TransferEngine::UpdateStatus() {
+    String text;
+    int32_t state = 0;
+    int32_t done = 0;
+    {
+        std::lock_guard lock(Lock());
+        if (isUpdatingStatus) {
+            return;
+        }
+        isUpdatingStatus = true;
+        state = EngineState();
+        TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, statusText);
+        text = statusText;
+        done = transfer.byteCount;
+    }
+    if (TransferState::IsLogged(state)) {
+        AppendActivityLog();
+    }
+    if (state == TransferState::DownloadCompleted) {
+        View().HideProgressDialogs();
+        View().EnableTransferButtons();
+    }
+    View().SetProgressDone(done);
+    // Padded by hand: a long path may not fit one format expansion.
+    while (text.Length() < StatusWidth) {
+        text.Append(' ');
+    }
+    View().SetStatusText(text.CStr());
+    RefreshLamps();
+    std::lock_guard lock(Lock());
+    isUpdatingStatus = false;
+}
+
+void TransferEngine::RefreshLamps() {
+    constexpr int lampCount = static_cast<int>(LinkView::Lamp::Count);
+    bool wanted[lampCount] = {TakeReceiveActivity(), TakeTransmitActivity()};
+    bool changed[lampCount] = {};
+    {
+        std::lock_guard lock(Lock());
+        for (int flag = 0; flag < HoldFlagCount; ++flag) {
+            wanted[2 + flag] = HoldFlagLocked(static_cast<HoldFlag>(flag));
+        }
+        for (int lamp = 0; lamp < lampCount; ++lamp) {
+            changed[lamp] = wanted[lamp] != lampStates[lamp];
+            lampStates[lamp] = wanted[lamp];
+        }
+    }
+    for (int lamp = 0; lamp < lampCount; ++lamp) {
+        if (changed[lamp]) {
+            View().SetLamp(static_cast<LinkView::Lamp>(lamp), wanted[lamp]);
+        }
+    }
+}
+
+String TransferEngine::StatusText() const {
+    std::lock_guard lock(Lock());
+    return statusText;
+}
+
+String TransferEngine::ProgramNumber() const {
+    std::lock_guard lock(Lock());
+    return transfer.programNumber;
+}
+
+String TransferEngine::TransferPath() const {
+    std::lock_guard lock(Lock());
+    return transfer.path;
+}
+
+int32_t TransferEngine::ByteCount() const {
+    std::lock_guard lock(Lock());
+    return transfer.byteCount;
+}
+
+int32_t TransferEngine::Total() const {
+    std::lock_guard lock(Lock());
+    return transfer.total;
+}
+
+bool TransferEngine::IsStatusRefreshPaused() const {
+    std::lock_guard lock(Lock());
+    return isStatusRefreshPaused;
+}
+
+void TransferEngine::ResumeStatusRefresh() {
+    std::lock_guard lock(Lock());
+    isStatusRefreshPaused = false;
+}
+
+// --- Paced sending -------------------------------------------------------------------------------
+
+bool TransferEngine::WaitForEmptyOutputQueue() {
+    for (;;) {
+        if (!CheckStatus()) {
+            return false;
+        }
+        CheckLineStatus();
+        if (LineStatus().cbOutQue == 0) {
+            return true;
+        }
+        std::this_thread::yield();
+    }
+}
+
+bool TransferEngine::QueueByte(unsigned char byte, bool withinMessage) {
+    return QueueByteInto(byte, withinMessage, nullptr);
+}
+
+// Bytes of a formatted message are recorded in the message's own record, logged when the message
+// is complete; bytes queued alone (the start code) wait in the link's transmit record for the next
+// read.
+bool TransferEngine::QueueByteInto(unsigned char byte, bool withinMessage, String* messageRecord) {
+    if (!WaitForEmptyOutputQueue()) {
+        return false;
+    }
+    PauseUntil(HighResSeconds() + Settings().charDelay * 0.001);
+    const char character = static_cast<char>(byte);
+    const String printable = Printable(&character, 1);
+    for (;;) {
+        {
+            std::lock_guard lock(Lock());
+            if (AppendTransmitByteLocked(character)) {
+                String& monitor = MonitorLine();
+                bool& isLineOpen = IsTransmittedLineOpen();
+                if (!isLineOpen || !withinMessage) {
+                    monitor.Append("TX ");
+                    isLineOpen = true;
+                }
+                (messageRecord != nullptr ? *messageRecord : TransmitRecord()).Append(printable);
+                monitor.Append(printable);
+                if (byte == '\n' || monitor.Length() > MonitorLineLimit) {
+                    monitor.Append('\n');
+                    isLineOpen = false;
+                }
+                return true;
+            }
+        }
+        // The buffer is full: a message longer than the buffer goes out in several writes, in
+        // order, rather than being cut.
+        FlushTransmitBuffer();
+    }
+}
+
+void TransferEngine::SendFormatted(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    va_list copy;
+    va_copy(copy, arguments);
+    const int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::vector<char> expansion(static_cast<size_t>(needed > 0 ? needed : 0) + 1, '\0');
+    std::vsnprintf(expansion.data(), expansion.size(), format, arguments);
+    va_end(arguments);
+    // The message ends at the first NUL of the expansion, as a C string would.
+    SendExpansion(expansion.data(), std::strlen(expansion.data()));
+}
+
+void TransferEngine::SendExpansion(const char* bytes, size_t count) {
+    String record("TX ");
+    for (size_t i = 0; i < count; ++i) {
+        QueueByteInto(static_cast<unsigned char>(bytes[i]), true, &record);
+    }
+    LogRecord(record.CStr(), false);
+    if (count > 0) {
+        std::lock_guard lock(Lock());
+        IsTransmittedLineOpen() = bytes[count - 1] != '\n';
+    }
+    LinePause();
+}
+
+void TransferEngine::LinePause() {
+    const double until = HighResSeconds() + Settings().lineDelay * 0.001;
+    for (;;) {
+        if (!CheckStatus()) {
+            return;
+        }
+        CheckLineStatus();
+        const double now = HighResSeconds();
+        if (now >= until && LineStatus().cbOutQue == 0) {
+            return;
+        }
+        WaitALittle(until - now);
+    }
+}
+
+// --- Download start ------------------------------------------------------------------------------
+
+void TransferEngine::HandleDownloadRequest() {
+    uint64_t request = 0;
+    {
+        std::lock_guard lock(Lock());
+        request = ++downloadRequest;
+    }
+    if (Settings().sendStartCode) {
+        QueueByte(Settings().startCode, false);
+    }
+    const int32_t delay = Settings().transmitDelay;
+    if (delay <= 0) {
+        DownloadDelayElapsed();
+        return;
+    }
+    {
+        std::lock_guard lock(Lock());
+        transfer.byteCount = 0;
+        EngineState() = TransferState::DownloadWaiting;
+    }
+    // The framework timers belong to the window thread.
+    const DWORD interval = static_cast<DWORD>(delay) * 1000;
+    View().PostToWindowThread([this, request, interval] { ArmTransmitDelay(request, interval); });
+}
+
+void TransferEngine::ArmTransmitDelay(uint64_t request, DWORD interval) {
+    {
+        std::lock_guard lock(Lock());
+        if (request != downloadRequest) {
+            return;
+        }
+    }
+    // A one-shot timer: it stops itself when it fires. A newer request's timer replaces it, and an
+    // older one that fires anyway finds its request superseded.
+    transmitDelayTimer = std::make_unique<framework::OneShotTimer>(
+        [this, request] {
+            {
+                std::lock_guard lock(Lock());
+                if (request != downloadRequest) {
+                    return;
+                }
+            }
+            DownloadDelayElapsed();
+        },
+        interval, true);
+}
+
+void TransferEngine::DownloadDelayElapsed() {
+    SetState(TransferState::DownloadPreparation);
+    UpdateStatus();
+    StartDownload();
+}
+
+// The general link has no program to send; only the controller's protocol starts downloads.
+void TransferEngine::StartDownload() { View().SoundBeep(); }
+
+void TransferEngine::CloseTransferFile() {
+    std::lock_guard lock(Lock());
+    transfer.file.Close();
+}
+
+// --- Line status ---------------------------------------------------------------------------------
+
+bool TransferEngine::CheckLineStatus() {
+    String record;
+    {
+        std::lock_guard lock(Lock());
+        DWORD current = 0;
+        DWORD previous = 0;
+        std::memcpy(&current, &LineStatusLocked(), sizeof current);
+        std::memcpy(&previous, &previousLineStatus, sizeof previous);
+        for (int bit = 0; bit < HoldFlagCount; ++bit) {
+            if (((current ^ previous) >> bit) & 1) {
+                record.AppendFormat(holdTexts[bit], static_cast<int>((current >> bit) & 1));
+            }
+        }
+        previousLineStatus = LineStatusLocked();
+    }
+    if (record.IsEmpty()) {
+        return false;
+    }
+    LogRecord(record.CStr(), true);
+    return true;
+}
+
+// --- Logs ----------------------------------------------------------------------------------------
+
+void TransferEngine::LogRecord(const char* text, bool forced) {
+    std::lock_guard lock(Lock());
+    LogRecordLocked(String(text), forced);
+}
+
+void TransferEngine::LogRecordLocked(const String& text, bool forced) {
+    if (!traceLog.IsOpen() || (!forced && text.Equals(lastLoggedText)) || text.IsEmpty()) {
+        return;
+    }
+    lastLoggedText = text;
+    traceLog.Write(text);
+}
+
+bool TransferEngine::IsTraceLogOpen() const {
+    std::lock_guard lock(Lock());
+    return traceLog.IsOpen();
+}
+
+void TransferEngine::SetTraceClock(TraceLog::ClockFunction clock) {
+    std::lock_guard lock(Lock());
+    traceLog = TraceLog(clock);
+}
+
+void TransferEngine::DumpSettings() {
+    const CommsSettings& s = Settings();
+    const char* const rule = "==================== Settings ======================";
+    String line;
+    LogRecord(rule, false);
+    LogRecord(line.Format("Port=%s baud=%s parity=%s data=%s stop=%s flow=%s", s.port.CStr(), s.baudRate.CStr(),
+                          s.parity.CStr(), s.dataBits.CStr(), s.stopBits.CStr(), s.flowControl.CStr())
+                  .CStr(),
+              false);
+    LogRecord(line.Format("Upload path=%s Download path=%s Extension=%s", s.uploadPath.CStr(), s.downloadPath.CStr(),
+                          s.fileExtension.CStr())
+                  .CStr(),
+              false);
+    LogRecord(line.Format("Transmit delay=%i Character Delay=%i Line Delay=%i", s.transmitDelay, s.charDelay,
+                          s.lineDelay)
+                  .CStr(),
+              false);
+    LogRecord(line.Format("Send SOT=%i SOT Character=%i Send EOT=%i EOT Character=%i", s.sendStartCode,
+                          static_cast<int>(s.startCode), s.sendEndCode, static_cast<int>(s.endCode))
+                  .CStr(),
+              false);
+    LogRecord(rule, false);
+}
+
+void TransferEngine::ToggleTraceLog(bool isPressed) {
+    if (!isPressed) {
+        if (IsTraceLogOpen()) {
+            LogRecord("End of Logging", false);
+        }
+        std::lock_guard lock(Lock());
+        traceLog.Close();
+        return;
+    }
+    {
+        std::lock_guard lock(Lock());
+        traceLog.Close();
+    }
+    String named;
+    String pattern;
+    const std::vector<LinkView::FileFilter> filters = {
+        {named.Format("%s (*.%s)", "Log files", "log"), pattern.Format("*.%s", "log")},
+        {"All Files (*.*)", "*.*"},
+    };
+    String chosen;
+    if (!View().ChooseSaveFile("Save Log File As", Settings().logSavePath, filters, chosen)) {
+        View().SetLogButton(false);
+        return;
+    }
+    Settings().logSavePath = chosen;
+    bool isCreated = false;
+    {
+        std::lock_guard lock(Lock());
+        isCreated = traceLog.Create(chosen);
+    }
+    if (!isCreated) {
+        View().ShowInfo(LogFileProblem);
+        View().SetLogButton(false);
+        return;
+    }
+    LogRecord("Start of logging", false);
+    DumpSettings();
+}
+
+void TransferEngine::AppendActivityLog() {
+    String path;
+    String number;
+    String text;
+    {
+        std::lock_guard lock(Lock());
+        if (Settings().writeLog == 0 || statusText.Equals(lastLoggedText)) {
+            return;
+        }
+        path = Settings().logFile;
+        number = transfer.programNumber;
+        text = statusText;
+    }
+    if (!ActivityLog::Append(path, number, text)) {
+        // The refresh tries again every 100 ms; the box comes once per outcome.
+        bool isNewFailure = false;
+        {
+            std::lock_guard lock(Lock());
+            isNewFailure = !failedActivityText.Equals(text);
+            failedActivityText = text;
+        }
+        if (isNewFailure) {
+            View().ShowInfo(LogFileProblem);
+        }
+        return;
+    }
+    std::lock_guard lock(Lock());
+    lastLoggedText = text;
+    failedActivityText = String();
+}
+
+// --- Loopback test -------------------------------------------------------------------------------
+
+void TransferEngine::StartLoopbackTest() {
+    SetState(TransferState::Waiting);
+    UpdateStatus();
+    {
+        std::lock_guard lock(Lock());
+        isStatusRefreshPaused = true;
+    }
+    SetState(TransferState::LocalLoopbackWaiting);
+    SendFormatted("%s%c%c", LoopbackMessage, LoopbackTerminator, 0);
+}
+
+bool TransferEngine::CheckLoopbackEcho() {
+    String echo;
+    if (ExtractLine(LoopbackTerminator, false, echo) == 0) {
+        return false;
+    }
+    if (std::strcmp(echo.CStr(), LoopbackMessage) != 0) {
+        return false;
+    }
+    std::lock_guard lock(Lock());
+    EngineState() = TransferState::LocalLoopbackSuccess;
+    isStatusRefreshPaused = false;
+    return true;
+}
+
+} // namespace engine
