@@ -3,6 +3,7 @@
 #include "platform/DisplayInput.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
+#include "platform/UserDialog.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
@@ -185,6 +186,11 @@ void PumpMessages() {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
+        }
+        // Keys for a dialog go through its keyboard interface, as a dialog's message loop does.
+        HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (root != nullptr && platform::IsDialogWindow(root) && IsDialogMessageA(root, &message)) {
+            continue;
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);

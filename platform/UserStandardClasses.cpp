@@ -1,6 +1,9 @@
 #include "platform/UserStandardClasses.h"
 
+#include "platform/UserButton.h"
 #include "platform/UserDialog.h"
+#include "platform/UserEdit.h"
+#include "platform/UserStatic.h"
 
 namespace platform::user {
 
@@ -9,6 +12,9 @@ namespace {
 // One line per class; keep the names as Win32 spells them, lookups fold case.
 const StandardClass standardClasses[] = {
     {"#32770", DefDlgProcA, CS_DBLCLKS | CS_SAVEBITS, DLGWINDOWEXTRA, nullptr},
+    {"Button", ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
+    {"Edit", EditProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), IDC_IBEAM},
+    {"Static", StaticProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), nullptr},
     {nullptr, nullptr, 0, 0, nullptr}, // end marker, keeps the table valid while it is empty
 };
 

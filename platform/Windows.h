@@ -37,5 +37,6 @@
 #include "platform/UserMessageBox.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
+#include "platform/UserResources.h"
 #include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
