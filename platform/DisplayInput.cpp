@@ -4,6 +4,8 @@
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
 
+#include <strings.h>
+
 using namespace platform::user;
 
 // FIXME: WM_NCHITTEST, WM_SETCURSOR and WM_MOUSEACTIVATE are not sent before mouse messages, so
@@ -26,11 +28,21 @@ bool Contains(const RECT& rect, POINT point) {
     return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
 }
 
+// Group boxes, and static controls without SS_NOTIFY, answer WM_NCHITTEST with HTTRANSPARENT in
+// Win32, so the mouse reaches the controls they frame or cover. The answer is known from the
+// class and style, which can be read here under the lock without calling the procedure.
+bool IsTransparentToMouse(const WindowRecord& record) {
+    const std::string& name = record.windowClass->name;
+    const auto same = [&name](const char* other) { return strcasecmp(name.c_str(), other) == 0; };
+    return (same("Button") && (record.style & 0x000F) == 0x0007) || (same("Static") && (record.style & 0x0100) == 0);
+}
+
 // The deepest visible window under a point given in record's client coordinates.
 const WindowRecord* DeepestAt(const WindowRecord& record, POINT point) {
     for (HWND child : record.children) {
         const WindowRecord* inner = FindWindow(child);
-        if (inner == nullptr || (inner->style & WS_VISIBLE) == 0 || !Contains(inner->rect, point)) {
+        if (inner == nullptr || (inner->style & WS_VISIBLE) == 0 || !Contains(inner->rect, point) ||
+            IsTransparentToMouse(*inner)) {
             continue;
         }
         const POINT offset = ClientOffsetOf(*inner);
