@@ -269,7 +269,9 @@ HICON SystemIcon(WORD number) {
 // Shared icons are made once per module, name and size.
 HICON SharedIcon(HMODULE module, LPCSTR name, int size) {
     Registry& registry = Resources();
-    const auto key = std::make_tuple(module, KeyOf(name), size);
+    WORD number = 0;
+    const bool isSystem = module == nullptr && NumberOf(name, number) && number >= 32512 && number <= 32516;
+    const auto key = std::make_tuple(isSystem ? nullptr : ModuleOrProgram(module), KeyOf(name), size);
     {
         std::lock_guard lock(registry.mutex);
         auto found = registry.sharedIcons.find(key);
@@ -277,10 +279,7 @@ HICON SharedIcon(HMODULE module, LPCSTR name, int size) {
             return found->second;
         }
     }
-    WORD number = 0;
-    HICON icon = module == nullptr && NumberOf(name, number) && number >= 32512 && number <= 32516
-                     ? SystemIcon(number)
-                     : IconFromGroup(module, name, size);
+    HICON icon = isSystem ? SystemIcon(number) : IconFromGroup(module, name, size);
     if (icon == nullptr) {
         return nullptr;
     }
