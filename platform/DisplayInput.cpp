@@ -1,6 +1,7 @@
 #include "platform/DisplayInput.h"
 
 #include "platform/UserMessages.h"
+#include "platform/UserScrollBar.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
 
@@ -8,7 +9,8 @@
 
 using namespace platform::user;
 
-// FIXME: WM_NCHITTEST, WM_SETCURSOR and WM_MOUSEACTIVATE are not sent before mouse messages, so
+// FIXME: WM_NCHITTEST is sent only for points on a window's frame, and WM_SETCURSOR and
+// WM_MOUSEACTIVATE are not sent before mouse messages, so
 // a click does not activate an inactive top-level window by itself; and key messages carry no
 // scan code in bits 16 to 23.
 
@@ -22,6 +24,7 @@ struct Target {
     HWND hwnd = nullptr;
     POINT client{};  // the point in the target's client coordinates
     POINT screen{};
+    bool isOnFrame = false; // outside the target's client area, without a capture
 };
 
 bool Contains(const RECT& rect, POINT point) {
@@ -63,6 +66,7 @@ Target MouseTarget(HWND topLevel, POINT point) {
     Target target;
     target.screen = POINT{origin.x + point.x, origin.y + point.y};
     const WindowRecord* record = FindWindow(QueueOf(root->threadId).capture);
+    const bool isCaptured = record != nullptr;
     if (record == nullptr) {
         record = DeepestAt(*root, point);
         if (record->style & WS_DISABLED) {
@@ -72,7 +76,25 @@ Target MouseTarget(HWND topLevel, POINT point) {
     const POINT mine = ClientOriginOnScreen(*record);
     target.hwnd = record->handle;
     target.client = POINT{target.screen.x - mine.x, target.screen.y - mine.y};
+    target.isOnFrame = !isCaptured && !Contains(ClientRectOf(*record), target.client);
     return target;
+}
+
+// A mouse message on a window's frame becomes its non-client twin, with the hit-test code and the
+// screen point, where the window's hit test names a part of the frame (its scroll bars); anywhere
+// else it stays a client message.
+UINT FrameMessage(const Target& target, UINT message, WPARAM& wParam, LPARAM& lParam) {
+    if (!target.isOnFrame) {
+        return message;
+    }
+    const LPARAM screen = MAKELPARAM(static_cast<WORD>(target.screen.x), static_cast<WORD>(target.screen.y));
+    const LRESULT hit = SendMessageA(target.hwnd, WM_NCHITTEST, 0, screen);
+    if (hit == HTCLIENT || hit == HTNOWHERE) {
+        return message;
+    }
+    wParam = static_cast<WPARAM>(hit);
+    lParam = screen;
+    return message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
 }
 
 // Where a key goes: the focus window of the top-level window's thread, else its active window,
@@ -158,7 +180,10 @@ void MouseMove(HWND topLevel, POINT point) {
     const Target target = MouseTarget(topLevel, point);
     SetCursorPos(target.screen.x, target.screen.y);
     if (target.hwnd != nullptr) {
-        PostMessageA(target.hwnd, WM_MOUSEMOVE, MouseKeys(), PointParam(target.client));
+        WPARAM wParam = MouseKeys();
+        LPARAM lParam = PointParam(target.client);
+        const UINT message = FrameMessage(target, WM_MOUSEMOVE, wParam, lParam);
+        PostMessageA(target.hwnd, message, wParam, lParam);
     }
 }
 
@@ -177,7 +202,10 @@ void MouseButtonEvent(HWND topLevel, POINT point, MouseButton button, ButtonActi
     } else if (action == ButtonAction::DoubleClick && HasDoubleClicks(target.hwnd)) {
         message = messages.doubleClick;
     }
-    PostMessageA(target.hwnd, message, MouseKeys(), PointParam(target.client));
+    WPARAM wParam = MouseKeys();
+    LPARAM lParam = PointParam(target.client);
+    message = FrameMessage(target, message, wParam, lParam);
+    PostMessageA(target.hwnd, message, wParam, lParam);
 }
 
 void MouseWheel(HWND topLevel, POINT point, int notches) {

@@ -4,6 +4,7 @@
 #include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
 #include "platform/UserDialog.h"
+#include "platform/KernelTime.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
@@ -257,6 +258,69 @@ bool ClickAt(HWND hwnd, POINT client) {
     input::MouseButtonEvent(root, point, input::MouseButton::Left, input::ButtonAction::Up);
     PumpMessages();
     return true;
+}
+
+namespace {
+
+// One mouse event at a point in hwnd's client coordinates, then dispatch.
+bool MouseEventAt(HWND hwnd, POINT client, input::ButtonAction action) {
+    HWND root = InputRoot(hwnd);
+    if (root == nullptr) {
+        return false;
+    }
+    POINT point = client;
+    MapWindowPoints(hwnd, root, &point, 1);
+    input::MouseMove(root, point);
+    PumpMessages();
+    input::MouseButtonEvent(root, point, input::MouseButton::Left, action);
+    PumpMessages();
+    return true;
+}
+
+} // namespace
+
+bool PressMouseAt(HWND hwnd, POINT client) { return MouseEventAt(hwnd, client, input::ButtonAction::Down); }
+
+bool ReleaseMouseAt(HWND hwnd, POINT client) { return MouseEventAt(hwnd, client, input::ButtonAction::Up); }
+
+bool MoveMouseTo(HWND hwnd, POINT client) {
+    HWND root = InputRoot(hwnd);
+    if (root == nullptr) {
+        return false;
+    }
+    POINT point = client;
+    MapWindowPoints(hwnd, root, &point, 1);
+    input::MouseMove(root, point);
+    PumpMessages();
+    return true;
+}
+
+bool DoubleClickAt(HWND hwnd, POINT client) {
+    // A double click is a click followed by a second press that the display reports as double.
+    return ClickAt(hwnd, client) && MouseEventAt(hwnd, client, input::ButtonAction::DoubleClick) &&
+           MouseEventAt(hwnd, client, input::ButtonAction::Up);
+}
+
+bool TurnWheel(HWND hwnd, int notches) {
+    HWND root = InputRoot(hwnd);
+    RECT client{};
+    if (root == nullptr || !GetClientRect(hwnd, &client)) {
+        return false;
+    }
+    POINT point{client.right / 2, client.bottom / 2};
+    MapWindowPoints(hwnd, root, &point, 1);
+    input::MouseWheel(root, point, notches);
+    PumpMessages();
+    return true;
+}
+
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        PumpMessages();
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+    PumpMessages();
 }
 
 bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers) {

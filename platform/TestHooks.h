@@ -35,6 +35,14 @@ constexpr Modifier operator|(Modifier a, Modifier b) {
 // in its client coordinates.
 bool Click(HWND hwnd);
 bool ClickAt(HWND hwnd, POINT client);
+// The left button's parts one by one, for drags and held buttons, and a double click; points are
+// in hwnd's client coordinates and may lie outside its client area (on its scroll bars).
+bool PressMouseAt(HWND hwnd, POINT client);
+bool MoveMouseTo(HWND hwnd, POINT client);
+bool ReleaseMouseAt(HWND hwnd, POINT client);
+bool DoubleClickAt(HWND hwnd, POINT client);
+// Turns the wheel by notches (away from the user is positive) with the mouse over hwnd's centre.
+bool TurnWheel(HWND hwnd, int notches);
 // Types each character as the key that makes it on a US keyboard, with Shift held where needed:
 // WM_KEYDOWN, WM_CHAR (made by TranslateMessage) and WM_KEYUP reach the focus window.
 bool TypeText(HWND hwnd, const std::string& text);
@@ -56,5 +64,7 @@ COLORREF ClientPixel(HWND hwnd, int x, int y);
 bool SnapshotPng(HWND hwnd, const std::string& path);
 // Dispatches every message waiting for the calling thread, paint included.
 void PumpMessages();
+// Keeps dispatching for a while, timers included, as a user's held button would let them run.
+void PumpMessagesFor(DWORD milliseconds);
 
 } // namespace platform::testing

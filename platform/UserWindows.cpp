@@ -9,6 +9,7 @@
 #include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
+#include "platform/UserScrollBars.h"
 #include "platform/UserState.h"
 
 #include <algorithm>
@@ -128,6 +129,7 @@ void ForgetWindowEverywhere(HWND hwnd) {
     if (foregroundWindow == hwnd) {
         foregroundWindow = nullptr;
     }
+    platform::user::ForgetWindowScrollBars(hwnd);
     Unlink(*record);
     if (record->surface != nullptr) {
         platform::DestroySurface(record->surface);
@@ -385,6 +387,9 @@ LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 }
 
 LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleWindowScrollBarMessage(hWnd, Msg, wParam, lParam, result)) {
+        return result; // the window's own scroll bars: hit tests and the mouse while one is held
+    }
     switch (Msg) {
     case WM_NCCREATE: {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
@@ -441,6 +446,7 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return DefaultEraseBackground(hWnd, wParam);
     case WM_NCPAINT:
         DrawFrame(hWnd);
+        DrawWindowScrollBars(hWnd);
         return 0;
     case WM_NCHITTEST:
         return HTCLIENT;
@@ -1216,8 +1222,8 @@ LRESULT DefaultEraseBackground(HWND hwnd, WPARAM hdc) {
 }
 
 // The frame the styles give a child window, outside in: the client edge (two pixels, sunken), the
-// static edge (one, sunken), then a dialog frame (three, raised) or a border (one, black); and the
-// corner of the scroll bars' area. The widths are those ClientRectOf leaves for the frame.
+// static edge (one, sunken), then a dialog frame (three, raised) or a border (one, black). The
+// widths are those ClientRectOf leaves for the frame; the scroll bars inside it draw themselves.
 void DrawFrame(HWND hwnd) {
     DWORD style = 0;
     DWORD exStyle = 0;
@@ -1249,20 +1255,6 @@ void DrawFrame(HWND hwnd) {
     } else if (style & WS_BORDER) {
         FrameRect(dc, &window, GetSysColorBrush(COLOR_WINDOWFRAME));
         window = RECT{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1};
-    }
-    // FIXME: scroll bars are not drawn yet (they come with the scroll-bar control); their area is
-    // filled with the scroll-bar colour.
-    if (style & (WS_VSCROLL | WS_HSCROLL)) {
-        RECT bars = window;
-        if (style & WS_VSCROLL) {
-            bars.left = window.right - GetSystemMetrics(SM_CXVSCROLL);
-            FillRect(dc, &bars, GetSysColorBrush(COLOR_SCROLLBAR));
-        }
-        if (style & WS_HSCROLL) {
-            bars = window;
-            bars.top = window.bottom - GetSystemMetrics(SM_CYHSCROLL);
-            FillRect(dc, &bars, GetSysColorBrush(COLOR_SCROLLBAR));
-        }
     }
     ReleaseDC(hwnd, dc);
 }

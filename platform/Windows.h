@@ -37,6 +37,7 @@
 #include "platform/UserMessageBox.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
+#include "platform/UserScrollBar.h"
 #include "platform/UserResources.h"
 #include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
