@@ -1,10 +1,10 @@
 #include "platform/UserStandardClasses.h"
 
-#include "platform/UserScrollBar.h"
-
 #include "platform/UserButton.h"
 #include "platform/UserDialog.h"
 #include "platform/UserEdit.h"
+#include "platform/UserListBox.h"
+#include "platform/UserScrollBar.h"
 #include "platform/UserStatic.h"
 
 namespace platform::user {
@@ -14,6 +14,7 @@ namespace {
 // One line per class; keep the names as Win32 spells them, lookups fold case.
 const StandardClass standardClasses[] = {
     {"ScrollBar", ScrollBarControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
+    {"ListBox", ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), nullptr},
     {"#32770", DefDlgProcA, CS_DBLCLKS | CS_SAVEBITS, DLGWINDOWEXTRA, nullptr},
     {"Button", ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"Edit", EditProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), IDC_IBEAM},

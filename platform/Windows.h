@@ -34,6 +34,7 @@
 #include "platform/UserAccelerators.h"
 #include "platform/UserConstants.h"
 #include "platform/UserHelp.h"
+#include "platform/UserListBox.h"
 #include "platform/UserMessageBox.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
