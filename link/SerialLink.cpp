@@ -370,12 +370,16 @@ int32_t SerialLink::ExtractLine(char terminator, bool keepTerminator, String& me
     const int32_t length = static_cast<int32_t>(static_cast<const char*>(found) - receiveBuffer) + 1;
     char copied[ReceiveBufferSize];
     int32_t count = 0;
-    for (int32_t i = 0; i < length; ++i) {
-        const char byte = receiveBuffer[i];
-        const unsigned char value = static_cast<unsigned char>(byte);
-        if ((value >= 0x20 && value <= 0x7E) || (keepTerminator && byte == terminator)) {
-            copied[count++] = byte;
+    // The terminator ends the message and is kept only on request, also when it is printable
+    // (the loopback test's "@").
+    for (int32_t i = 0; i + 1 < length; ++i) {
+        const unsigned char value = static_cast<unsigned char>(receiveBuffer[i]);
+        if (value >= 0x20 && value <= 0x7E) {
+            copied[count++] = receiveBuffer[i];
         }
+    }
+    if (keepTerminator) {
+        copied[count++] = terminator;
     }
     message.Append(copied, count);
     std::memmove(receiveBuffer, receiveBuffer + length, static_cast<size_t>(receiveCount - length));

@@ -64,10 +64,18 @@ void TransferEngine::StartPolling() {
 }
 
 void TransferEngine::ApplySettingsChange() {
+    SuspendPolling();
+    ApplyPortSettings(false);
+    ResumePolling();
+}
+
+void TransferEngine::SuspendPolling() {
     if (pollThread != nullptr) {
         pollThread->Suspend();
     }
-    ApplyPortSettings(false);
+}
+
+void TransferEngine::ResumePolling() {
     if (pollThread != nullptr) {
         pollThread->Resume();
     }

@@ -52,6 +52,9 @@ public:
     void StartPolling();
     // Re-opens the port from changed settings with the poll thread held.
     void ApplySettingsChange();
+    // Holds the poll thread between two polls (while the settings dialog stores its fields, say).
+    void SuspendPolling();
+    void ResumePolling();
     // The engine's part of closing: the poll thread stopped, the timers gone, the port purged and
     // closed, the transfer file closed, the trace log ended with "Application Terminated".
     void ShutDownLink();
