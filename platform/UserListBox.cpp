@@ -82,10 +82,14 @@ int ItemHeight(HWND hwnd, ListBoxState& state) {
     return state.itemHeight;
 }
 
+// A combo box's list is a pop-up, whose frame the display does not draw: it draws its own
+// one-pixel border inside its client area.
+int Inset(const ListBoxState& state) { return state.combo != nullptr ? 1 : 0; }
+
 int Rows(HWND hwnd, ListBoxState& state) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    return std::max(1, static_cast<int>(client.bottom) / ItemHeight(hwnd, state));
+    return std::max(1, static_cast<int>(client.bottom - 2 * Inset(state)) / ItemHeight(hwnd, state));
 }
 
 void Notify(HWND hwnd, const ListBoxState& state, WORD code) {
@@ -144,6 +148,7 @@ void Select(HWND hwnd, ListBoxState& state, int index) {
 
 // The item under a client point, or -1 below the last item.
 int ItemAt(HWND hwnd, ListBoxState& state, int y) {
+    y -= Inset(state);
     const int index = state.top + (y < 0 ? -1 : y / ItemHeight(hwnd, state));
     return IsValid(state, index) ? index : -1;
 }
@@ -152,8 +157,9 @@ RECT ItemRect(HWND hwnd, ListBoxState& state, int index) {
     RECT client{};
     GetClientRect(hwnd, &client);
     const int height = ItemHeight(hwnd, state);
-    const int top = (index - state.top) * height;
-    return RECT{0, top, client.right, top + height};
+    const int inset = Inset(state);
+    const int top = inset + (index - state.top) * height;
+    return RECT{inset, top, client.right - inset, top + height};
 }
 
 // --- Items ---------------------------------------------------------------------------------------
@@ -243,6 +249,9 @@ void Paint(HWND hwnd, ListBoxState& state) {
     RECT client{};
     GetClientRect(hwnd, &client);
     FillRect(dc, &client, platform::ControlColours(hwnd, dc, WM_CTLCOLORLISTBOX));
+    if (Inset(state) > 0) {
+        FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
     const COLORREF text = IsWindowEnabled(hwnd) ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
     HGDIOBJ oldFont = SelectObject(dc, FontOf(state));
     SetBkMode(dc, TRANSPARENT);
@@ -250,7 +259,7 @@ void Paint(HWND hwnd, ListBoxState& state) {
                         ((Style(hwnd) & LBS_USETABSTOPS) ? DT_EXPANDTABS : 0);
     for (int index = state.top; index < Count(state); ++index) {
         RECT rect = ItemRect(hwnd, state, index);
-        if (rect.top >= client.bottom) {
+        if (rect.top >= client.bottom - Inset(state)) {
             break;
         }
         const bool isSelected = index == state.selected;
@@ -363,7 +372,8 @@ void MouseMove(HWND hwnd, ListBoxState& state, LPARAM lParam) {
     if (state.combo != nullptr && !IsInside(hwnd, lParam)) {
         return;
     }
-    const int y = std::clamp(GET_Y_LPARAM(lParam), 0, Rows(hwnd, state) * ItemHeight(hwnd, state) - 1);
+    const int y = std::clamp(GET_Y_LPARAM(lParam), Inset(state),
+                             Inset(state) + Rows(hwnd, state) * ItemHeight(hwnd, state) - 1);
     const int index = ItemAt(hwnd, state, y);
     if (index >= 0) {
         Select(hwnd, state, index);

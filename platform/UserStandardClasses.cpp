@@ -1,6 +1,7 @@
 #include "platform/UserStandardClasses.h"
 
 #include "platform/UserButton.h"
+#include "platform/UserComboBox.h"
 #include "platform/UserDialog.h"
 #include "platform/UserEdit.h"
 #include "platform/UserListBox.h"
@@ -15,6 +16,8 @@ namespace {
 const StandardClass standardClasses[] = {
     {"ScrollBar", ScrollBarControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"ListBox", ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), nullptr},
+    {"ComboBox", ComboBoxProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
+    {"ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, sizeof(void*), nullptr},
     {"#32770", DefDlgProcA, CS_DBLCLKS | CS_SAVEBITS, DLGWINDOWEXTRA, nullptr},
     {"Button", ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"Edit", EditProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), IDC_IBEAM},

@@ -32,6 +32,7 @@
 #include "platform/KernelTime.h"
 #include "platform/KernelVersion.h"
 #include "platform/UserAccelerators.h"
+#include "platform/UserComboBox.h"
 #include "platform/UserConstants.h"
 #include "platform/UserHelp.h"
 #include "platform/UserListBox.h"
