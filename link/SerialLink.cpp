@@ -393,7 +393,7 @@ void SerialLink::WaitForPortWork(DWORD milliseconds) {
     {
         std::lock_guard lock(mutex);
         if (isInputPending) {
-            Sleep(0);
+            platform::ThreadWaitPoint();
             return;
         }
         isOutputWaiting = transmitPending;
@@ -404,8 +404,8 @@ void SerialLink::WaitForPortWork(DWORD milliseconds) {
         Sleep(milliseconds);
     } else {
         // The port's wait is no suspension point; a suspension (while the settings are re-applied)
-        // takes hold here, outside every port call.
-        Sleep(0);
+        // takes hold here, outside every port call. No yield: the next poll may be due at once.
+        platform::ThreadWaitPoint();
     }
 }
 
