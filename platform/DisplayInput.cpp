@@ -2,6 +2,7 @@
 
 #include "platform/UserMessages.h"
 #include "platform/UserScrollBar.h"
+#include "platform/UserScrollBars.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
 
@@ -82,13 +83,16 @@ Target MouseTarget(HWND topLevel, POINT point) {
 
 // A mouse message on a window's frame becomes its non-client twin, with the hit-test code and the
 // screen point, where the window's hit test names a part of the frame (its scroll bars); anywhere
-// else it stays a client message.
+// else it stays a client message. While one of its scroll bars is held, all the window's mouse
+// messages go to that bar, as Win32's tracking loop takes them, so the window's own procedure
+// cannot swallow the release.
 UINT FrameMessage(const Target& target, UINT message, WPARAM& wParam, LPARAM& lParam) {
-    if (!target.isOnFrame) {
+    const LRESULT tracked = TrackedScrollBarHit(target.hwnd);
+    if (!target.isOnFrame && tracked == HTNOWHERE) {
         return message;
     }
     const LPARAM screen = MAKELPARAM(static_cast<WORD>(target.screen.x), static_cast<WORD>(target.screen.y));
-    const LRESULT hit = SendMessageA(target.hwnd, WM_NCHITTEST, 0, screen);
+    const LRESULT hit = tracked != HTNOWHERE ? tracked : SendMessageA(target.hwnd, WM_NCHITTEST, 0, screen);
     if (hit == HTCLIENT || hit == HTNOWHERE) {
         return message;
     }

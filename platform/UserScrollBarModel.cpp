@@ -163,8 +163,11 @@ ScrollPart ScrollBarModel::PartAt(const RECT& bar, bool isVertical, POINT point)
 
 void ScrollBarModel::Draw(HDC dc, const RECT& bar, bool isVertical, bool isEnabled) const {
     const Layout layout = Measure(bar, isVertical, IsTracking() ? trackPosition : position);
-    const bool isBackDisabled = !isEnabled || (disabledArrows & ESB_DISABLE_LTUP) || layout.thumbLength == 0;
-    const bool isForwardDisabled = !isEnabled || (disabledArrows & ESB_DISABLE_RTDN) || layout.thumbLength == 0;
+    // Arrows grey out when there is nothing to scroll, not merely when the thumb finds no room
+    // (a bar as short as its two arrows still steps).
+    const bool canScroll = minimum < ScrollableMaximum();
+    const bool isBackDisabled = !isEnabled || (disabledArrows & ESB_DISABLE_LTUP) || !canScroll;
+    const bool isForwardDisabled = !isEnabled || (disabledArrows & ESB_DISABLE_RTDN) || !canScroll;
     const bool isBackDown = pressed == ScrollPart::LineBack && isOverPressed;
     const bool isForwardDown = pressed == ScrollPart::LineForward && isOverPressed;
 

@@ -267,16 +267,21 @@ bool HandleWindowScrollBarMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_NCLBUTTONDBLCLK:
         return (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL)) &&
                Press(hwnd, static_cast<LRESULT>(wParam), lParam);
+    case WM_NCMOUSEMOVE:
     case WM_MOUSEMOVE: {
         if (!IsTracking(hwnd)) {
             return false;
         }
-        const POINT point = ClientToWindow(hwnd, lParam);
+        const POINT origin = WindowOrigin(hwnd);
+        const POINT point = message == WM_MOUSEMOVE
+                                ? ClientToWindow(hwnd, lParam)
+                                : POINT{GET_X_LPARAM(lParam) - origin.x, GET_Y_LPARAM(lParam) - origin.y};
         int bar = -1;
         auto requests = TrackStep(hwnd, bar, [&](WindowBars&, ScrollBarModel& model) { return model.Move(point); });
         SendRequests(hwnd, bar, requests);
         return true;
     }
+    case WM_NCLBUTTONUP:
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
         if (!IsTracking(hwnd)) {
@@ -287,6 +292,15 @@ bool HandleWindowScrollBarMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     default:
         return false;
     }
+}
+
+LRESULT TrackedScrollBarHit(HWND hwnd) {
+    std::lock_guard lock(barsMutex);
+    auto found = AllBars().find(hwnd);
+    if (found == AllBars().end() || found->second.trackedBar < 0) {
+        return HTNOWHERE;
+    }
+    return found->second.trackedBar == SB_VERT ? HTVSCROLL : HTHSCROLL;
 }
 
 void ForgetWindowScrollBars(HWND hwnd) {

@@ -41,5 +41,6 @@
 #include "platform/UserPaint.h"
 #include "platform/UserScrollBar.h"
 #include "platform/UserResources.h"
+#include "platform/UserUpDown.h"
 #include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
