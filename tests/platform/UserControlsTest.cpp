@@ -28,11 +28,30 @@ LRESULT ParentProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Another suite registers and removes a "Button" class of its own; when it ran first, the
+// standard class is entered again here so that these tests meet the real control.
+inline void EnsureStandardButtonClass() {
+    WNDCLASSEXA existing{};
+    if (GetClassInfoExA(nullptr, "Button", &existing) && existing.lpfnWndProc == platform::user::ButtonProcedure) {
+        return;
+    }
+    UnregisterClassA("Button", nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = platform::user::ButtonProcedure;
+    windowClass.cbWndExtra = sizeof(void*);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = "Button";
+    RegisterClassExA(&windowClass);
+}
+
 using Sequence = std::vector<std::pair<int, int>>;
 
 class Controls : public ::testing::Test {
 protected:
     void SetUp() override {
+        EnsureStandardButtonClass();
         WNDCLASSEXA windowClass{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = ParentProcedure;

@@ -35,6 +35,24 @@ void EnsureClass(const char* name) {
     RegisterClassExA(&windowClass);
 }
 
+// Another suite registers and removes a "Button" class of its own; when it ran first, the
+// standard class is entered again here so that these tests meet the real control.
+inline void EnsureStandardButtonClass() {
+    WNDCLASSEXA existing{};
+    if (GetClassInfoExA(nullptr, "Button", &existing) && existing.lpfnWndProc == platform::user::ButtonProcedure) {
+        return;
+    }
+    UnregisterClassA("Button", nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = platform::user::ButtonProcedure;
+    windowClass.cbWndExtra = sizeof(void*);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = "Button";
+    RegisterClassExA(&windowClass);
+}
+
 const DLGTEMPLATE* Template(int id) {
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(static_cast<WORD>(id)), RT_DIALOG);
     return static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, resource)));
@@ -103,6 +121,7 @@ class Dialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         resources::RegisterProgramResources();
+        EnsureStandardButtonClass();
         EnsureClass("ComboBox");
         EnsureClass("SysTreeView32");
         commands.clear();
