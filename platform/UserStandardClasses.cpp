@@ -7,6 +7,7 @@
 #include "platform/UserListBox.h"
 #include "platform/UserScrollBar.h"
 #include "platform/UserStatic.h"
+#include "platform/UserTreeView.h"
 #include "platform/UserUpDown.h"
 
 namespace platform::user {
@@ -20,6 +21,7 @@ const StandardClass standardClasses[] = {
     {"ComboBox", ComboBoxProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, sizeof(void*), nullptr},
     {UPDOWN_CLASSA, UpDownProcedure, CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
+    {WC_TREEVIEWA, TreeViewProcedure, CS_DBLCLKS, sizeof(void*), nullptr},
     {"#32770", DefDlgProcA, CS_DBLCLKS | CS_SAVEBITS, DLGWINDOWEXTRA, nullptr},
     {"Button", ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"Edit", EditProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), IDC_IBEAM},

@@ -46,6 +46,7 @@
 #include "platform/UserResources.h"
 #include "platform/UserSound.h"
 #include "platform/UserStatic.h"
+#include "platform/UserTreeView.h"
 #include "platform/UserUpDown.h"
 #include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
