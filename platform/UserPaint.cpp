@@ -2,6 +2,7 @@
 
 #include "platform/DisplayBackend.h"
 #include "platform/GdiBitmaps.h"
+#include "platform/GdiDeviceContext.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelErrors.h"
 #include "platform/UserMessages.h"
@@ -239,9 +240,11 @@ HDC SurfaceContext(HWND hWnd, bool wholeWindow) {
 
 } // namespace
 
-HDC GetDC(HWND hWnd) { return SurfaceContext(hWnd, false); }
+// The screen's context (no window) measures text and draws nowhere: nothing outside the
+// program's own windows is ever drawn on.
+HDC GetDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, false); }
 
-HDC GetWindowDC(HWND hWnd) { return SurfaceContext(hWnd, true); }
+HDC GetWindowDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, true); }
 
 int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip, HRGN hrgnUpdate,
                    LPRECT prcUpdate, UINT flags) {
@@ -287,6 +290,8 @@ int ReleaseDC(HWND hWnd, HDC hDC) {
     }
     platform::DeleteSurfaceDC(hDC);
     // Display hook: the top-level window is presented once its thread's queue runs empty.
-    platform::DisplayWindowDrawn(hWnd);
+    if (hWnd != nullptr) {
+        platform::DisplayWindowDrawn(hWnd);
+    }
     return 1;
 }

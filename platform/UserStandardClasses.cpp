@@ -5,6 +5,7 @@
 #include "platform/UserDialog.h"
 #include "platform/UserEdit.h"
 #include "platform/UserListBox.h"
+#include "platform/UserMenus.h"
 #include "platform/UserScrollBar.h"
 #include "platform/UserStatic.h"
 #include "platform/UserTreeView.h"
@@ -26,6 +27,7 @@ const StandardClass standardClasses[] = {
     {"Button", ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"Edit", EditProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), IDC_IBEAM},
     {"Static", StaticProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), nullptr},
+    {"#32768", MenuWindowProcedure, CS_DBLCLKS | CS_SAVEBITS, 0, nullptr},
     {nullptr, nullptr, 0, 0, nullptr}, // end marker, keeps the table valid while it is empty
 };
 

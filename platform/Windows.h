@@ -39,6 +39,7 @@
 #include "platform/UserEdit.h"
 #include "platform/UserHelp.h"
 #include "platform/UserListBox.h"
+#include "platform/UserMenus.h"
 #include "platform/UserMessageBox.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
