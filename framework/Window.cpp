@@ -5,12 +5,15 @@
 #include "framework/Canvas.h"
 #include "framework/Font.h"
 #include "framework/Layout.h"
+#include "framework/ScrollBar.h"
 #include "framework/Shortcuts.h"
 #include "services/HelpService.h"
 #include "services/MessageBoxes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <strings.h>
 
 namespace framework {
 
@@ -55,6 +58,9 @@ Window::~Window() {
     Destroy();
     delete canvas;
     delete layout;
+    for (ScrollBar* scrollBar : scrollBars) {
+        delete scrollBar;
+    }
     if (ownsFont) {
         delete font;
     }
@@ -321,9 +327,10 @@ LRESULT Window::ApplyMessageTable(MessageRecord& record) {
     }
     case WM_HELP:
         return HelpService::Instance().RouteHelpRequest(this, record) >= 0 ? 1 : 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        return HandleScroll(record);
     default:
-        // FIXME: scroll-bar objects (WM_HSCROLL/WM_VSCROLL) and wheel scrolling through them come
-        // with the scroll-bar control.
         return 0;
     }
 }
@@ -513,8 +520,41 @@ LRESULT Window::OnMouseWheel(MessageRecord& record) {
     if ((LOWORD(record.wParam) & MK_CONTROL) != 0) {
         return delta != 0 ? Zoom(delta < 0 ? 1 : 0, std::abs(delta)) : 0;
     }
-    // FIXME: wheel scrolling through the window's scroll bars comes with the scroll-bar controls.
-    return 0;
+    if (delta == 0) {
+        return 0;
+    }
+    ScrollBar& horizontal = Bar(SB_HORZ);
+    ScrollBar& vertical = Bar(SB_VERT);
+    const bool shift = (LOWORD(record.wParam) & MK_SHIFT) != 0;
+    ScrollBar& moved = horizontal.TakesPart() && (!vertical.TakesPart() || shift) ? horizontal : vertical;
+    // A quarter page per notch: towards the end when the wheel turns towards the user.
+    const int32_t step = moved.Page() / 4;
+    moved.SetPosition(moved.Position() + (delta < 0 ? step : -step));
+    return 1;
+}
+
+ScrollBar& Window::Bar(int which) {
+    const int index = std::clamp(which, SB_HORZ, SB_CTL);
+    if (scrollBars[index] == nullptr) {
+        scrollBars[index] = new ScrollBar(*this, index);
+    }
+    return *scrollBars[index];
+}
+
+LRESULT Window::HandleScroll(MessageRecord& record) {
+    HWND control = reinterpret_cast<HWND>(record.lParam);
+    if (control == nullptr) {
+        return Bar(record.message == WM_HSCROLL ? SB_HORZ : SB_VERT).HandleScroll(record);
+    }
+    // Only scroll bars and track bars scroll through their object; other controls (up/down
+    // arrows) leave the message to their parent's own handling.
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof className);
+    Window* object = FromHandle(control);
+    if (object == nullptr || (strcasecmp(className, "ScrollBar") != 0 && strcasecmp(className, "msctls_trackbar32") != 0)) {
+        return 0;
+    }
+    return object->Bar(SB_CTL).HandleScroll(record);
 }
 
 LRESULT Window::OnEraseBkgnd(MessageRecord& record) {
@@ -770,6 +810,18 @@ void Window::Subclass(HWND hwnd) {
     kind = KindControl;
     previousProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
+}
+
+void Window::Detach() {
+    if (handle == nullptr) {
+        return;
+    }
+    if (previousProcedure != nullptr) {
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProcedure));
+        previousProcedure = nullptr;
+    }
+    SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+    handle = nullptr;
 }
 
 void Window::SetCanvas(Canvas* newCanvas) {

@@ -14,6 +14,7 @@ class Brush;
 class Canvas;
 class Font;
 class Layout;
+class ScrollBar;
 
 // The base of every window object: main window, dialogs and controls. An object owns its HWND
 // (bound through the window's user-data word), its children, its layout, background brush, font
@@ -123,6 +124,9 @@ public:
     void SetStyle(DWORD bits, bool extended = false);
     void SetParent(Window* newParent, bool reparentHandle, bool relayout);
     void SetWheelScrolling(bool enabled) { wheelScrolling = enabled; }
+    // The scroll-bar object of the window's own bar (SB_HORZ, SB_VERT) or, for a SCROLLBAR
+    // control's object, of the control itself (SB_CTL); made on first use.
+    ScrollBar& Bar(int which);
     void Destroy();
 
     // The full dispatch of a message to this object; 0 hands the message to the fallback.
@@ -146,6 +150,10 @@ protected:
     // Registers the window's own class ("QOR:t8:n%i") and creates the window with a canvas.
     HWND CreateFrame(DWORD style, DWORD exStyle);
     void SetKind(int newKind) { kind = newKind; }
+    void SetClassName(const char* name) { className = name; }
+    // Gives an adopted control back to its previous procedure and forgets its handle, leaving the
+    // window itself alive (its dialog destroys it).
+    void Detach();
     WNDPROC PreviousProcedure() const { return previousProcedure; }
     void SetCanvas(Canvas* newCanvas);
 
@@ -160,6 +168,7 @@ private:
     LRESULT HandleClose(MessageRecord& record);
     LRESULT HandleCommand(MessageRecord& record);
     LRESULT HandleNotify(MessageRecord& record);
+    LRESULT HandleScroll(MessageRecord& record);
     LRESULT AnswerToolTipRequest(MessageRecord& record);
     LRESULT HandleOutOfMemory();
     void RemoveHandlerRecord(Window* target, MessageHandler operation, UINT message, int32_t id, UINT code,
@@ -179,6 +188,7 @@ private:
     Canvas* canvas = nullptr;
     Layout* layout;
     bool wheelScrolling = false;
+    ScrollBar* scrollBars[3] = {nullptr, nullptr, nullptr};
     bool isInMoveOrSize = false;
     WNDPROC previousProcedure = nullptr;
     int kind = KindPlain;
