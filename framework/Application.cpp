@@ -7,6 +7,8 @@
 #include "services/MessageBoxes.h"
 #include "services/Timer.h"
 
+#include <cstdarg>
+
 namespace framework {
 
 namespace {
@@ -291,5 +293,54 @@ bool Application::HasClass(const char* name) const {
 }
 
 bool Application::UnregisterClass(const char* name) { return UnregisterClassA(name, module) != 0; }
+
+// --- Message log and modal boxes -----------------------------------------------------------------
+
+void Application::Log(const char* format, ...) {
+    if (logText == nullptr && logStream == nullptr) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    String entry;
+    entry.FormatList(format, arguments);
+    va_end(arguments);
+    if (logText != nullptr) {
+        logText->Append(entry);
+    }
+    if (logStream != nullptr) {
+        std::fputs(entry.CStr(), logStream);
+        std::fflush(logStream);
+    }
+}
+
+void Application::DisableWindows() {
+    if (disableDepth++ > 0) {
+        return;
+    }
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        if (GetWindowThreadProcessId(hwnd, nullptr) == thread && IsWindowEnabled(hwnd)) {
+            disabledWindows.Add(hwnd);
+        }
+    }
+    // Disabling goes after the walk: a disabled window may change the order of its siblings.
+    for (int32_t i = 0; i < disabledWindows.Count(); ++i) {
+        EnableWindow(static_cast<HWND>(disabledWindows.At(i)), FALSE);
+    }
+}
+
+void Application::EnableWindows() {
+    if (disableDepth == 0 || --disableDepth > 0) {
+        return;
+    }
+    for (int32_t i = 0; i < disabledWindows.Count(); ++i) {
+        auto* hwnd = static_cast<HWND>(disabledWindows.At(i));
+        if (IsWindow(hwnd)) {
+            EnableWindow(hwnd, TRUE);
+        }
+    }
+    disabledWindows.SetCount(0);
+}
 
 } // namespace framework

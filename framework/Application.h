@@ -7,6 +7,7 @@
 #include "platform/Windows.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace framework {
 
@@ -77,6 +78,24 @@ public:
     DWORD ControlsMajor() const { return controlsMajor; }
     DWORD ControlsMinor() const { return controlsMinor; }
 
+    // The dialog whose window is being made: its first messages arrive before the handle is bound.
+    Window* CreatingWindow() const { return creatingWindow; }
+    void SetCreatingWindow(Window* window) { creatingWindow = window; }
+
+    // An unattended run shows no message boxes: they answer themselves into the message log.
+    bool IsUnattended() const { return isUnattended; }
+    void SetUnattended(bool unattended) { isUnattended = unattended; }
+    // The message log: Log appends to the attached text and writes to the attached stream; with
+    // neither attached it does nothing. Both stay owned by the caller.
+    void AttachLog(String* text) { logText = text; }
+    void AttachLogStream(std::FILE* stream) { logStream = stream; }
+    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // Disables every enabled top-level window of this thread while a modal box is up; the matching
+    // EnableWindows enables exactly those again. Calls nest.
+    void DisableWindows();
+    void EnableWindows();
+
     // Whether a common-controls version is recent enough (4.71 or later).
     static bool IsControlsVersionAcceptable(DWORD major, DWORD minor);
     // The "Problem" box text for an unacceptable version.
@@ -110,6 +129,12 @@ private:
     DWORD controlsMinor = 0;
     HMODULE themeLibrary = nullptr;
     Shortcuts shortcuts;
+    Window* creatingWindow = nullptr;
+    bool isUnattended = false;
+    String* logText = nullptr;
+    std::FILE* logStream = nullptr;
+    PointerArray disabledWindows;
+    int disableDepth = 0;
 };
 
 } // namespace framework
