@@ -6,6 +6,8 @@
 #include "link/TransferState.h"
 #include "tools/SimulatorProcess.h"
 
+#include <atomic>
+
 using engine::TransferState;
 
 namespace linktest {
@@ -27,7 +29,7 @@ protected:
     }
     // The simulator's verdict, while the window thread keeps running.
     int SimulatorExit() {
-        int status = -1;
+        std::atomic<int> status{-1};
         std::thread waiter([&] { status = simulator.WaitForExit(std::chrono::seconds(20)); });
         PumpUntil([&] { return status != -1; }, 21000);
         waiter.join();

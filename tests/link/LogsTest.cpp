@@ -177,6 +177,8 @@ TEST_F(LogsTest, StartCodeIsRecordedAtTheNextRead) {
     EXPECT_EQ(Arrived(1), "\x12");
     line->Send("XYZ\r");
     EXPECT_EQ(Arrived(38).size(), 38u);
+    // The monitor text of a poll cycle is handed over at its end, after the write.
+    EXPECT_TRUE(PumpUntil([&] { return view.Monitor().find("Z[0d][0a]\n") != std::string::npos; }));
     engine.ToggleTraceLog(false);
     const auto tail = AfterSettings(Texts(TraceRecords()));
     EXPECT_EQ(tail, (std::vector<std::string>{"RX DOWNLOAD PROGRAM:5[0d]", "TX [12]", "RX XYZ[0d]",

@@ -221,3 +221,50 @@ TEST(KernelSerialTermiosPacingTest, PseudoTerminalWriteIsPacedAndItsQueueCountsD
 }
 
 } // namespace
+
+namespace {
+
+// The poll thread's pause: it ends as soon as input waits or, when asked, as soon as the output
+// queue has drained, and otherwise lasts its time.
+TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
+    Watchdog watchdog;
+    AttachedLine line{"COM7"};
+    PortHandle port("COM7");
+    ASSERT_TRUE(port.IsValid());
+    ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_9600; });
+    auto start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 30, FALSE));
+    EXPECT_GE(SecondsSince(start), 0.029) << "an idle port waits the whole time";
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 30, TRUE));
+    EXPECT_LT(SecondsSince(start), 0.015) << "an empty output queue is work when asked for";
+
+    std::thread sender([&] {
+        std::this_thread::sleep_for(10ms);
+        line->Send("x");
+    });
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 1000, FALSE));
+    const double forInput = SecondsSince(start);
+    sender.join();
+    EXPECT_GE(forInput, 0.009);
+    EXPECT_LT(forInput, 0.5) << "input ends the wait";
+
+    PurgeComm(port.Get(), PURGE_RXCLEAR); // the input that ended the last wait
+    // Twenty characters at 9600 baud take about 21 ms on the wire.
+    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(20, 'a'))); });
+    while (Status(port.Get()).status.cbOutQue == 0) {
+        std::this_thread::yield();
+    }
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 1000, TRUE));
+    const double forDrain = SecondsSince(start);
+    writer.join();
+    EXPECT_LT(forDrain, 0.5) << "the drained queue ends the wait";
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "not before the bytes are on the wire";
+    EXPECT_GE(forDrain, 0.005);
+
+    EXPECT_FALSE(platform::WaitForCommWork(INVALID_HANDLE_VALUE, 1, TRUE));
+}
+
+} // namespace
