@@ -4,6 +4,8 @@
 // include <windows.h>; the stand-in's own extras are in namespace platform.
 
 #include "platform/ComctlImageList.h"
+#include "platform/ComdlgCommon.h"
+#include "platform/ComdlgFileDialog.h"
 #include "platform/Display.h"
 #include "platform/DriveTable.h"
 #include "platform/GdiBitmaps.h"
