@@ -1,0 +1,33 @@
+#pragma once
+
+// Runs an action from inside a modal loop that is about to start on this thread: a thread timer
+// fires once the loop waits for messages. Pair every use with a Watchdog.
+
+#include "platform/Windows.h"
+
+#include <functional>
+#include <utility>
+
+namespace testsupport {
+
+namespace detail {
+inline std::function<void()>& PendingAction() {
+    static std::function<void()> action;
+    return action;
+}
+inline void RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto action = std::move(PendingAction());
+    PendingAction() = nullptr;
+    if (action) {
+        action();
+    }
+}
+} // namespace detail
+
+inline void SoonInsideTheLoop(std::function<void()> action) {
+    detail::PendingAction() = std::move(action);
+    SetTimer(nullptr, 0, 10, detail::RunPendingAction);
+}
+
+} // namespace testsupport
