@@ -2,6 +2,7 @@
 #include "platform/TestHooks.h"
 #include "platform/Windows.h"
 
+#include "../support/InsideTheLoop.h"
 #include "../support/TempFolder.h"
 #include "UserControlTestSupport.h"
 #include "UserTestSupport.h"
@@ -10,7 +11,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,20 +22,7 @@ using platform::testing::PressKey;
 using platform::testing::TypeText;
 using platform::testing::WindowText;
 
-// Runs `action` once from inside the modal loop that is about to start on this thread.
-std::function<void()> pendingAction;
-void RunPending(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    auto action = std::move(pendingAction);
-    pendingAction = nullptr;
-    if (action) {
-        action();
-    }
-}
-void SoonInsideTheLoop(std::function<void()> action) {
-    pendingAction = std::move(action);
-    SetTimer(nullptr, 0, 10, RunPending);
-}
+using testsupport::SoonInsideTheLoop;
 
 std::vector<std::string> Rows(HWND list) {
     std::vector<std::string> rows;
