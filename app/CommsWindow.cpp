@@ -1,0 +1,389 @@
+#include "app/CommsWindow.h"
+
+#include "app/FillingLayout.h"
+#include "app/LampControl.h"
+#include "app/PicturePanel.h"
+#include "app/ProgressDialog.h"
+#include "app/SettingsDialog.h"
+#include "app/SettingsStore.h"
+#include "framework/Application.h"
+#include "framework/ButtonControl.h"
+#include "framework/CheckBoxControl.h"
+#include "framework/ProgressMeter.h"
+#include "framework/StaticControl.h"
+#include "link/TransferEngine.h"
+#include "services/HelpService.h"
+#include "services/MessageBoxes.h"
+#include "services/SystemVersion.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace app {
+
+namespace {
+
+using framework::MessageHandler;
+using framework::MessageRecord;
+
+// Work carried over to the window thread: run at once (sent) or queued (posted).
+constexpr UINT RunWorkMessage = 0x8070;
+constexpr UINT PostedWorkMessage = 0x8071;
+
+constexpr int32_t StatusLineId = 15201;
+constexpr int32_t ProgressFrameId = 15202;
+constexpr int32_t ViewId = 15207;
+constexpr int32_t PanelId = 15209;
+constexpr int32_t SendFileId = 15210;
+constexpr int32_t ReceiveFileId = 15211;
+constexpr int32_t TestId = 15212;
+constexpr int32_t HelpId = 15213;
+constexpr int32_t VersionId = 15259;
+constexpr int32_t LogId = 15266;
+constexpr int32_t SpecialFeaturesId = 15270;
+
+// The lamps in the order the status refresh sets them, with the picture each lights up with.
+struct LampPlace {
+    int32_t id;
+    int32_t litImage;
+};
+constexpr LampPlace lampPlaces[] = {
+    {15205, LampControl::GreenImage}, {15206, LampControl::GreenImage}, {15250, LampControl::RedImage},
+    {15251, LampControl::RedImage},   {15256, LampControl::RedImage},   {15257, LampControl::RedImage},
+    {15258, LampControl::RedImage},
+};
+
+template <class Operation> MessageHandler Handler(Operation operation) {
+    return static_cast<MessageHandler>(operation);
+}
+
+} // namespace
+
+CommsWindow::CommsWindow(framework::Window* parent) : Dialog(parent, TemplateId), windowThread(GetCurrentThreadId()) {
+    framework::HelpService::Instance().SetHelpFile(this, HelpFile);
+    AddHandler(this, Handler(&CommsWindow::OnRunMessage), RunWorkMessage);
+    AddHandler(this, Handler(&CommsWindow::OnPostedWork), PostedWorkMessage);
+    AddHandler(this, Handler(&CommsWindow::OnMonitorUpdate), MonitorUpdateMessage);
+}
+
+CommsWindow::~CommsWindow() {
+    if (engine != nullptr) {
+        engine->ShutDownLink();
+    }
+    std::lock_guard lock(postedMutex);
+    posted.clear();
+}
+
+std::unique_ptr<engine::TransferEngine> CommsWindow::CreateEngine() {
+    return std::make_unique<engine::TransferEngine>(settings, *this);
+}
+
+int CommsWindow::LoadSettings() {
+    SettingsStore store(settings);
+    store.LoadAtStartUp();
+    return 1;
+}
+
+int CommsWindow::SaveSettings() { return SettingsStore(settings).SaveSettings(); }
+
+void CommsWindow::ApplyPortSettings(bool suppressSoftwareFlow) {
+    if (engine != nullptr) {
+        engine->ApplyPortSettings(suppressSoftwareFlow);
+    }
+}
+
+void CommsWindow::BindControls() {
+    statusLine = new framework::StaticControl(this, StatusLineId);
+    sendButton = new framework::ButtonControl(this, SendFileId);
+    receiveButton = new framework::ButtonControl(this, ReceiveFileId);
+    panel = new PicturePanel(this, PanelId);
+    progressFrame = new framework::StaticControl(this, ProgressFrameId);
+    meter = new framework::ProgressMeter(progressFrame, new FillingLayout, WS_VISIBLE, 1);
+    meter->Show(SW_SHOW);
+    viewBox = new framework::CheckBoxControl(this, ViewId);
+    AddCommandHandler(this, Handler(&CommsWindow::OnViewClicked), ViewId, BN_CLICKED);
+    logBox = new framework::CheckBoxControl(this, LogId);
+    AddCommandHandler(this, Handler(&CommsWindow::OnLogClicked), LogId, BN_CLICKED);
+    for (size_t index = 0; index < lamps.size(); ++index) {
+        lamps[index] = new LampControl(this, lampPlaces[index].id, LampControl::UnlitImage, lampPlaces[index].litImage);
+    }
+    framework::String version;
+    version.Format("%s\n%s", VersionText, framework::OperatingSystemName().CStr());
+    SetDlgItemTextA(Handle(), VersionId, version.CStr());
+    AddCommandHandler(this, Handler(&CommsWindow::OnTestClicked), TestId, BN_CLICKED);
+    sendButton->Show(SW_HIDE);
+    receiveButton->Show(SW_HIDE);
+    specialButton = new framework::ButtonControl(this, SpecialFeaturesId);
+    specialButton->Show(SW_HIDE);
+    AddCommandHandler(this, Handler(&CommsWindow::OnHelpClicked), HelpId, BN_CLICKED);
+}
+
+LRESULT CommsWindow::OnInitDialog(MessageRecord& record) {
+    windowThread = GetCurrentThreadId();
+    LoadSettings();
+    BindControls();
+    framework::HelpService::Instance().AddTopic(this, 0);
+    engine = CreateEngine();
+    const framework::Application* application = framework::Application::Instance();
+    HICON icon = LoadIconA(application ? application->ModuleHandle() : nullptr, MAKEINTRESOURCEA(IconId));
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SetWindowTextA(Handle(), settings.profileName.CStr());
+    engine->ApplyPortSettings(false);
+    engine->ResetWorkingState();
+    engine->StartStatusRefresh();
+    Centre(false);
+    receiving = new ProgressDialog(this, ProgressDialog::ReceivingTemplate, closing);
+    receiving->Create(false);
+    receiving->Show(SW_HIDE);
+    sending = new ProgressDialog(this, ProgressDialog::SendingTemplate, closing);
+    sending->Create(false);
+    sending->Show(SW_HIDE);
+    engine->StartPolling();
+    return 1;
+}
+
+// --- Buttons ------------------------------------------------------------------------------------
+
+LRESULT CommsWindow::OnViewClicked(MessageRecord& record) {
+    panel->ShowMonitor(viewBox->IsChecked());
+    return 1;
+}
+
+LRESULT CommsWindow::OnLogClicked(MessageRecord& record) {
+    engine->ToggleTraceLog(logBox->IsChecked());
+    return 1;
+}
+
+LRESULT CommsWindow::OnTestClicked(MessageRecord& record) {
+    engine->StartLoopbackTest();
+    return 1;
+}
+
+LRESULT CommsWindow::OnHelpClicked(MessageRecord& record) {
+    framework::HelpService::Instance().ShowContents();
+    return 1;
+}
+
+LRESULT CommsWindow::OnOK() { return OnChangeSettings(); }
+
+LRESULT CommsWindow::OnChangeSettings() {
+    if (RunSettingsDialog()) {
+        // New port, speed, framing and flow control take effect at once; the rest is read at
+        // its next use.
+        engine->ApplySettingsChange();
+    }
+    return 1; // the window stays open
+}
+
+bool CommsWindow::RunSettingsDialog() {
+    SettingsDialog dialog(this, settings);
+    return dialog.RunModal() == IDOK;
+}
+
+// --- Closing ------------------------------------------------------------------------------------
+
+void CommsWindow::ShutDownLink() {
+    closing = true;
+    if (engine != nullptr) {
+        engine->ShutDownLink(); // safe to run twice
+    }
+    // The progress dialogs go with the link; their references are cleared as they go.
+    if (ProgressDialog* dialog = std::exchange(receiving, nullptr)) {
+        dialog->Close();
+        delete dialog;
+    }
+    if (ProgressDialog* dialog = std::exchange(sending, nullptr)) {
+        dialog->Close();
+        delete dialog;
+    }
+    SaveSettings();
+    PostQuitMessage(0);
+}
+
+LRESULT CommsWindow::OnClose(MessageRecord& record) {
+    ShutDownLink();
+    return 0; // the close is allowed
+}
+
+void CommsWindow::Close() {
+    ShutDownLink();
+    Dialog::Close();
+}
+
+// --- The engine's view --------------------------------------------------------------------------
+
+void CommsWindow::OnWindowThread(const std::function<void()>& work) {
+    if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
+        work();
+        return;
+    }
+    SendMessageA(Handle(), RunWorkMessage, 0, reinterpret_cast<LPARAM>(&work));
+}
+
+LRESULT CommsWindow::OnRunMessage(MessageRecord& record) {
+    (*reinterpret_cast<const std::function<void()>*>(record.lParam))();
+    return 1;
+}
+
+LRESULT CommsWindow::OnPostedWork(MessageRecord& record) {
+    for (;;) {
+        std::function<void()> work;
+        {
+            std::lock_guard lock(postedMutex);
+            if (posted.empty()) {
+                return 1;
+            }
+            work = std::move(posted.front());
+            posted.pop_front();
+        }
+        work();
+    }
+}
+
+void CommsWindow::PostToWindowThread(std::function<void()> work) {
+    {
+        std::lock_guard lock(postedMutex);
+        posted.push_back(std::move(work));
+    }
+    if (Handle() != nullptr) {
+        PostMessageA(Handle(), PostedWorkMessage, 0, 0);
+    }
+}
+
+void CommsWindow::SetCaption(const char* text) {
+    const framework::String caption(text);
+    OnWindowThread([&] { SetWindowTextA(Handle(), caption.CStr()); });
+}
+
+void CommsWindow::MonitorUpdate(const framework::String& text) {
+    if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
+        AddMonitorLine(text.CStr());
+        return;
+    }
+    monitorText = text;
+    SendMessageA(Handle(), MonitorUpdateMessage, 0, 0);
+}
+
+LRESULT CommsWindow::OnMonitorUpdate(MessageRecord& record) {
+    AddMonitorLine(monitorText.CStr());
+    return 1;
+}
+
+void CommsWindow::AddMonitorLine(const char* text) {
+    if (panel != nullptr) {
+        panel->AddMonitorLine(text);
+    }
+}
+
+void CommsWindow::ShowPortError(const char* stepName, const char* text) {
+    const framework::String caption(stepName);
+    const framework::String body(text);
+    OnWindowThread([&] { framework::ShowMessage(this, body.CStr(), caption.CStr(), MB_ICONEXCLAMATION | MB_OK); });
+}
+
+void CommsWindow::SetStatusText(const char* text) {
+    const framework::String status(text);
+    OnWindowThread([&] {
+        if (statusLine != nullptr) {
+            statusLine->SetText(status.CStr());
+        }
+    });
+}
+
+void CommsWindow::SetProgress(int32_t total, int32_t done) {
+    OnWindowThread([&] {
+        if (meter != nullptr) {
+            meter->SetProgress(total, done);
+        }
+    });
+}
+
+void CommsWindow::SetProgressDone(int32_t done) {
+    OnWindowThread([&] {
+        if (meter != nullptr) {
+            meter->SetDone(done);
+        }
+    });
+}
+
+void CommsWindow::SetLamp(engine::LinkView::Lamp which, bool isOn) {
+    OnWindowThread([&] {
+        LampControl* lamp = lamps[static_cast<size_t>(which)];
+        if (lamp == nullptr || lamp->IsOn() == isOn) {
+            return; // repainted only on a change
+        }
+        if (isOn) {
+            lamp->SetOn();
+        } else {
+            lamp->SetOff();
+        }
+    });
+}
+
+void CommsWindow::HideProgressDialogs() {
+    OnWindowThread([&] {
+        if (receiving != nullptr) {
+            receiving->Show(SW_HIDE);
+        }
+        if (sending != nullptr) {
+            sending->Show(SW_HIDE);
+        }
+    });
+}
+
+void CommsWindow::EnableTransferButtons() {
+    OnWindowThread([&] {
+        if (sendButton != nullptr) {
+            sendButton->Enable(true);
+        }
+        if (receiveButton != nullptr) {
+            receiveButton->Enable(true);
+        }
+    });
+}
+
+void CommsWindow::ShowInfo(const char* text) {
+    const framework::String body(text);
+    OnWindowThread([&] { framework::ShowMessage(this, body.CStr(), "Information", MB_ICONINFORMATION | MB_OK); });
+}
+
+void CommsWindow::SoundBeep() {
+    OnWindowThread([] { MessageBeep(MB_ICONHAND); });
+}
+
+bool CommsWindow::ChooseSaveFile(const char* title, const framework::String& initialPath,
+                                 const std::vector<FileFilter>& filters, framework::String& chosen) {
+    // The filter list of the save dialog: name NUL pattern NUL ..., ended by a second NUL.
+    std::string filterList;
+    for (const FileFilter& filter : filters) {
+        filterList.append(filter.name.CStr()).push_back('\0');
+        filterList.append(filter.pattern.CStr()).push_back('\0');
+    }
+    filterList.push_back('\0');
+    char path[1024] = "";
+    std::snprintf(path, sizeof path, "%s", initialPath.CStr());
+    OPENFILENAMEA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = Handle();
+    request.lpstrFilter = filterList.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = path;
+    request.nMaxFile = sizeof path;
+    request.lpstrTitle = title;
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameA(&request)) {
+        return false;
+    }
+    chosen = path;
+    return true;
+}
+
+void CommsWindow::SetLogButton(bool isPressed) {
+    if (logBox != nullptr) {
+        logBox->SetChecked(isPressed);
+    }
+}
+
+} // namespace app

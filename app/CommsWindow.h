@@ -1,0 +1,131 @@
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/SerialisableObject.h"
+#include "link/CommsSettings.h"
+#include "link/LinkView.h"
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace framework {
+class ButtonControl;
+class CheckBoxControl;
+class ProgressMeter;
+class StaticControl;
+}
+
+namespace engine {
+class TransferEngine;
+}
+
+namespace app {
+
+class LampControl;
+class PicturePanel;
+class ProgressDialog;
+
+// The program's one top-level window, built from template 15100: it owns the settings, the
+// serial link with its transfer engine, the status controls, the timers and the poll thread. It
+// shows what the engine does (the engine's LinkView) and carries the engine's calls from the poll
+// thread over to its own thread.
+class CommsWindow : public framework::Dialog, public framework::SerialisableObject, public engine::LinkView {
+public:
+    static constexpr int32_t TemplateId = 15100;
+    static constexpr int32_t IconId = 1005;
+    static constexpr UINT MonitorUpdateMessage = 0x8065;
+    static constexpr const char* VersionText = "2.26.050 ";
+    static constexpr const char* HelpFile = "dnxhelp.hlp";
+
+    explicit CommsWindow(framework::Window* parent);
+    ~CommsWindow() override;
+
+    // The stored object: the settings record.
+    uint32_t ClassId() const override { return engine::CommsSettings::ClassIdentifier; }
+    void Serialise(framework::Archive& archive) override { settings.Serialise(archive); }
+
+    engine::CommsSettings& Settings() { return settings; }
+    engine::TransferEngine* Engine() const { return engine.get(); }
+    PicturePanel* Panel() const { return panel; }
+    LampControl* Lamp(Lamp which) const { return lamps[static_cast<size_t>(which)]; }
+    framework::ProgressMeter* Meter() const { return meter; }
+
+    // The dialog's operations.
+    LRESULT OnInitDialog(framework::MessageRecord& record) override;
+    LRESULT OnOK() override;
+    LRESULT OnCancel() override { return 0; }
+    LRESULT OnClose(framework::MessageRecord& record) override;
+    void Close() override;
+
+    // The port and the settings files.
+    virtual void ApplyPortSettings(bool suppressSoftwareFlow);
+    virtual int LoadSettings();
+    virtual int SaveSettings();
+
+    // Handlers.
+    LRESULT OnViewClicked(framework::MessageRecord& record);
+    LRESULT OnLogClicked(framework::MessageRecord& record);
+    LRESULT OnTestClicked(framework::MessageRecord& record);
+    LRESULT OnHelpClicked(framework::MessageRecord& record);
+    LRESULT OnMonitorUpdate(framework::MessageRecord& record);
+    LRESULT OnChangeSettings();
+    void AddMonitorLine(const char* text);
+    // The settings dialog run; true when it ended with Ok. Tests replace it.
+    virtual bool RunSettingsDialog();
+    bool IsClosing() const { return closing; }
+
+    // LinkView.
+    void SetCaption(const char* text) override;
+    void MonitorUpdate(const framework::String& text) override;
+    void ShowPortError(const char* stepName, const char* text) override;
+    void SetStatusText(const char* text) override;
+    void SetProgress(int32_t total, int32_t done) override;
+    void SetProgressDone(int32_t done) override;
+    void SetLamp(engine::LinkView::Lamp lamp, bool isOn) override;
+    void HideProgressDialogs() override;
+    void EnableTransferButtons() override;
+    void ShowInfo(const char* text) override;
+    void SoundBeep() override;
+    bool ChooseSaveFile(const char* title, const framework::String& initialPath,
+                        const std::vector<FileFilter>& filters, framework::String& chosen) override;
+    void SetLogButton(bool isPressed) override;
+    void PostToWindowThread(std::function<void()> work) override;
+
+protected:
+    // The engine the window drives: the general link here, the controller's protocol in
+    // TolvaWindow.
+    virtual std::unique_ptr<engine::TransferEngine> CreateEngine();
+    void ShutDownLink();
+
+private:
+    // Runs work on the window thread: at once there, else by a message the poll thread waits for.
+    void OnWindowThread(const std::function<void()>& work);
+    LRESULT OnRunMessage(framework::MessageRecord& record);
+    LRESULT OnPostedWork(framework::MessageRecord& record);
+    void BindControls();
+
+    engine::CommsSettings settings;
+    std::unique_ptr<engine::TransferEngine> engine;
+    framework::StaticControl* statusLine = nullptr;
+    framework::StaticControl* progressFrame = nullptr;
+    framework::ProgressMeter* meter = nullptr;
+    framework::ButtonControl* sendButton = nullptr;
+    framework::ButtonControl* receiveButton = nullptr;
+    framework::ButtonControl* specialButton = nullptr;
+    framework::CheckBoxControl* viewBox = nullptr;
+    framework::CheckBoxControl* logBox = nullptr;
+    PicturePanel* panel = nullptr;
+    std::array<LampControl*, static_cast<size_t>(Lamp::Count)> lamps{};
+    ProgressDialog* receiving = nullptr;
+    ProgressDialog* sending = nullptr;
+    bool closing = false;
+    DWORD windowThread = 0;
+    framework::String monitorText;
+    std::mutex postedMutex;
+    std::deque<std::function<void()>> posted;
+};
+
+} // namespace app

@@ -1,0 +1,57 @@
+#include "app/RunApplication.h"
+
+#include "app/TolvaWindow.h"
+#include "framework/Application.h"
+#include "framework/ClassRegistry.h"
+#include "services/FrameworkClasses.h"
+#include "services/ProgramPaths.h"
+
+#include <atomic>
+
+namespace app {
+
+namespace {
+
+std::atomic<HWND> runningWindow{nullptr};
+
+// Publishes the main window's handle for RequestMainWindowClose while its dialog runs.
+class PublishedWindow : public TolvaWindow {
+public:
+    using TolvaWindow::TolvaWindow;
+    LRESULT OnInitDialog(framework::MessageRecord& record) override {
+        const LRESULT result = TolvaWindow::OnInitDialog(record);
+        runningWindow.store(Handle());
+        return result;
+    }
+    void Close() override {
+        runningWindow.store(nullptr);
+        TolvaWindow::Close();
+    }
+};
+
+} // namespace
+
+framework::SerialisableObject* CreateCommsWindowObject() { return new CommsWindow(nullptr); }
+
+int RunApplication(framework::Application& application, const framework::String& commandLine, int showCommand) {
+    framework::ProgramPaths::Instance().Init("QOR.INI", nullptr, true, nullptr);
+    framework::RegisterFrameworkClasses();
+    framework::ClassRegistry::RegisterClass(&CreateCommsWindowObject, engine::CommsSettings::ClassIdentifier);
+    auto* window = new PublishedWindow(nullptr, commandLine);
+    application.SetMainWindow(window);
+    window->Create(true);
+    runningWindow.store(nullptr);
+    const int exitCode = application.Run();
+    application.SetMainWindow(nullptr);
+    delete window;
+    return exitCode;
+}
+
+bool RequestMainWindowClose() {
+    HWND window = runningWindow.load();
+    // As the "Close" button reports itself: its id, its code and its handle.
+    return window != nullptr && PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                                             reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL))) != 0;
+}
+
+} // namespace app

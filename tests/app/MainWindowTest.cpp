@@ -1,0 +1,143 @@
+#include "app/LampControl.h"
+#include "app/PicturePanel.h"
+#include "app/TolvaWindow.h"
+#include "framework/Application.h"
+#include "framework/ProgressMeter.h"
+#include "link/TransferEngine.h"
+#include "platform/TestHooks.h"
+#include "platform/Windows.h"
+#include "resources/ProgramResources.h"
+#include "services/TextView.h"
+#include "support/TempFolder.h"
+#include "support/Watchdog.h"
+#include "tools/SimulatorProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window on settings of the test's choosing, counting its saves instead of writing the
+// profile's file into the test's folder.
+class TestWindow : public app::TolvaWindow {
+public:
+    TestWindow(const fs::path& downloads) : TolvaWindow(nullptr, framework::String("")), downloads(downloads) {}
+    int LoadSettings() override {
+        engine::CommsSettings& settings = Settings();
+        settings.port = "COM1";
+        settings.baudRate = "115200";
+        settings.parity = "None";
+        settings.dataBits = "8";
+        settings.stopBits = "1";
+        settings.flowControl = "None";
+        settings.transmitDelay = 0;
+        settings.downloadPath = (downloads.string() + "/").c_str();
+        settings.uploadPath = (downloads.string() + "/").c_str();
+        settings.writeLog = 0;
+        return 1;
+    }
+    int SaveSettings() override { return ++saves; }
+    fs::path downloads;
+    int saves = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { resources::RegisterProgramResources(); }
+    void SetUp() override {
+        application.SetUnattended(true);
+        fs::create_directories(fs::path(folder.Path()) / "nc");
+    }
+    void TearDown() override {
+        unsetenv("COM1");
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    // Runs the main window until `act` returns true (asked every 50 ms), then clicks "Close".
+    void RunUntil(TestWindow& window, std::function<bool()> act) {
+        application.SetMainWindow(&window);
+        static std::function<bool()> pending;
+        pending = std::move(act);
+        SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            HWND main = platform::testing::FindWindowByClass("#32770");
+            if (main == nullptr || !pending || !pending()) {
+                return;
+            }
+            KillTimer(nullptr, id);
+            pending = nullptr;
+            platform::testing::Click(GetDlgItem(main, IDCANCEL));
+        });
+        window.Create(true);
+        application.SetMainWindow(nullptr);
+    }
+
+    testsupport::Watchdog watchdog{std::chrono::seconds(60)};
+    framework::Application application{GetModuleHandleA(nullptr)};
+    testsupport::TempFolder folder;
+};
+
+TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
+    fs::copy_file(TOLVA_SAMPLE_PROGRAM, fs::path(folder.Path()) / "nc" / "123.T3");
+    tools::tests::SimulatorProcess simulator(folder.Path());
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "300", "--download", "000123", "--expect-file",
+                                 (fs::path(folder.Path()) / "nc" / "123.T3").string(), "--idle", "300"}));
+    const std::string port = simulator.ReadPortPath();
+    ASSERT_FALSE(port.empty());
+    setenv("COM1", port.c_str(), 1);
+
+    TestWindow window(fs::path(folder.Path()) / "nc");
+    bool monitorSeen = false;
+    RunUntil(window, [&] {
+        // Show the data monitor once, so the transfer is seen there.
+        if (!monitorSeen) {
+            monitorSeen = true;
+            platform::testing::Click(platform::testing::FindControl(window.Handle(), 15207));
+            EXPECT_TRUE(window.Panel()->IsMonitorShown());
+        }
+        return std::string(window.Engine()->StatusText().CStr()).find("Download Completed") != std::string::npos;
+    });
+    EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.StandardError();
+    EXPECT_EQ(window.saves, 2); // the close query and the close both shut the link down
+    EXPECT_GT(window.Panel()->Monitor()->LineCount(), 10);
+    EXPECT_NE(std::string(window.Engine()->StatusText().CStr()).find("123.T3"), std::string::npos);
+    EXPECT_EQ(window.Meter()->Percent(), 100.0);
+}
+
+TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
+    // No controller: COM1 leads nowhere, so the port steps fail into logged boxes.
+    setenv("COM1", (fs::path(folder.Path()) / "no-such-device").string().c_str(), 1);
+    TestWindow window(fs::path(folder.Path()) / "nc");
+    RunUntil(window, [&] {
+        HWND main = window.Handle();
+        char text[64] = "";
+        GetWindowTextA(main, text, sizeof text);
+        EXPECT_STREQ(text, "TOLVA - No Link"); // the profile name, and the port that failed
+        GetDlgItemTextA(main, 15259, text, sizeof text);
+        EXPECT_EQ(std::string(text).rfind("2.26.050 \n", 0), 0u);
+        EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15210)));
+        EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15270)));
+        // Lamps start unlit and change only when asked to change.
+        app::LampControl* rx = window.Lamp(engine::LinkView::Lamp::Rx);
+        EXPECT_FALSE(rx->IsOn());
+        window.SetLamp(engine::LinkView::Lamp::Rx, true);
+        EXPECT_TRUE(rx->IsOn());
+        // Without "View" monitor text empties the monitor; with it, lines are kept.
+        window.AddMonitorLine("dropped\n");
+        EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 0);
+        platform::testing::Click(platform::testing::FindControl(main, 15207));
+        window.AddMonitorLine("kept\n");
+        EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 1);
+        return true;
+    });
+    EXPECT_EQ(window.saves, 2);
+    EXPECT_EQ(window.Settings().fileExtension.CStr(), std::string("T3"));
+}
+
+} // namespace
