@@ -5,8 +5,10 @@
 #include "framework/ClassRegistry.h"
 #include "services/FrameworkClasses.h"
 #include "services/ProgramPaths.h"
+#include "platform/TestHooks.h"
 
 #include <atomic>
+#include <cstdlib>
 
 namespace app {
 
@@ -25,6 +27,10 @@ public:
     }
     void Close() override {
         runningWindow.store(nullptr);
+        // The demo leaves a picture of the window as it was at the end.
+        if (const char* path = std::getenv("TOLVA_SCREENSHOT"); path != nullptr && Handle() != nullptr) {
+            platform::testing::SnapshotPng(Handle(), path);
+        }
         TolvaWindow::Close();
     }
 };
