@@ -314,19 +314,38 @@ void Application::Log(const char* format, ...) {
     }
 }
 
+namespace {
+
+// The application's top-level windows: the main window and every window object below it whose
+// window is not a child window (owned dialogs and frames).
+void CollectTopLevel(Window* window, PointerArray& out) {
+    if (window == nullptr) {
+        return;
+    }
+    HWND hwnd = window->Handle();
+    if (hwnd != nullptr && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) == 0) {
+        out.Add(hwnd);
+    }
+    for (int32_t i = 0; i < window->ChildCount(); ++i) {
+        CollectTopLevel(window->Child(i), out);
+    }
+}
+
+} // namespace
+
 void Application::DisableWindows() {
     if (disableDepth++ > 0) {
         return;
     }
-    const DWORD thread = GetCurrentThreadId();
-    for (HWND hwnd = GetTopWindow(nullptr); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-        if (GetWindowThreadProcessId(hwnd, nullptr) == thread && IsWindowEnabled(hwnd)) {
+    // The stand-in offers no walk over all top-level windows, so the framework walks its own.
+    PointerArray windows;
+    CollectTopLevel(mainWindow, windows);
+    for (int32_t i = 0; i < windows.Count(); ++i) {
+        auto* hwnd = static_cast<HWND>(windows.At(i));
+        if (IsWindowEnabled(hwnd)) {
             disabledWindows.Add(hwnd);
+            EnableWindow(hwnd, FALSE);
         }
-    }
-    // Disabling goes after the walk: a disabled window may change the order of its siblings.
-    for (int32_t i = 0; i < disabledWindows.Count(); ++i) {
-        EnableWindow(static_cast<HWND>(disabledWindows.At(i)), FALSE);
     }
 }
 

@@ -82,11 +82,14 @@ public:
     Window* CreatingWindow() const { return creatingWindow; }
     void SetCreatingWindow(Window* window) { creatingWindow = window; }
 
-    // An unattended run shows no message boxes: they answer themselves into the message log.
+    // An unattended run shows no message boxes: they answer themselves into the message log. A
+    // new application is unattended until the program says it has a screen to show boxes on
+    // (SetUnattended(false)), because a box that nobody can see would stop it for good.
     bool IsUnattended() const { return isUnattended; }
     void SetUnattended(bool unattended) { isUnattended = unattended; }
-    // The message log: Log appends to the attached text and writes to the attached stream; with
-    // neither attached it does nothing. Both stay owned by the caller.
+    // The message log: Log appends to the attached text and writes to the attached stream
+    // (standard error unless another or none is attached); with neither it does nothing. Both
+    // stay owned by the caller.
     void AttachLog(String* text) { logText = text; }
     void AttachLogStream(std::FILE* stream) { logStream = stream; }
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -130,9 +133,9 @@ private:
     HMODULE themeLibrary = nullptr;
     Shortcuts shortcuts;
     Window* creatingWindow = nullptr;
-    bool isUnattended = false;
+    bool isUnattended = true;
     String* logText = nullptr;
-    std::FILE* logStream = nullptr;
+    std::FILE* logStream = stderr;
     PointerArray disabledWindows;
     int disableDepth = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Canvas.h"
+#include "framework/DialogButton.h"
 #include "framework/Font.h"
 #include "framework/Layout.h"
 #include "framework/Shortcuts.h"
@@ -114,6 +115,7 @@ Window* ParentOrMainWindow(Window* parent) {
 Dialog::Dialog(Window* parent, TemplateReference reference, bool handlesOk, bool handlesCancel)
     : Window(ParentOrMainWindow(parent)), handlesOk(handlesOk), handlesCancel(handlesCancel), reference(reference) {
     SetKind(KindDialog);
+    SetClassName(ClassName().Concat("(Dialog)").CStr());
 }
 
 Dialog::~Dialog() {
@@ -339,8 +341,13 @@ LRESULT Dialog::OnInitDialogBase(MessageRecord& record) {
         SetFont(new Font(dialogFont, false), false, true);
     }
     GetStyle();
-    // FIXME: OK and Cancel button objects are bound to controls 1 and 2 once the dialog button
-    // class exists; until then okButton and cancelButton stay null.
+    // The button objects are made once; when the dialog runs again they adopt the new items.
+    if (handlesOk && okButton == nullptr && GetDlgItem(record.hwnd, IDOK) != nullptr) {
+        okButton = new DialogButton(this, IDOK);
+    }
+    if (handlesCancel && cancelButton == nullptr && GetDlgItem(record.hwnd, IDCANCEL) != nullptr) {
+        cancelButton = new DialogButton(this, IDCANCEL);
+    }
     TranslateTexts(record.hwnd, true);
     const LRESULT result = OnInitDialog(record);
     if (Handle() == nullptr) {

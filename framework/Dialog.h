@@ -49,6 +49,8 @@ struct TemplateReference {
 // and may carry a size grip.
 //
 // Window thread only. The object outlives its window; its creator deletes it.
+class DialogButton;
+
 class Dialog : public Window {
 public:
     enum FrameFlags : uint32_t { FrameCentre = 1, FrameAnimate = 2 };
@@ -132,8 +134,9 @@ private:
     bool visibleBefore = false;
     TemplateReference reference;
     uint32_t frameFlags = 0;
-    Window* okButton = nullptr;
-    Window* cancelButton = nullptr;
+    // Children of the dialog: deleted with it.
+    DialogButton* okButton = nullptr;
+    DialogButton* cancelButton = nullptr;
     Window* explicitOwner = nullptr;
     Window* followedOwner = nullptr;
     HBITMAP backgroundPicture = nullptr;

@@ -1,22 +1,106 @@
 #include "services/MessageBoxes.h"
 
+#include "framework/Application.h"
+#include "framework/String.h"
+#include "framework/Window.h"
+#include "services/FrameworkTexts.h"
+#include "services/MessageBoxDialog.h"
+
+#include <cstdarg>
 #include <cstdio>
 
 namespace framework {
 
-// FIXME: message boxes are not drawn yet; until the dialog machinery exists every message goes to
-// standard error and is answered as an unattended run answers it (OK for boxes whose buttons
-// include OK, Yes otherwise).
-MessageBoxResult ShowMessage(Window* owner, const char* text, const char* caption, uint32_t type,
-                             bool useOwnBox) {
-    MessageBoxResult result;
-    std::fprintf(stderr, "\n%s: %s", caption ? caption : "", text ? text : "");
-    const bool hasOkButton = (type & 4) == 0 && (type & 3) != 3;
-    std::fprintf(stderr, " (%s)\n", hasOkButton ? "OK" : "Yes");
-    std::fflush(stderr);
-    if (hasOkButton) {
-        result.answer = 1;
+namespace {
+
+constexpr int32_t OkText = 47;
+constexpr int32_t YesText = 66;
+constexpr int32_t InformationCaption = 1041;
+constexpr size_t InfoTextSize = 1024;
+
+// Boxes whose buttons include OK: bit 2 clear and not both low bits set.
+bool HasOkButton(uint32_t type) { return (type & 4) == 0 && (type & 3) != 3; }
+
+HWND MainWindowHandle(Application* application) {
+    Window* main = application ? application->MainWindow() : nullptr;
+    return main ? main->Handle() : nullptr;
+}
+
+// Shows the system's box with the application's windows disabled and the arrow cursor up, then
+// puts both back and returns the focus to the window that had it.
+int RunSystemBox(HWND owner, const char* text, const char* caption, uint32_t type) {
+    Application* application = Application::Instance();
+    HWND focus = GetFocus();
+    if (application != nullptr) {
+        application->DisableWindows();
+        application->SuspendWaitCursor();
     }
+    const int answer = MessageBoxExA(owner, text, caption, type, 0);
+    if (application != nullptr) {
+        application->RestoreWaitCursor();
+        application->EnableWindows();
+    }
+    if (focus != nullptr && IsWindow(focus)) {
+        SetFocus(focus);
+    }
+    return answer;
+}
+
+// Without an application nobody has said that a screen exists to show a box on, and a box that
+// nobody sees would stop the caller for good; the line goes to standard error instead.
+void WriteUnattended(Application* application, const char* caption, const char* text, const char* answerWord) {
+    String line;
+    line.Format("\n%s: %s", caption, text).AppendFormat(" (%s)", answerWord);
+    if (application != nullptr) {
+        application->Log("%s", line.CStr());
+    } else {
+        std::fputs(line.CStr(), stderr);
+        std::fflush(stderr);
+    }
+}
+
+} // namespace
+
+MessageBoxResult ShowMessage(Window* owner, const char* text, const char* caption, uint32_t type, bool useOwnBox) {
+    MessageBoxResult result;
+    text = text ? text : "";
+    caption = caption ? caption : "";
+    Application* application = Application::Instance();
+    if (application == nullptr || application->IsUnattended()) {
+        if (HasOkButton(type)) {
+            WriteUnattended(application, caption, text, FrameworkText(OkText));
+            result.answer = IDOK;
+        } else {
+            WriteUnattended(application, caption, text, FrameworkText(YesText));
+        }
+        return result;
+    }
+    if (useOwnBox) {
+        MessageBoxDialog box(owner, text, caption, type);
+        box.Create(true);
+        return box.Result();
+    }
+    HWND ownerHandle = owner ? owner->Handle() : MainWindowHandle(application);
+    result.answer = RunSystemBox(ownerHandle, text, caption, type);
+    return result;
+}
+
+MessageBoxResult ShowInfo(const char* format, ...) {
+    char text[InfoTextSize] = {};
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+
+    MessageBoxResult result;
+    Application* application = Application::Instance();
+    if (application == nullptr || application->IsUnattended()) {
+        WriteUnattended(application, FrameworkText(InformationCaption), text, FrameworkText(OkText));
+        result.answer = IDOK;
+        return result;
+    }
+    result.answer =
+        RunSystemBox(MainWindowHandle(application), text, FrameworkText(InformationCaption), MB_ICONINFORMATION);
     return result;
 }
 

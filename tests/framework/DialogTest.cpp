@@ -73,6 +73,7 @@ TEST_F(DialogTest, ModalSettingsDialogDisablesItsOwnerAndEscCancelsIt) {
     CountingDialog dialog(nullptr);
     EXPECT_EQ(dialog.Parent(), &owner) << "without a parent the dialog belongs to the main window";
     EXPECT_EQ(dialog.GetKind(), Window::KindDialog);
+    EXPECT_STREQ(dialog.ClassName().CStr(), "UnRegistered(Dialog)") << "until the template's class is known";
 
     bool ownerEnabledInside = true;
     bool shownInside = false;
@@ -225,24 +226,27 @@ TEST_F(DialogTest, TabStopsWalkTheChildrenWithObjectsInChildOrder) {
     CountingDialog dialog(nullptr);
     dialog.Create(false);
     ASSERT_NE(dialog.Handle(), nullptr);
-    // Objects for two combo boxes and the OK button (tab stops) and a label (no tab stop); the
-    // Cancel button in between has no object.
+    // Objects for two combo boxes and a label (no tab stop); the dialog made its own for the
+    // Cancel and OK buttons, which follow in child order.
     auto* first = new ProbeWindow(&dialog, false);
     first->Adopt(Item(dialog, FirstCombo));
     auto* second = new ProbeWindow(&dialog, false);
     second->Adopt(Item(dialog, SecondCombo));
-    auto* ok = new ProbeWindow(&dialog, false);
-    ok->Adopt(Item(dialog, IDOK));
     auto* label = new ProbeWindow(&dialog, false);
     label->Adopt(Item(dialog, PortLabel));
+    Window* cancel = Window::FromHandle(Item(dialog, IDCANCEL));
+    Window* ok = Window::FromHandle(Item(dialog, IDOK));
+    ASSERT_NE(cancel, nullptr) << "the Cancel button object exists while the dialog does";
+    ASSERT_NE(ok, nullptr);
 
-    EXPECT_EQ(dialog.NextTabStop(first, false), second);
-    EXPECT_EQ(dialog.NextTabStop(second, false), ok) << "the Cancel button has no object and is passed over";
+    EXPECT_EQ(dialog.NextTabStop(first, false), second) << "combo boxes without objects between are passed over";
+    EXPECT_EQ(dialog.NextTabStop(second, false), cancel);
+    EXPECT_EQ(dialog.NextTabStop(cancel, false), ok);
     EXPECT_EQ(dialog.NextTabStop(ok, false), nullptr) << "the end without wrapping";
     EXPECT_EQ(dialog.NextTabStop(ok, true), first);
     EXPECT_EQ(dialog.PreviousTabStop(first, false), nullptr);
     EXPECT_EQ(dialog.PreviousTabStop(first, true), ok);
-    EXPECT_EQ(dialog.PreviousTabStop(ok, false), second);
+    EXPECT_EQ(dialog.PreviousTabStop(cancel, false), second);
     EXPECT_EQ(dialog.NextTabStop(label, true), nullptr) << "a window without the tab-stop style is not among them";
 }
 
