@@ -25,8 +25,7 @@ struct ButtonState {
 
 ButtonState* State(HWND hwnd) { return StateOf<ButtonState>(hwnd); }
 
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
-DWORD Type(HWND hwnd) { return Style(hwnd) & BS_TYPEMASK; }
+DWORD Type(HWND hwnd) { return StyleOf(hwnd) & BS_TYPEMASK; }
 
 bool IsPush(DWORD type) { return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_PUSHBOX; }
 bool IsCheck(DWORD type) {
@@ -167,7 +166,7 @@ void PaintPush(HWND hwnd, HDC dc, RECT rect, const ButtonState& state) {
         text = RECT{text.left + 1, text.top + 1, text.right + 1, text.bottom + 1};
     }
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    DrawLabel(dc, hwnd, text, HorizontalFormat(Style(hwnd), DT_CENTER) | DT_VCENTER | DT_SINGLELINE);
+    DrawLabel(dc, hwnd, text, HorizontalFormat(StyleOf(hwnd), DT_CENTER) | DT_VCENTER | DT_SINGLELINE);
     if (state.hasFocus) {
         const RECT focus{rect.left + 3, rect.top + 3, rect.right - 3, rect.bottom - 3};
         DrawFocusRect(dc, &focus);
@@ -177,7 +176,7 @@ void PaintPush(HWND hwnd, HDC dc, RECT rect, const ButtonState& state) {
 // Check boxes and radio buttons: the 13-pixel box beside the text, on the left, or on the right
 // with BS_LEFTTEXT.
 void PaintBox(HWND hwnd, HDC dc, RECT rect, const ButtonState& state) {
-    const DWORD style = Style(hwnd);
+    const DWORD style = StyleOf(hwnd);
     constexpr int Box = 13;
     const bool isLeftText = (style & BS_LEFTTEXT) != 0;
     const int top = rect.top + (rect.bottom - rect.top - Box) / 2;
@@ -257,7 +256,7 @@ void SetFocusState(HWND hwnd, bool hasFocus) {
         state->isPressed = false;
     }
     InvalidateRect(hwnd, nullptr, FALSE);
-    if (Style(hwnd) & BS_NOTIFY) {
+    if (StyleOf(hwnd) & BS_NOTIFY) {
         NotifyParent(hwnd, hasFocus ? BN_SETFOCUS : BN_KILLFOCUS);
     }
 }
@@ -317,7 +316,7 @@ LRESULT PackedState(HWND hwnd) {
 }
 
 void SetStyle(HWND hwnd, WPARAM style, LPARAM redraw) {
-    const DWORD current = Style(hwnd);
+    const DWORD current = StyleOf(hwnd);
     SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((current & ~0xFFFFu) | (style & 0xFFFF)));
     if (redraw) {
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -355,10 +354,7 @@ LRESULT ButtonProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_SETFONT:
-        State(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam) {
-            InvalidateRect(hwnd, nullptr, TRUE);
-        }
+        StoreFont(hwnd, State(hwnd)->font, wParam, lParam);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(State(hwnd)->font);

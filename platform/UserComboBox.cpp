@@ -40,8 +40,7 @@ struct ComboBoxState {
 };
 
 ComboBoxState* State(HWND hwnd) { return StateOf<ComboBoxState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
-bool IsDropDownList(HWND hwnd) { return (Style(hwnd) & 0x3) == CBS_DROPDOWNLIST; }
+bool IsDropDownList(HWND hwnd) { return (StyleOf(hwnd) & 0x3) == CBS_DROPDOWNLIST; }
 
 LRESULT ToList(const ComboBoxState& state, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageA(state.list, message, wParam, lParam);

@@ -39,13 +39,12 @@ struct EditState {
 };
 
 EditState* State(HWND hwnd) { return StateOf<EditState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 
 size_t SelectionStart(const EditState& state) { return std::min(state.anchor, state.caret); }
 size_t SelectionEnd(const EditState& state) { return std::max(state.anchor, state.caret); }
 
 std::string Shown(HWND hwnd, const EditState& state) {
-    return (Style(hwnd) & ES_PASSWORD) ? std::string(state.text.size(), '*') : state.text;
+    return (StyleOf(hwnd) & ES_PASSWORD) ? std::string(state.text.size(), '*') : state.text;
 }
 
 // The x of every character boundary of the shown text, from 0 to its width.
@@ -72,7 +71,7 @@ int ClientWidth(HWND hwnd) {
 // Where the text's first character starts in client coordinates, alignment and scrolling applied.
 int TextLeft(HWND hwnd, const EditState& state, int textWidth) {
     const int room = ClientWidth(hwnd) - 2 * Margin;
-    const DWORD style = Style(hwnd);
+    const DWORD style = StyleOf(hwnd);
     if (textWidth < room && (style & ES_CENTER)) {
         return Margin + (room - textWidth) / 2;
     }
@@ -120,7 +119,7 @@ void Select(HWND hwnd, size_t anchor, size_t caret) {
 }
 
 bool FitsWithoutScrolling(HWND hwnd, const std::string& text) {
-    if (Style(hwnd) & ES_AUTOHSCROLL) {
+    if (StyleOf(hwnd) & ES_AUTOHSCROLL) {
         return true;
     }
     EditState probe = *State(hwnd);
@@ -163,7 +162,7 @@ bool ReplaceSelection(HWND hwnd, std::string insert, bool notify) {
     return true;
 }
 
-bool IsReadOnly(HWND hwnd) { return (Style(hwnd) & ES_READONLY) != 0; }
+bool IsReadOnly(HWND hwnd) { return (StyleOf(hwnd) & ES_READONLY) != 0; }
 
 bool IsWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -190,7 +189,7 @@ size_t NextWord(const std::string& text, size_t at) {
 
 void Copy(HWND hwnd) {
     const EditState* state = State(hwnd);
-    if ((Style(hwnd) & ES_PASSWORD) || SelectionStart(*state) == SelectionEnd(*state)) {
+    if ((StyleOf(hwnd) & ES_PASSWORD) || SelectionStart(*state) == SelectionEnd(*state)) {
         return;
     }
     platform::SetClipboardText(
@@ -210,7 +209,7 @@ void Paste(HWND hwnd) {
     std::string text = platform::ClipboardText();
     // One line: the text ends at its first line break.
     text = text.substr(0, text.find_first_of("\r\n"));
-    if ((Style(hwnd) & ES_NUMBER) && !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    if ((StyleOf(hwnd) & ES_NUMBER) && !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
         MessageBeep(MB_OK);
         return;
     }
@@ -316,7 +315,7 @@ void Character(HWND hwnd, WPARAM wParam) {
     if (static_cast<unsigned char>(c) < 0x20) {
         return;
     }
-    const DWORD style = Style(hwnd);
+    const DWORD style = StyleOf(hwnd);
     if ((style & ES_READONLY) || ((style & ES_NUMBER) && !std::isdigit(static_cast<unsigned char>(c)))) {
         MessageBeep(MB_OK);
         return;
@@ -394,7 +393,7 @@ void Paint(HWND hwnd) {
     TextOutA(dc, left, top, shown.c_str(), static_cast<int>(shown.size()));
     const size_t start = SelectionStart(*state);
     const size_t end = SelectionEnd(*state);
-    const bool showsSelection = state->hasFocus || (Style(hwnd) & ES_NOHIDESEL);
+    const bool showsSelection = state->hasFocus || (StyleOf(hwnd) & ES_NOHIDESEL);
     if (start != end && showsSelection) {
         const RECT band{left + positions[start], top, left + positions[end], top + metrics.tmHeight};
         FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -512,10 +511,7 @@ LRESULT EditProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(state->text.size());
     case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam) {
-            InvalidateRect(hwnd, nullptr, TRUE);
-        }
+        StoreFont(hwnd, state->font, wParam, lParam);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(state->font);
@@ -563,7 +559,7 @@ LRESULT EditProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         state->isModified = wParam != 0;
         return 0;
     case EM_SETREADONLY:
-        SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wParam ? (Style(hwnd) | ES_READONLY) : (Style(hwnd) & ~ES_READONLY)));
+        SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wParam ? (StyleOf(hwnd) | ES_READONLY) : (StyleOf(hwnd) & ~ES_READONLY)));
         return TRUE;
     case EM_CANUNDO:
     case EM_UNDO:

@@ -46,7 +46,6 @@ struct ListBoxState {
 };
 
 ListBoxState* State(HWND hwnd) { return StateOf<ListBoxState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 int Count(const ListBoxState& state) { return static_cast<int>(state.items.size()); }
 bool IsValid(const ListBoxState& state, int index) { return index >= 0 && index < Count(state); }
 
@@ -99,7 +98,7 @@ void Notify(HWND hwnd, const ListBoxState& state, WORD code) {
         return;
     }
     const bool isFocusCode = code == LBN_SETFOCUS || code == LBN_KILLFOCUS;
-    if (isFocusCode || (Style(hwnd) & LBS_NOTIFY)) {
+    if (isFocusCode || (StyleOf(hwnd) & LBS_NOTIFY)) {
         NotifyParent(hwnd, code);
     }
 }
@@ -109,7 +108,7 @@ void UpdateBar(HWND hwnd, ListBoxState& state) {
         return;
     }
     state.isUpdatingBar = true;
-    const UINT disable = (Style(hwnd) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0;
+    const UINT disable = (StyleOf(hwnd) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0;
     const SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | disable, 0,
                           std::max(Count(state) - 1, 0), static_cast<UINT>(Rows(hwnd, state)), state.top, 0};
     SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
@@ -256,7 +255,7 @@ void Paint(HWND hwnd, ListBoxState& state) {
     HGDIOBJ oldFont = SelectObject(dc, FontOf(state));
     SetBkMode(dc, TRANSPARENT);
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                        ((Style(hwnd) & LBS_USETABSTOPS) ? DT_EXPANDTABS : 0);
+                        ((StyleOf(hwnd) & LBS_USETABSTOPS) ? DT_EXPANDTABS : 0);
     for (int index = state.top; index < Count(state); ++index) {
         RECT rect = ItemRect(hwnd, state, index);
         if (rect.top >= client.bottom - Inset(state)) {
@@ -405,31 +404,8 @@ void Wheel(HWND hwnd, ListBoxState& state, WPARAM wParam) {
 
 void Scroll(HWND hwnd, ListBoxState& state, WPARAM wParam) {
     const int page = std::max(Rows(hwnd, state) - 1, 1);
-    switch (LOWORD(wParam)) {
-    case SB_LINEUP:
-        SetTop(hwnd, state, state.top - 1);
-        break;
-    case SB_LINEDOWN:
-        SetTop(hwnd, state, state.top + 1);
-        break;
-    case SB_PAGEUP:
-        SetTop(hwnd, state, state.top - page);
-        break;
-    case SB_PAGEDOWN:
-        SetTop(hwnd, state, state.top + page);
-        break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        SetTop(hwnd, state, static_cast<SHORT>(HIWORD(wParam)));
-        break;
-    case SB_TOP:
-        SetTop(hwnd, state, 0);
-        break;
-    case SB_BOTTOM:
-        SetTop(hwnd, state, Count(state));
-        break;
-    default:
-        break;
+    if (const auto top = ScrolledTop(wParam, state.top, page, Count(state))) {
+        SetTop(hwnd, state, *top);
     }
 }
 
@@ -446,7 +422,7 @@ LRESULT ItemMessage(HWND hwnd, ListBoxState& state, UINT message, WPARAM wParam,
     switch (message) {
     case LB_ADDSTRING: {
         const auto* text = reinterpret_cast<LPCSTR>(lParam);
-        return Insert(hwnd, state, (Style(hwnd) & LBS_SORT) ? SortedPlace(state, text ? text : "") : -1, text);
+        return Insert(hwnd, state, (StyleOf(hwnd) & LBS_SORT) ? SortedPlace(state, text ? text : "") : -1, text);
     }
     case LB_INSERTSTRING:
         return Insert(hwnd, state, index, reinterpret_cast<LPCSTR>(lParam));

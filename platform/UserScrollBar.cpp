@@ -1,5 +1,6 @@
 #include "platform/UserScrollBar.h"
 
+#include "platform/UserControlState.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
 #include "platform/UserScrollBarModel.h"
@@ -23,9 +24,7 @@ struct ScrollBarControl {
     bool isRepeating = false;
 };
 
-ScrollBarControl* StateOf(HWND hwnd) { return reinterpret_cast<ScrollBarControl*>(GetWindowLongPtrA(hwnd, 0)); }
-
-bool IsVertical(HWND hwnd) { return (GetWindowLongPtrA(hwnd, GWL_STYLE) & SBS_VERT) != 0; }
+bool IsVertical(HWND hwnd) { return (StyleOf(hwnd) & SBS_VERT) != 0; }
 
 RECT Bar(HWND hwnd) {
     RECT client{};
@@ -52,7 +51,7 @@ void Paint(HWND hwnd, ScrollBarControl& state) {
 }
 
 void Press(HWND hwnd, ScrollBarControl& state, LPARAM lParam) {
-    if (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_TABSTOP) {
+    if (StyleOf(hwnd) & WS_TABSTOP) {
         SetFocus(hwnd);
     }
     auto requests = state.model.Press(Bar(hwnd), IsVertical(hwnd), PointOf(lParam));
@@ -150,12 +149,11 @@ LRESULT ScrollBarMessage(HWND hwnd, ScrollBarControl& state, UINT message, WPARA
 } // namespace
 
 LRESULT ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    ScrollBarControl* state = StateOf(hwnd);
+    ScrollBarControl* state = StateOf<ScrollBarControl>(hwnd);
     if (message == WM_NCCREATE) {
-        auto* created = new ScrollBarControl;
         // A control's range starts empty; a window's own bars start at 0 to 100.
-        created->model.SetInfo(SCROLLINFO{sizeof(SCROLLINFO), SIF_RANGE, 0, 0, 0, 0, 0}, true);
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(created));
+        MakeState<ScrollBarControl>(hwnd)->model.SetInfo(
+            SCROLLINFO{sizeof(SCROLLINFO), SIF_RANGE, 0, 0, 0, 0, 0}, true);
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     if (state == nullptr) {
@@ -163,8 +161,7 @@ LRESULT ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     }
     switch (message) {
     case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, 0, 0);
-        delete state;
+        DropState<ScrollBarControl>(hwnd);
         return 0;
     case WM_PAINT:
         Paint(hwnd, *state);

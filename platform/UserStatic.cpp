@@ -24,8 +24,7 @@ struct StaticState {
 };
 
 StaticState* State(HWND hwnd) { return StateOf<StaticState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
-DWORD Type(HWND hwnd) { return Style(hwnd) & SS_TYPEMASK; }
+DWORD Type(HWND hwnd) { return StyleOf(hwnd) & SS_TYPEMASK; }
 
 std::string TextOf(HWND hwnd) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
@@ -87,7 +86,7 @@ void PaintText(HWND hwnd, HDC dc, const RECT& client, HBRUSH brush) {
     SetBkMode(dc, TRANSPARENT);
     const std::string text = TextOf(hwnd);
     RECT area = client;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, TextFormat(Style(hwnd)));
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, TextFormat(StyleOf(hwnd)));
 }
 
 void PaintImage(HWND hwnd, HDC dc, const RECT& client, HBRUSH brush) {
@@ -188,7 +187,7 @@ LRESULT StaticProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         DropState<StaticState>(hwnd);
         return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_NCHITTEST:
-        return (Style(hwnd) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+        return (StyleOf(hwnd) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     case WM_ERASEBKGND:
@@ -198,7 +197,7 @@ LRESULT StaticProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, TRUE);
-        if (Style(hwnd) & SS_NOTIFY) {
+        if (StyleOf(hwnd) & SS_NOTIFY) {
             NotifyParent(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
         }
         return 0;
@@ -209,20 +208,17 @@ LRESULT StaticProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_SETFONT:
-        State(hwnd)->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam) {
-            InvalidateRect(hwnd, nullptr, TRUE);
-        }
+        StoreFont(hwnd, State(hwnd)->font, wParam, lParam);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(State(hwnd)->font);
     case WM_LBUTTONDOWN:
-        if (Style(hwnd) & SS_NOTIFY) {
+        if (StyleOf(hwnd) & SS_NOTIFY) {
             NotifyParent(hwnd, STN_CLICKED);
         }
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (Style(hwnd) & SS_NOTIFY) {
+        if (StyleOf(hwnd) & SS_NOTIFY) {
             NotifyParent(hwnd, STN_DBLCLK);
         }
         return 0;

@@ -54,7 +54,6 @@ struct TreeViewState {
 };
 
 TreeViewState* State(HWND hwnd) { return StateOf<TreeViewState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 HTREEITEM Handle(const Node* node) { return reinterpret_cast<HTREEITEM>(const_cast<Node*>(node)); }
 
 Node* Find(TreeViewState& state, HTREEITEM item) {
@@ -124,16 +123,16 @@ void FillItem(const Node* node, TVITEMA& item) {
 
 LRESULT Notify(HWND hwnd, UINT code, UINT action, const Node* oldNode, const Node* newNode) {
     NMTREEVIEWA notice{};
-    notice.hdr = NMHDR{hwnd, static_cast<UINT_PTR>(GetDlgCtrlID(hwnd)), code};
+    notice.hdr = NoticeHeader(hwnd, code);
     notice.action = action;
     FillItem(oldNode, notice.itemOld);
     FillItem(newNode, notice.itemNew);
-    return SendMessageA(GetParent(hwnd), WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
+    return SendNotice(hwnd, notice.hdr);
 }
 
 LRESULT NotifyPlain(HWND hwnd, UINT code) {
-    NMHDR header{hwnd, static_cast<UINT_PTR>(GetDlgCtrlID(hwnd)), code};
-    return SendMessageA(GetParent(hwnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    NMHDR header = NoticeHeader(hwnd, code);
+    return SendNotice(hwnd, header);
 }
 
 // Whether the item shows a button: it has children, or says it will have some.
@@ -145,12 +144,12 @@ bool HasChildren(HWND hwnd, Node* node) {
         return node->childrenHint > 0;
     }
     NMTVDISPINFOA request{};
-    request.hdr = NMHDR{hwnd, static_cast<UINT_PTR>(GetDlgCtrlID(hwnd)), TVN_GETDISPINFOA};
+    request.hdr = NoticeHeader(hwnd, TVN_GETDISPINFOA);
     request.item.mask = TVIF_CHILDREN;
     request.item.hItem = Handle(node);
     request.item.lParam = node->value;
     request.item.cChildren = I_CHILDRENCALLBACK;
-    SendMessageA(GetParent(hwnd), WM_NOTIFY, request.hdr.idFrom, reinterpret_cast<LPARAM>(&request));
+    SendNotice(hwnd, request.hdr);
     // A parent that does not answer leaves the button, so the user can still try.
     return request.item.cChildren != 0;
 }
@@ -464,7 +463,7 @@ RowGeometry Geometry(HWND hwnd, TreeViewState& state, const Row& row, int index,
     GetClientRect(hwnd, &client);
     const int height = RowHeight(hwnd, state);
     const int top = (index - state.top) * height;
-    const int level = row.depth + ((Style(hwnd) & TVS_LINESATROOT) ? 1 : 0);
+    const int level = row.depth + ((StyleOf(hwnd) & TVS_LINESATROOT) ? 1 : 0);
     const int labelLeft = level * state.indent + 2;
     SIZE extent{};
     GetTextExtentPoint32A(measuring, row.node->text.c_str(), static_cast<int>(row.node->text.size()), &extent);
@@ -491,7 +490,7 @@ void DrawLines(HWND hwnd, HDC dc, const Row& row, const RowGeometry& geometry, T
     const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
     const int middleX = (geometry.button.left + geometry.button.right) / 2;
     const int middleY = (geometry.row.top + geometry.row.bottom) / 2;
-    if (row.depth == 0 && (Style(hwnd) & TVS_LINESATROOT) == 0) {
+    if (row.depth == 0 && (StyleOf(hwnd) & TVS_LINESATROOT) == 0) {
         return;
     }
     DottedLine(dc, middleX, middleY, geometry.button.right - 2, middleY, grey);
@@ -504,7 +503,7 @@ void DrawLines(HWND hwnd, HDC dc, const Row& row, const RowGeometry& geometry, T
     for (const Node* ancestor = row.node->parent; ancestor != nullptr; ancestor = ancestor->parent) {
         x -= state.indent;
         const std::vector<Node*>& around = SiblingsOf(state, const_cast<Node*>(ancestor));
-        if (around.back() != ancestor && (ancestor->parent != nullptr || (Style(hwnd) & TVS_LINESATROOT))) {
+        if (around.back() != ancestor && (ancestor->parent != nullptr || (StyleOf(hwnd) & TVS_LINESATROOT))) {
             DottedLine(dc, x, geometry.row.top, x, geometry.row.bottom, grey);
         }
     }
@@ -541,17 +540,17 @@ void Paint(HWND hwnd, TreeViewState& state) {
         if (geometry.row.top >= client.bottom) {
             break;
         }
-        if (Style(hwnd) & TVS_HASLINES) {
+        if (StyleOf(hwnd) & TVS_HASLINES) {
             DrawLines(hwnd, dc, row, geometry, state);
         }
-        const bool showsButton = (Style(hwnd) & TVS_HASBUTTONS) &&
-                                 (row.depth > 0 || (Style(hwnd) & TVS_LINESATROOT));
+        const bool showsButton = (StyleOf(hwnd) & TVS_HASBUTTONS) &&
+                                 (row.depth > 0 || (StyleOf(hwnd) & TVS_LINESATROOT));
         if (showsButton && HasChildren(hwnd, row.node)) {
             DrawButton(dc, geometry, IsExpanded(row.node));
         }
         const bool isSelected = row.node == state.selected;
         const bool isHighlighted = isSelected && state.hasFocus;
-        if (isHighlighted || (isSelected && (Style(hwnd) & TVS_SHOWSELALWAYS))) {
+        if (isHighlighted || (isSelected && (StyleOf(hwnd) & TVS_SHOWSELALWAYS))) {
             FillRect(dc, &geometry.label, GetSysColorBrush(isHighlighted ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
         }
         SetTextColor(dc, GetSysColor(!isEnabled ? COLOR_GRAYTEXT : isHighlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -609,7 +608,7 @@ void MouseDown(HWND hwnd, TreeViewState& state, LPARAM lParam, bool isDouble) {
     if (node == nullptr) {
         return;
     }
-    if (flags == TVHT_ONITEMBUTTON && (Style(hwnd) & TVS_HASBUTTONS)) {
+    if (flags == TVHT_ONITEMBUTTON && (StyleOf(hwnd) & TVS_HASBUTTONS)) {
         Expand(hwnd, state, node, TVE_TOGGLE, true);
         return;
     }
@@ -692,31 +691,8 @@ void Character(HWND hwnd, TreeViewState& state, WPARAM character) {
 
 void Scroll(HWND hwnd, TreeViewState& state, WPARAM wParam) {
     const int page = std::max(ShownRows(hwnd, state) - 1, 1);
-    switch (LOWORD(wParam)) {
-    case SB_LINEUP:
-        SetTop(hwnd, state, state.top - 1);
-        break;
-    case SB_LINEDOWN:
-        SetTop(hwnd, state, state.top + 1);
-        break;
-    case SB_PAGEUP:
-        SetTop(hwnd, state, state.top - page);
-        break;
-    case SB_PAGEDOWN:
-        SetTop(hwnd, state, state.top + page);
-        break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        SetTop(hwnd, state, static_cast<SHORT>(HIWORD(wParam)));
-        break;
-    case SB_TOP:
-        SetTop(hwnd, state, 0);
-        break;
-    case SB_BOTTOM:
-        SetTop(hwnd, state, static_cast<int>(Rows(state).size()));
-        break;
-    default:
-        break;
+    if (const auto top = ScrolledTop(wParam, state.top, page, static_cast<int>(Rows(state).size()))) {
+        SetTop(hwnd, state, *top);
     }
 }
 

@@ -43,12 +43,11 @@ std::map<HWND, BuddyLink>& Buddies() {
 }
 
 UpDownState* State(HWND hwnd) { return StateOf<UpDownState>(hwnd); }
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 
 // Takes the position from the buddy's text when it holds a number in range; false when it holds
 // something else.
 bool ReadBuddy(HWND hwnd, UpDownState& state) {
-    if (state.buddy == nullptr || (Style(hwnd) & UDS_SETBUDDYINT) == 0) {
+    if (state.buddy == nullptr || (StyleOf(hwnd) & UDS_SETBUDDYINT) == 0) {
         return true;
     }
     char text[32] = {};
@@ -64,13 +63,13 @@ bool ReadBuddy(HWND hwnd, UpDownState& state) {
 }
 
 void WriteBuddy(HWND hwnd, const UpDownState& state) {
-    if (state.buddy != nullptr && (Style(hwnd) & UDS_SETBUDDYINT)) {
+    if (state.buddy != nullptr && (StyleOf(hwnd) & UDS_SETBUDDYINT)) {
         SetWindowTextA(state.buddy, std::to_string(state.position).c_str());
     }
 }
 
 void Report(HWND hwnd, const UpDownState& state, WORD code) {
-    SendMessageA(GetParent(hwnd), (Style(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
+    SendMessageA(GetParent(hwnd), (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
                  MAKEWPARAM(code, static_cast<WORD>(code == SB_THUMBPOSITION ? state.position : 0)),
                  reinterpret_cast<LPARAM>(hwnd));
 }
@@ -82,16 +81,15 @@ void Step(HWND hwnd, UpDownState& state, bool isUp) {
     }
     ReadBuddy(hwnd, state);
     const int direction = state.upper >= state.lower ? 1 : -1;
-    NMUPDOWN change{{hwnd, static_cast<UINT_PTR>(GetDlgCtrlID(hwnd)), UDN_DELTAPOS}, state.position,
-                    isUp ? direction : -direction};
-    if (SendMessageA(GetParent(hwnd), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change)) != 0) {
+    NMUPDOWN change{NoticeHeader(hwnd, UDN_DELTAPOS), state.position, isUp ? direction : -direction};
+    if (SendNotice(hwnd, change.hdr) != 0) {
         return; // refused
     }
     const int low = std::min(state.lower, state.upper);
     const int high = std::max(state.lower, state.upper);
     int wanted = state.position + change.iDelta;
     if (wanted < low || wanted > high) {
-        wanted = (Style(hwnd) & UDS_WRAP) ? (wanted < low ? high : low) : std::clamp(wanted, low, high);
+        wanted = (StyleOf(hwnd) & UDS_WRAP) ? (wanted < low ? high : low) : std::clamp(wanted, low, high);
     }
     if (wanted != state.position) {
         state.position = wanted;
@@ -103,7 +101,7 @@ void Step(HWND hwnd, UpDownState& state, bool isUp) {
 RECT ArrowRect(HWND hwnd, Arrow arrow) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    if (Style(hwnd) & UDS_HORZ) {
+    if (StyleOf(hwnd) & UDS_HORZ) {
         const LONG middle = client.right / 2;
         return arrow == Arrow::Up ? RECT{middle, 0, client.right, client.bottom} : RECT{0, 0, middle, client.bottom};
     }
@@ -125,7 +123,7 @@ Arrow ArrowAt(HWND hwnd, LPARAM lParam) {
 void Paint(HWND hwnd, const UpDownState& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd, &paint);
-    const bool isHorizontal = (Style(hwnd) & UDS_HORZ) != 0;
+    const bool isHorizontal = (StyleOf(hwnd) & UDS_HORZ) != 0;
     const UINT inactive = IsWindowEnabled(hwnd) ? 0 : DFCS_INACTIVE;
     for (Arrow arrow : {Arrow::Up, Arrow::Down}) {
         RECT rect = ArrowRect(hwnd, arrow);
@@ -216,7 +214,7 @@ void LinkKeys(HWND hwnd, HWND buddy) {
 
 // Places the arrows beside the buddy, which gives up their width.
 void Align(HWND hwnd, HWND buddy) {
-    const DWORD style = Style(hwnd);
+    const DWORD style = StyleOf(hwnd);
     if ((style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) == 0 || GetParent(buddy) != GetParent(hwnd)) {
         return;
     }
@@ -244,7 +242,7 @@ HWND SetBuddy(HWND hwnd, UpDownState& state, HWND buddy) {
         return previous;
     }
     Align(hwnd, state.buddy);
-    if (Style(hwnd) & UDS_ARROWKEYS) {
+    if (StyleOf(hwnd) & UDS_ARROWKEYS) {
         LinkKeys(hwnd, state.buddy);
     }
     WriteBuddy(hwnd, state);
@@ -315,7 +313,7 @@ LRESULT UpDownProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     switch (message) {
     case WM_CREATE:
-        if (Style(hwnd) & UDS_AUTOBUDDY) {
+        if (StyleOf(hwnd) & UDS_AUTOBUDDY) {
             SetBuddy(hwnd, *state, GetWindow(hwnd, GW_HWNDPREV));
         }
         return 0;
