@@ -27,6 +27,21 @@ DialogTemplateWriter::DialogTemplateWriter(DWORD style, short width, short heigh
 
 void DialogTemplateWriter::Item(DialogItemClass itemClass, DWORD style, short x, short y, short width, short height,
                                 int id, const std::string& text, DWORD exStyle) {
+    ItemHead(itemClass, style, x, y, width, height, id, exStyle);
+    Text(text);
+    ItemTail();
+}
+
+void DialogTemplateWriter::OrdinalItem(DialogItemClass itemClass, DWORD style, short x, short y, short width,
+                                       short height, int id, WORD textOrdinal, DWORD exStyle) {
+    ItemHead(itemClass, style, x, y, width, height, id, exStyle);
+    Word(0xFFFF);
+    Word(textOrdinal);
+    ItemTail();
+}
+
+void DialogTemplateWriter::ItemHead(DialogItemClass itemClass, DWORD style, short x, short y, short width,
+                                    short height, int id, DWORD exStyle) {
     while (bytes.size() % 4 != 0) {
         bytes.push_back(0);
     }
@@ -39,7 +54,9 @@ void DialogTemplateWriter::Item(DialogItemClass itemClass, DWORD style, short x,
     Dword(static_cast<DWORD>(id));
     Word(0xFFFF);
     Word(static_cast<WORD>(itemClass));
-    Text(text);
+}
+
+void DialogTemplateWriter::ItemTail() {
     Word(0); // no creation data
     const WORD count = static_cast<WORD>(bytes[countOffset] | (bytes[countOffset + 1] << 8));
     bytes[countOffset] = static_cast<BYTE>(count + 1);

@@ -32,10 +32,19 @@ public:
     void Item(DialogItemClass itemClass, DWORD style, short x, short y, short width, short height, int id,
               const std::string& text, DWORD exStyle = 0);
 
+    // One control whose text is a resource ordinal, such as the icon of an SS_ICON static.
+    void OrdinalItem(DialogItemClass itemClass, DWORD style, short x, short y, short width, short height,
+                     int id, WORD textOrdinal, DWORD exStyle = 0);
+
     // The finished template, valid while the writer lives and no item is added.
     const DLGTEMPLATE* Template() const;
 
 private:
+    // The item's fields up to its text.
+    void ItemHead(DialogItemClass itemClass, DWORD style, short x, short y, short width, short height, int id,
+                  DWORD exStyle);
+    // No creation data, and one more item in the header's count.
+    void ItemTail();
     void Word(WORD value);
     void Dword(DWORD value);
     void Text(const std::string& text);

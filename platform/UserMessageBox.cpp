@@ -1,5 +1,6 @@
 #include "platform/UserMessageBox.h"
 
+#include "platform/DialogTemplateWriter.h"
 #include "platform/GdiDeviceContext.h"
 #include "platform/GdiFonts.h"
 #include "platform/GdiObjects.h"
@@ -63,66 +64,6 @@ WORD IconOf(UINT type) {
     }
 }
 
-// Writes a DLGTEMPLATEEX, the layout the dialog manager reads.
-class TemplateWriter {
-public:
-    void Word(WORD value) {
-        bytes.push_back(static_cast<BYTE>(value));
-        bytes.push_back(static_cast<BYTE>(value >> 8));
-    }
-    void Dword(DWORD value) {
-        Word(static_cast<WORD>(value));
-        Word(static_cast<WORD>(value >> 16));
-    }
-    void Text(const std::string& text) {
-        for (const char c : text) {
-            Word(static_cast<unsigned char>(c));
-        }
-        Word(0);
-    }
-    void Header(DWORD style, WORD count, short cx, short cy, const std::string& caption) {
-        Word(1);
-        Word(0xFFFF);
-        Dword(0);
-        Dword(0);
-        Dword(style);
-        Word(count);
-        for (const short value : {short{0}, short{0}, cx, cy}) {
-            Word(static_cast<WORD>(value));
-        }
-        Word(0); // no menu
-        Word(0); // the dialog class
-        Text(caption);
-        Word(FontPoints);
-        Word(FW_NORMAL);
-        Word(0); // not italic, default character set
-        Text(FontFace);
-    }
-    void Item(DWORD style, short x, short y, short cx, short cy, int id, WORD classOrdinal, const std::string& text,
-              WORD textOrdinal = 0) {
-        while (bytes.size() % 4 != 0) {
-            bytes.push_back(0);
-        }
-        Dword(0);
-        Dword(0);
-        Dword(style | WS_CHILD | WS_VISIBLE);
-        for (const short value : {x, y, cx, cy}) {
-            Word(static_cast<WORD>(value));
-        }
-        Dword(static_cast<DWORD>(id));
-        Word(0xFFFF);
-        Word(classOrdinal);
-        if (textOrdinal != 0) {
-            Word(0xFFFF);
-            Word(textOrdinal);
-        } else {
-            Text(text);
-        }
-        Word(0);
-    }
-    std::vector<BYTE> bytes;
-};
-
 // The text's size in dialog units when laid out at most `maxWidth` pixels wide.
 SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
     HFONT font = CreateFontA(-((FontPoints * 96 + 36) / 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
@@ -143,7 +84,7 @@ SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
                 (area.bottom * 8 + baseUnits.cy - 1) / baseUnits.cy};
 }
 
-std::vector<BYTE> BuildTemplate(const std::string& text, const std::string& caption, UINT type) {
+platform::DialogTemplateWriter BuildTemplate(const std::string& text, const std::string& caption, UINT type) {
     const std::vector<ButtonSpec> buttons = ButtonsOf(type);
     const WORD icon = IconOf(type);
     SIZE base{};
@@ -160,22 +101,24 @@ std::vector<BYTE> BuildTemplate(const std::string& text, const std::string& capt
 
     size_t defaultIndex = ((type & MB_DEFMASK) >> 8);
     defaultIndex = defaultIndex < buttons.size() ? defaultIndex : 0;
-    TemplateWriter out;
-    out.Header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER,
-               static_cast<WORD>(buttons.size() + (icon ? 2 : 1)), width, height, caption);
+    using Class = platform::DialogItemClass;
+    platform::DialogTemplateWriter out(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, width,
+                                       height, caption, FontFace, static_cast<WORD>(FontPoints));
     if (icon) {
-        out.Item(SS_ICON, Border, Border, iconUnits, iconHeight, IconId, 0x82, {}, icon);
+        out.OrdinalItem(Class::Static, SS_ICON, Border, Border, iconUnits, iconHeight, IconId, icon);
     }
     const short textTop = static_cast<short>(Border + (textHeight - textSize.cy) / 2);
-    out.Item(SS_LEFT | SS_NOPREFIX | WS_GROUP, textLeft, textTop, static_cast<short>(textSize.cx),
-             static_cast<short>(textSize.cy), TextId, 0x82, text);
+    out.Item(Class::Static, SS_LEFT | SS_NOPREFIX | WS_GROUP, textLeft, textTop,
+             static_cast<short>(textSize.cx), static_cast<short>(textSize.cy), TextId, text);
     short x = static_cast<short>((width - buttonsWidth) / 2);
     for (size_t i = 0; i < buttons.size(); ++i) {
-        const DWORD style = (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | (i == 0 ? WS_GROUP : 0);
-        out.Item(style, x, buttonTop, ButtonWidth, ButtonHeight, buttons[i].id, 0x80, buttons[i].text);
+        const DWORD style =
+            (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | (i == 0 ? WS_GROUP : 0);
+        out.Item(Class::Button, style, x, buttonTop, ButtonWidth, ButtonHeight, buttons[i].id,
+                 buttons[i].text);
         x = static_cast<short>(x + ButtonWidth + ButtonGap);
     }
-    return out.bytes;
+    return out;
 }
 
 struct BoxState {
@@ -218,10 +161,11 @@ INT_PTR BoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 int MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType, WORD) {
-    const std::vector<BYTE> data = BuildTemplate(lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType);
+    const platform::DialogTemplateWriter layout =
+        BuildTemplate(lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType);
     BoxState state{uType};
-    const INT_PTR answer = DialogBoxIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(data.data()), hWnd,
-                                                   BoxProcedure, reinterpret_cast<LPARAM>(&state));
+    const INT_PTR answer = DialogBoxIndirectParamA(nullptr, layout.Template(), hWnd, BoxProcedure,
+                                                   reinterpret_cast<LPARAM>(&state));
     return answer < 0 ? 0 : static_cast<int>(answer);
 }
 
