@@ -1,5 +1,8 @@
 #include "platform/ComdlgCommon.h"
 
+#include "platform/DialogTemplateWriter.h"
+#include "platform/UserMessageBox.h"
+
 namespace {
 
 // Per thread, as each thread runs its own dialogs.
@@ -12,5 +15,21 @@ DWORD CommDlgExtendedError() { return lastError; }
 namespace platform::comdlg {
 
 void SetExtendedError(DWORD code) { lastError = code; }
+
+BOOL Fail(DWORD code) {
+    SetExtendedError(code);
+    return FALSE;
+}
+
+bool RunModal(HINSTANCE instance, const DialogTemplateWriter& layout, HWND owner, DLGPROC procedure,
+              void* self) {
+    const INT_PTR answer = DialogBoxIndirectParamA(instance, layout.Template(), owner, procedure,
+                                                   reinterpret_cast<LPARAM>(self));
+    if (answer == -1) {
+        Fail(CDERR_DIALOGFAILURE);
+        return false;
+    }
+    return answer == IDOK;
+}
 
 } // namespace platform::comdlg

@@ -1,9 +1,13 @@
 #pragma once
 
 // What the common dialogs share: the extended error of the last common-dialog call on this
-// thread. Each GetOpenFileNameA, GetSaveFileNameA and ChooseFontA call sets it, to 0 when the
-// user confirmed or cancelled and to one of the codes below when the call failed.
+// thread, and how a dialog is run. Each GetOpenFileNameA, GetSaveFileNameA and ChooseFontA call
+// sets the error, to 0 when the user confirmed or cancelled and to one of the codes below when
+// the call failed.
 
+#include "platform/UserConstants.h"
+#include "platform/UserDialog.h"
+#include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
 
 constexpr DWORD CDERR_DIALOGFAILURE = 0xFFFF;
@@ -51,8 +55,28 @@ constexpr int edt3 = 0x0482; // font: size
 
 DWORD CommDlgExtendedError();
 
+namespace platform {
+class DialogTemplateWriter;
+} // namespace platform
+
 namespace platform::comdlg {
 
 void SetExtendedError(DWORD code);
+
+// Sets the extended error and answers FALSE, for a call that fails before its dialog shows.
+BOOL Fail(DWORD code);
+
+// Shows the dialog modally over owner; self arrives as WM_INITDIALOG's lParam. True when the user
+// confirmed with IDOK; a dialog that could not be made sets CDERR_DIALOGFAILURE.
+bool RunModal(HINSTANCE instance, const DialogTemplateWriter& layout, HWND owner, DLGPROC procedure,
+              void* self);
+
+// The object behind a dialog run by RunModal: kept at WM_INITDIALOG, nullptr before it.
+template <typename Dialog> Dialog* DialogObject(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    }
+    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+}
 
 } // namespace platform::comdlg

@@ -217,24 +217,13 @@ public:
         filterIndex = record.nFilterIndex >= 1 && record.nFilterIndex <= filters.size() ? record.nFilterIndex - 1 : 0;
         patterns = filters.empty() ? std::vector<std::string>{} : filters[filterIndex].patterns;
         StartingPlace();
-        const DialogTemplateWriter layout = Layout();
-        const INT_PTR answer = DialogBoxIndirectParamA(record.hInstance, layout.Template(), record.hwndOwner,
-                                                       Procedure, reinterpret_cast<LPARAM>(this));
-        if (answer == -1) {
-            return Fail(CDERR_DIALOGFAILURE);
-        }
-        if (answer != IDOK) {
+        if (!RunModal(record.hInstance, Layout(), record.hwndOwner, Procedure, this)) {
             return FALSE;
         }
         return Store();
     }
 
 private:
-    static BOOL Fail(DWORD code) {
-        SetExtendedError(code);
-        return FALSE;
-    }
-
     const char* Title() const {
         if (record.lpstrTitle != nullptr) {
             return record.lpstrTitle;
@@ -287,12 +276,11 @@ private:
     }
 
     static INT_PTR Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-            reinterpret_cast<FileDialog*>(lParam)->Start(hwnd);
+        auto* self = DialogObject<FileDialog>(hwnd, message, lParam);
+        if (self != nullptr && message == WM_INITDIALOG) {
+            self->Start(hwnd);
             return FALSE; // the focus is set
         }
-        auto* self = reinterpret_cast<FileDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
         if (self == nullptr || message != WM_COMMAND) {
             return FALSE;
         }

@@ -121,13 +121,7 @@ public:
             return Fail(CFERR_NOFONTS);
         }
         StartingChoice();
-        const DialogTemplateWriter layout = Layout();
-        const INT_PTR answer = DialogBoxIndirectParamA(record.hInstance, layout.Template(), record.hwndOwner,
-                                                       Procedure, reinterpret_cast<LPARAM>(this));
-        if (answer == -1) {
-            return Fail(CDERR_DIALOGFAILURE);
-        }
-        if (answer != IDOK) {
+        if (!RunModal(record.hInstance, Layout(), record.hwndOwner, Procedure, this)) {
             return FALSE;
         }
         Store();
@@ -135,11 +129,6 @@ public:
     }
 
 private:
-    static BOOL Fail(DWORD code) {
-        SetExtendedError(code);
-        return FALSE;
-    }
-
     bool HasEffects() const { return (record.Flags & CF_EFFECTS) != 0; }
 
     // The caller's font with CF_INITTOLOGFONTSTRUCT, else Liberation Sans at 10 points. A face
@@ -201,12 +190,11 @@ private:
     }
 
     static INT_PTR Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-            reinterpret_cast<FontDialog*>(lParam)->Start(hwnd);
+        auto* self = DialogObject<FontDialog>(hwnd, message, lParam);
+        if (self != nullptr && message == WM_INITDIALOG) {
+            self->Start(hwnd);
             return FALSE; // the focus is set
         }
-        auto* self = reinterpret_cast<FontDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
         if (self == nullptr) {
             return FALSE;
         }
