@@ -29,32 +29,15 @@ struct ENUMLOGFONTEXA {
     BYTE elfScript[LF_FACESIZE];
 };
 
-struct NEWTEXTMETRICA {
-    LONG tmHeight;
-    LONG tmAscent;
-    LONG tmDescent;
-    LONG tmInternalLeading;
-    LONG tmExternalLeading;
-    LONG tmAveCharWidth;
-    LONG tmMaxCharWidth;
-    LONG tmWeight;
-    LONG tmOverhang;
-    LONG tmDigitizedAspectX;
-    LONG tmDigitizedAspectY;
-    BYTE tmFirstChar;
-    BYTE tmLastChar;
-    BYTE tmDefaultChar;
-    BYTE tmBreakChar;
-    BYTE tmItalic;
-    BYTE tmUnderlined;
-    BYTE tmStruckOut;
-    BYTE tmPitchAndFamily;
-    BYTE tmCharSet;
+// TEXTMETRICA's fields first, in the same layout, then the TrueType ones.
+struct NEWTEXTMETRICA : TEXTMETRICA {
     DWORD ntmFlags;
     UINT ntmSizeEM;
     UINT ntmCellHeight;
     UINT ntmAvgWidth;
 };
+
+static_assert(sizeof(NEWTEXTMETRICA) == 72);
 
 struct FONTSIGNATURE {
     DWORD fsUsb[4];
