@@ -4,17 +4,13 @@
 // manner of Wine's message tests, and a watchdog that fails a hanging test in seconds.
 
 #include "platform/Windows.h"
+#include "../support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace usertest {
@@ -59,33 +55,7 @@ inline void ExpectSequence(const std::vector<Recorded>& got, const std::vector<s
     EXPECT_EQ(got.size(), expected.size()) << context;
 }
 
-// Ends the process with a message when a test has not finished within its time.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit = std::chrono::seconds(10)) {
-        thread = std::thread([this, limit] {
-            std::unique_lock lock(mutex);
-            if (!finished.wait_for(lock, limit, [this] { return done; })) {
-                std::fprintf(stderr, "watchdog: test did not finish within %lld s\n",
-                             static_cast<long long>(limit.count()));
-                std::abort();
-            }
-        });
-    }
-    ~Watchdog() {
-        {
-            std::lock_guard lock(mutex);
-            done = true;
-        }
-        finished.notify_all();
-        thread.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread thread;
-};
+// The watchdog every loop test of the project uses.
+using testsupport::Watchdog;
 
 } // namespace usertest
