@@ -79,6 +79,8 @@ constexpr uint16_t ClassStatic = 0x82;
 constexpr uint16_t ClassListBox = 0x83;
 constexpr uint16_t ClassScrollBar = 0x84;
 constexpr uint16_t ClassComboBox = 0x85;
+// The type bits of a combo box style: CBS_SIMPLE 1, CBS_DROPDOWN 2, CBS_DROPDOWNLIST 3.
+constexpr uint32_t TypeBits = 0x3;
 
 enum class ItemForm {
     TextFirst,   // "text", id, x, y, cx, cy [, style [, exstyle]]
@@ -560,6 +562,12 @@ private:
         }
         if (SkipComma()) {
             item.helpId = static_cast<uint32_t>(ParseNumber());
+        }
+        // A combo box given a type of its own (CBS_DROPDOWN, CBS_DROPDOWNLIST) takes
+        // that type instead of the default CBS_SIMPLE, as the resource compilers of the platform do.
+        const bool isComboBox = kind->classOrdinal == ClassComboBox && kind->form == ItemForm::NoText;
+        if (isComboBox && (given.set & TypeBits) != 0) {
+            style &= ~TypeBits;
         }
         item.style = (style | given.set) & ~given.cleared;
         dialog.items.push_back(std::move(item));
