@@ -2,6 +2,7 @@
 
 #include "framework/File.h"
 #include "platform/Windows.h"
+#include "services/Clock.h"
 
 #include <atomic>
 
@@ -44,18 +45,18 @@ String ActivityLog::TimeText() {
     if (TextFunction fixed = timeOverride.load()) {
         return fixed();
     }
-    char text[80] = {};
-    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, sizeof text);
-    return String(text);
+    String text;
+    framework::Clock().TimeText(text);
+    return text;
 }
 
 String ActivityLog::DateText() {
     if (TextFunction fixed = dateOverride.load()) {
         return fixed();
     }
-    char text[80] = {};
-    GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, sizeof text);
-    return String(text);
+    String text;
+    framework::Clock().DateText(text);
+    return text;
 }
 
 void ActivityLog::SetClockTexts(TextFunction time, TextFunction date) {

@@ -251,8 +251,9 @@ TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
     EXPECT_LT(forInput, 0.5) << "input ends the wait";
 
     PurgeComm(port.Get(), PURGE_RXCLEAR); // the input that ended the last wait
-    // Twenty characters at 9600 baud take about 21 ms on the wire.
-    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(20, 'a'))); });
+    // Twelve characters at 9600 baud take about 12.5 ms on the wire. They go out as one chunk:
+    // between two chunks the queue is briefly empty, which rightly ends the wait.
+    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(12, 'a'))); });
     while (Status(port.Get()).status.cbOutQue == 0) {
         std::this_thread::yield();
     }
