@@ -14,10 +14,9 @@
 #include "link/TransferEngine.h"
 #include "services/HelpService.h"
 #include "services/MessageBoxes.h"
+#include "services/SaveFileDialog.h"
 #include "services/SystemVersion.h"
 
-#include <cstdio>
-#include <string>
 #include <utility>
 
 namespace app {
@@ -346,7 +345,7 @@ void CommsWindow::EnableTransferButtons() {
 
 void CommsWindow::ShowInfo(const char* text) {
     const framework::String body(text);
-    OnWindowThread([&] { framework::ShowMessage(this, body.CStr(), "Information", MB_ICONINFORMATION | MB_OK); });
+    OnWindowThread([&] { framework::ShowInfo("%s", body.CStr()); });
 }
 
 void CommsWindow::SoundBeep() {
@@ -355,28 +354,18 @@ void CommsWindow::SoundBeep() {
 
 bool CommsWindow::ChooseSaveFile(const char* title, const framework::String& initialPath,
                                  const std::vector<FileFilter>& filters, framework::String& chosen) {
-    // The filter list of the save dialog: name NUL pattern NUL ..., ended by a second NUL.
-    std::string filterList;
+    // The dialog takes its filters as description and pattern pairs ending with a null.
+    std::vector<const char*> pairs;
     for (const FileFilter& filter : filters) {
-        filterList.append(filter.name.CStr()).push_back('\0');
-        filterList.append(filter.pattern.CStr()).push_back('\0');
+        pairs.push_back(filter.name.CStr());
+        pairs.push_back(filter.pattern.CStr());
     }
-    filterList.push_back('\0');
-    char path[1024] = "";
-    std::snprintf(path, sizeof path, "%s", initialPath.CStr());
-    OPENFILENAMEA request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = Handle();
-    request.lpstrFilter = filterList.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = path;
-    request.nMaxFile = sizeof path;
-    request.lpstrTitle = title;
-    request.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameA(&request)) {
+    pairs.push_back(nullptr);
+    const framework::SaveFileDialog dialog(this, title, initialPath.CStr(), pairs.data());
+    if (!dialog.IsAccepted()) {
         return false;
     }
-    chosen = path;
+    dialog.Result(chosen);
     return true;
 }
 

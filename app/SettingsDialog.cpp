@@ -8,6 +8,7 @@
 #include "framework/NumberEditControl.h"
 #include "framework/Path.h"
 #include "framework/StaticControl.h"
+#include "services/FolderDialog.h"
 
 #include <initializer_list>
 
@@ -199,10 +200,14 @@ void SettingsDialog::BrowseFolder(const char* title, String& setting, framework:
     }
 }
 
-bool SettingsDialog::ChooseFolder(const char* /*title*/, const String& /*initialFolder*/, String& /*chosen*/) {
-    // FIXME: run the framework's folder chooser here once it exists; until then no folder is
-    // chosen and the setting stays as it is.
-    return false;
+bool SettingsDialog::ChooseFolder(const char* title, const String& initialFolder, String& chosen) {
+    framework::FolderDialog dialog(this, title, initialFolder.CStr());
+    dialog.Create(true);
+    if (!dialog.IsAccepted()) {
+        return false;
+    }
+    dialog.Folder(chosen);
+    return true;
 }
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include "framework/Canvas.h"
 #include "framework/Font.h"
 #include "framework/ScrollBar.h"
+#include "services/FontDialog.h"
 
 #include <algorithm>
 #include <cstring>
@@ -312,9 +313,17 @@ LRESULT TextView::OnContextMenu(MessageRecord& record) {
 }
 
 void TextView::ChooseFont() {
-    // FIXME: opens the font chooser once the framework's FontDialog lands; until then the view is
-    // only redrawn, as when the chooser is confirmed without a font.
-    InvalidateRect(Handle(), nullptr, FALSE);
+    // The chooser also offers a colour; painting takes the text colour from the view's own
+    // setting, so only the font is kept.
+    FontDialog dialog(this, GetFont(), Colour(Resolved(textColour, COLOR_WINDOWTEXT)), false);
+    if (!dialog.Show()) {
+        return; // cancelled: nothing changes
+    }
+    if (Font* chosen = dialog.TakeFont()) {
+        SetViewFont(chosen, true);
+    } else {
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
 }
 
 } // namespace framework

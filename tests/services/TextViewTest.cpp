@@ -177,4 +177,36 @@ TEST_F(TextViewTest, ContextMenuOffersTheFontAndCancellingChangesNothing) {
     EXPECT_EQ(text.LineCount(), 1);
 }
 
+// Chooses "&Font" in the menu, then confirms the font chooser with its OK button.
+int fontSteps = 0;
+
+void ChooseFontAndConfirm(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (fontSteps == 0) {
+        if (HWND menu = platform::testing::FindWindowByClass("#32768")) {
+            fontSteps = 1;
+            PostMessageA(menu, WM_CHAR, 'f', 0);
+        }
+        return;
+    }
+    HWND chooser = platform::testing::FindWindowByCaption("Font");
+    if (chooser != nullptr && platform::testing::IsShown(chooser)) {
+        fontSteps = 2;
+        KillTimer(nullptr, timer);
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+    }
+}
+
+TEST_F(TextViewTest, ChoosingAFontFromTheMenuMeasuresTheCellAgain) {
+    TextView& text = View(100, 4);
+    text.AppendText("kept\n");
+    framework::Font* before = text.GetFont();
+    fontSteps = 0;
+    SetTimer(nullptr, 0, 5, ChooseFontAndConfirm);
+    SendMessageA(text.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(text.Handle()), MAKELPARAM(20, 20));
+    EXPECT_EQ(fontSteps, 2);
+    EXPECT_NE(text.GetFont(), before); // the chosen font replaced the view's own
+    EXPECT_GT(text.CellHeight(), 0);
+    EXPECT_EQ(text.LineCount(), 1);
+}
+
 } // namespace
