@@ -2,6 +2,8 @@
 // the processor time of the poll loop on an idle open port over 5 s (against a loop that only
 // sleeps 1 ms, the floor of any poll), and the bytes per second of a long write at 9,600 and
 // 115,200 baud against the line-speed limit (10 bits a character for 8N1).
+
+#include "bench/QuietView.h"
 #include "link/PortPollThread.h"
 #include "link/SerialLink.h"
 #include "platform/KernelSerialPty.h"
@@ -16,18 +18,8 @@
 
 namespace {
 
-class QuietView : public engine::LinkView {
-public:
-    void SetCaption(const char*) override {}
-    void MonitorUpdate(const framework::String&) override {}
-    void ShowPortError(const char* step, const char* text) override { std::fprintf(stderr, "%s: %s\n", step, text); }
-};
-
-double ProcessCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+using bench::ProcessCpuSeconds;
+using bench::QuietView;
 
 double SleepLoopCpu(double seconds) {
     const double start = ProcessCpuSeconds();

@@ -7,6 +7,7 @@
 // program repeated to about 1 MB (fewer bytes at the slow speeds, so that each run takes about
 // ten seconds; the ratio does not depend on the size).
 
+#include "bench/QuietView.h"
 #include "link/ControllerProtocol.h"
 #include "link/TransferState.h"
 #include "platform/Windows.h"
@@ -23,32 +24,8 @@
 
 namespace {
 
-class QuietView : public engine::LinkView {
-public:
-    void SetCaption(const char*) override {}
-    void MonitorUpdate(const framework::String&) override {}
-    void ShowPortError(const char* step, const char* text) override { std::fprintf(stderr, "%s: %s\n", step, text); }
-    void SetStatusText(const char*) override {}
-    void SetProgress(int32_t, int32_t) override {}
-    void SetProgressDone(int32_t) override {}
-    void SetLamp(Lamp, bool) override {}
-    void HideProgressDialogs() override {}
-    void EnableTransferButtons() override {}
-    void ShowInfo(const char* text) override { std::fprintf(stderr, "info: %s\n", text); }
-    void SoundBeep() override {}
-    bool ChooseSaveFile(const char*, const framework::String&, const std::vector<FileFilter>&,
-                        framework::String&) override {
-        return false;
-    }
-    void SetLogButton(bool) override {}
-    void PostToWindowThread(std::function<void()>) override {}
-};
-
-double ProcessCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+using bench::ProcessCpuSeconds;
+using bench::QuietView;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
