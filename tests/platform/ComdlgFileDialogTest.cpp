@@ -191,9 +191,7 @@ TEST_F(ComdlgFileDialog, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
         HWND dialog = Dialog();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(WindowText(FindControl(dialog, IDOK)), "&Save");
-        SoonInsideTheLoop([&prompts] {
-            HWND text = FindWindowByCaption("T:\\jobs\\a.log already exists.\nDo you want to replace it?");
-            ASSERT_NE(text, nullptr);
+        testsupport::SoonOnWindow("T:\\jobs\\a.log already exists.\nDo you want to replace it?", [&prompts](HWND text) {
             ++prompts;
             PressKey(GetParent(text), 'N');
         });
@@ -215,12 +213,11 @@ TEST_F(ComdlgFileDialog, OpenRefusesAMissingFileThatMustExist) {
     SoonInsideTheLoop([this, &refused] {
         HWND dialog = Dialog();
         ASSERT_NE(dialog, nullptr);
-        SoonInsideTheLoop([&refused] {
-            HWND text = FindWindowByCaption("T:\\missing.txt\nFile not found.\nCheck the file name and try again.");
-            ASSERT_NE(text, nullptr);
-            refused = true;
-            PressKey(GetParent(text), VK_RETURN);
-        });
+        testsupport::SoonOnWindow("T:\\missing.txt\nFile not found.\nCheck the file name and try again.",
+                                  [&refused](HWND text) {
+                                      refused = true;
+                                      PressKey(GetParent(text), VK_RETURN);
+                                  });
         EnterName(dialog, "missing.txt");
         EXPECT_TRUE(IsWindowVisible(dialog));
         EnterName(dialog, "readme.log");

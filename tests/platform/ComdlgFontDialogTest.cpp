@@ -219,9 +219,7 @@ TEST_F(ComdlgFontDialog, LimitedSizesAreOfferedAndEnforced) {
         SetFocus(edit);
         SendMessageA(edit, EM_SETSEL, 0, -1);
         platform::testing::TypeText(edit, "20");
-        SoonInsideTheLoop([&warned] {
-            HWND text = FindWindowByCaption("Size must be between 9 and 12 points.");
-            ASSERT_NE(text, nullptr);
+        testsupport::SoonOnWindow("Size must be between 9 and 12 points.", [&warned](HWND text) {
             warned = true;
             PressKey(GetParent(text), VK_RETURN);
         });
