@@ -70,6 +70,11 @@ CommsWindow::~CommsWindow() {
     if (engine != nullptr) {
         engine->ShutDownLink();
     }
+    // The help viewer belongs to this window: it closes with it, and the service forgets it.
+    framework::HelpService& help = framework::HelpService::Instance();
+    if (help.Owner() == this) {
+        help.CloseHelp();
+    }
     std::lock_guard lock(postedMutex);
     posted.clear();
 }
