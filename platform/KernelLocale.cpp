@@ -12,74 +12,33 @@
 
 namespace {
 
-// Turns a strftime date format into Win32's picture letters; unknown conversions are dropped.
-std::string DatePicture(const char* format) {
-    std::string picture;
-    for (const char* c = format; *c != '\0'; ++c) {
-        if (*c != '%') {
-            picture += *c;
-            continue;
-        }
-        switch (*++c) {
-        case 'd':
-        case 'e':
-            picture += "dd";
-            break;
-        case 'm':
-            picture += "MM";
-            break;
-        case 'y':
-            picture += "yy";
-            break;
-        case 'Y':
-            picture += "yyyy";
-            break;
-        case '\0':
-            return picture;
-        default:
-            break;
-        }
-    }
-    return picture;
-}
+// What a strftime conversion becomes in Win32's picture letters.
+struct PictureLetters {
+    char conversion;
+    const char* letters;
+};
 
-// Turns a strftime time format into Win32's picture letters: %H, %I with %p, %M, %S, %r and %T.
-std::string TimePicture(const char* format) {
+constexpr PictureLetters datePictures[] = {{'d', "dd"}, {'e', "dd"}, {'m', "MM"}, {'y', "yy"}, {'Y', "yyyy"}};
+constexpr PictureLetters timePictures[] = {{'H', "HH"}, {'k', "HH"}, {'I', "hh"}, {'l', "hh"},
+                                           {'M', "mm"}, {'S', "ss"}, {'p', "tt"}, {'P', "tt"},
+                                           {'r', "hh:mm:ss tt"}, {'T', "HH:mm:ss"}};
+
+// Turns a strftime format into Win32's picture letters; conversions not in the table are dropped.
+template <size_t Count> std::string Picture(const char* format, const PictureLetters (&table)[Count]) {
     std::string picture;
     for (const char* c = format; *c != '\0'; ++c) {
         if (*c != '%') {
             picture += *c;
             continue;
         }
-        switch (*++c) {
-        case 'H':
-        case 'k':
-            picture += "HH";
+        if (*++c == '\0') {
             break;
-        case 'I':
-        case 'l':
-            picture += "hh";
-            break;
-        case 'M':
-            picture += "mm";
-            break;
-        case 'S':
-            picture += "ss";
-            break;
-        case 'p':
-        case 'P':
-            picture += "tt";
-            break;
-        case 'r':
-            picture += "hh:mm:ss tt";
-            break;
-        case 'T':
-            picture += "HH:mm:ss";
-            break;
-        case '\0':
-            return picture;
-        default:
-            break;
+        }
+        for (const PictureLetters& entry : table) {
+            if (entry.conversion == *c) {
+                picture += entry.letters;
+                break;
+            }
         }
     }
     return picture;
@@ -102,10 +61,10 @@ std::string LocaleValue(LCTYPE type) {
         value = ":";
         break;
     case LOCALE_SSHORTDATE:
-        value = DatePicture(nl_langinfo_l(D_FMT, user));
+        value = Picture(nl_langinfo_l(D_FMT, user), datePictures);
         break;
     case LOCALE_STIMEFORMAT:
-        value = TimePicture(nl_langinfo_l(T_FMT, user));
+        value = Picture(nl_langinfo_l(T_FMT, user), timePictures);
         if (value.find('t') != std::string::npos) {
             // Keep the locale's own words for morning and afternoon.
             value += std::string("\x01") + nl_langinfo_l(AM_STR, user) + "\x01" + nl_langinfo_l(PM_STR, user);
