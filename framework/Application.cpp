@@ -3,11 +3,13 @@
 #include "framework/CurrentFolder.h"
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
+#include "framework/PopupMenu.h"
 #include "framework/Window.h"
 #include "services/MessageBoxes.h"
 #include "services/Timer.h"
 
 #include <cstdarg>
+#include <vector>
 
 namespace framework {
 
@@ -39,15 +41,27 @@ char LocaleCharacter(LCTYPE type, char fallback) {
     return value[0];
 }
 
+// The plain window object over a hosting program's window. It is put in front of that program's
+// window procedure, so the framework sees the window's messages and passes on what it leaves
+// alone; going away, it puts the program's procedure back and clears the user-data word, leaving
+// the window itself alive.
+class HostWindow : public Window {
+public:
+    explicit HostWindow(HWND window) {
+        Subclass(window);
+        SetKind(KindPlain);
+    }
+    ~HostWindow() override { Detach(); }
+};
+
 } // namespace
 
 Application::Application(HINSTANCE instance, HWND window, HINSTANCE resources)
-    : module(instance), resourceModule(resources ? resources : instance) {
+    : deferredMenus(PointerArray::DeleteAs<PopupMenu>), module(instance),
+      resourceModule(resources ? resources : instance) {
     application = this;
     if (instance == nullptr && window != nullptr) {
-        // FIXME: the hosted case (attaching to another program's window) is not used by this
-        // program and is not implemented; the window is recorded only.
-        isHosted = true;
+        AttachToHostWindow(window);
     } else {
         CheckControlsVersion();
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0x5FF};
@@ -59,10 +73,7 @@ Application::Application(HINSTANCE instance, HWND window, HINSTANCE resources)
         isSingleClickShell = shell != nullptr && GetProcAddress(shell, "SHGetSettings") != nullptr;
     }
     wheelMessage = RegisterWindowMessageA("MSWHEEL_ROLLMSG");
-    char folder[MAX_PATH] = {};
-    if (GetCurrentDirectoryA(sizeof folder, folder) > 0) {
-        CurrentFolder::Set(String(folder));
-    }
+    ReadCurrentFolder();
     themeLibrary = LoadLibraryA("uxtheme.dll");
     ReadLocale();
     MemoryManager::SetOutOfMemoryHandler(NotifyOutOfMemory);
@@ -77,19 +88,55 @@ Application::~Application() {
         CoUninitialize();
     }
     StopTick();
+    delete currentPopupMenu;
+    currentPopupMenu = nullptr;
+    // A menu whose loop is still running (the application torn down from inside it) is left to
+    // that loop rather than deleted under it.
+    DeleteFinishedMenus();
+    deferredMenus.SetCount(0);
     for (int32_t i = timers.Count() - 1; i >= 0; --i) {
         if (Timer* timer = timers.Get<Timer>(i)) {
             timer->Stop();
         }
     }
+    if (hostWindow != nullptr) {
+        if (mainWindow == hostWindow) {
+            mainWindow = nullptr;
+        }
+        delete hostWindow; // detaches from the host's window first
+        hostWindow = nullptr;
+    }
     timers.SetCount(0);
     idleClients.SetCount(0);
+    sharedLists[0].SetCount(0);
+    sharedLists[1].SetCount(0);
     if (application == this) {
         application = nullptr;
     }
 }
 
 Application* Application::Instance() { return application; }
+
+void Application::AttachToHostWindow(HWND window) {
+    module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    resourceModule = module;
+    hostWindow = new HostWindow(window);
+    mainWindow = hostWindow;
+    isHosted = true;
+}
+
+void Application::ReadCurrentFolder() {
+    std::vector<char> folder(MAX_PATH);
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    if (length >= folder.size()) {
+        // Too small: the system reported the size it needs, terminator included.
+        folder.resize(length);
+        length = GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    }
+    if (length > 0 && length < folder.size()) {
+        CurrentFolder::Set(String(folder.data()));
+    }
+}
 
 DWORD Application::Now() { return clockSource(); }
 
@@ -293,6 +340,32 @@ bool Application::HasClass(const char* name) const {
 }
 
 bool Application::UnregisterClass(const char* name) { return UnregisterClassA(name, module) != 0; }
+
+// --- Popup menus -----------------------------------------------------------------------------------
+
+void Application::DeleteFinishedMenus() {
+    for (int32_t i = deferredMenus.Count() - 1; i >= 0; --i) {
+        if (deferredMenus.Get<PopupMenu>(i)->IsTrackingFinished()) {
+            deferredMenus.RemoveAt(i, true);
+        }
+    }
+}
+
+void Application::SetCurrentPopupMenu(PopupMenu* menu) {
+    // A menu made current again is no longer waiting to be deleted.
+    if (menu != nullptr) {
+        deferredMenus.Remove(menu);
+    }
+    DeleteFinishedMenus();
+    if (currentPopupMenu != nullptr && currentPopupMenu != menu) {
+        if (currentPopupMenu->IsTrackingFinished()) {
+            delete currentPopupMenu;
+        } else {
+            deferredMenus.Add(currentPopupMenu);
+        }
+    }
+    currentPopupMenu = menu;
+}
 
 // --- Message log and modal boxes -----------------------------------------------------------------
 

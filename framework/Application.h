@@ -11,12 +11,18 @@
 
 namespace framework {
 
+class PopupMenu;
 class Timer;
 class Window;
 
 // The one framework object of the process. It prepares the platform, holds what every window
 // needs (module handle, main window, shortcuts, current folder, locale separators), runs the
 // message loop with idle processing and drives the framework's 100 ms timer tick.
+//
+// Given no instance but a window, it is hosted: it attaches to that existing window of another
+// program instead of owning the process, takes the instance from the window, wraps the window in a
+// plain window object as its main window, and leaves COM and the process-wide settings alone. Its
+// teardown then gives the window back untouched.
 //
 // Window thread only; the entry point creates it first and destroys it last.
 class Application {
@@ -59,6 +65,21 @@ public:
     int32_t NextSecondId();
     bool HasClass(const char* name) const;
     bool UnregisterClass(const char* name);
+
+    // Makes `menu` (owned from now on; null for none) the current popup menu. Menus whose menu
+    // loop has ended are deleted first; the previous current menu goes at once when its loop has
+    // ended, else it waits in the deferred-deletion list, because it may be replaced from inside
+    // its own loop.
+    void SetCurrentPopupMenu(PopupMenu* menu);
+    PopupMenu* CurrentPopupMenu() const { return currentPopupMenu; }
+    // The menus waiting for their loop to end before they are deleted.
+    int32_t DeferredMenuCount() const { return deferredMenus.Count(); }
+
+    // The colour table kept for the framework's windows: `ColourCount` entries, all 0 at start.
+    static constexpr int ColourCount = 16;
+    Colour* ColourTable() { return colours; }
+    // Two lists the application keeps for other parts of the framework; empty at start.
+    PointerArray& SharedList(int index) { return sharedLists[index == 0 ? 0 : 1]; }
 
     HINSTANCE ModuleHandle() const { return module; }
     HINSTANCE ResourceModule() const { return resourceModule; }
@@ -111,16 +132,25 @@ private:
     void StopTick();
     bool RunIdleClients();
 
+    void AttachToHostWindow(HWND window);
+    void ReadCurrentFolder();
+    void DeleteFinishedMenus();
+
     UINT_PTR tickTimer = 0;
-    Colour colours[16];
+    Colour colours[ColourCount];
     int32_t nextId = 0;
     int32_t nextSecondId = 0;
     int waitCursorDepth = 0;
+    PointerArray deferredMenus;
+    PointerArray sharedLists[2];
     PointerArray idleClients;
     int idleFlag = 1;
     HINSTANCE module;
     HINSTANCE resourceModule;
     Window* mainWindow = nullptr;
+    // The wrapper over the host's window, owned; null unless hosted.
+    Window* hostWindow = nullptr;
+    PopupMenu* currentPopupMenu = nullptr;
     HACCEL accelerators = nullptr;
     PointerArray timers;
     bool isHosted = false;
