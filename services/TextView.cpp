@@ -2,6 +2,7 @@
 
 #include "framework/Canvas.h"
 #include "framework/Font.h"
+#include "framework/PopupMenu.h"
 #include "framework/ScrollBar.h"
 #include "services/FontDialog.h"
 
@@ -301,11 +302,13 @@ LRESULT TextView::OnMessage(MessageRecord& record) {
 }
 
 LRESULT TextView::OnContextMenu(MessageRecord& record) {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, FontCommand, "&Font");
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, GET_X_LPARAM(record.lParam),
-                                      GET_Y_LPARAM(record.lParam), 0, Handle(), nullptr);
-    DestroyMenu(menu);
+    int chosen = 0;
+    {
+        // The menu is gone before the font chooser opens.
+        PopupMenu menu;
+        menu.AddItem(FontCommand, "&Font");
+        chosen = menu.Choose(Handle(), Point{GET_X_LPARAM(record.lParam), GET_Y_LPARAM(record.lParam)});
+    }
     if (chosen == FontCommand) {
         ChooseFont();
     }
