@@ -11,23 +11,34 @@
 namespace {
 
 using namespace platform::gdi;
+using platform::AreaBounds;
+using platform::IntersectArea;
+using platform::RectangleList;
 
-// Device coordinates of everything the context may ever draw on: the system clip of a surface
+// Device coordinates of everything the context may ever draw on: the system region of a surface
 // context, the bitmap of a memory context.
-RECT DeviceBounds(const DeviceContext& dc) {
-    if (dc.kind == DeviceContext::Kind::Surface)
-        return Offset(dc.systemClip, -dc.origin.x, -dc.origin.y);
+RectangleList DeviceArea(const DeviceContext& dc) {
+    if (dc.kind == DeviceContext::Kind::Surface) {
+        RectangleList area;
+        for (const RECT& piece : dc.systemRegion)
+            area.push_back(Offset(piece, -dc.origin.x, -dc.origin.y));
+        return area;
+    }
     const Bitmap* bitmap = dc.state.SelectedBitmap();
-    return {0, 0, bitmap->width, bitmap->height};
+    const RECT box{0, 0, bitmap->width, bitmap->height};
+    return IsEmpty(box) ? RectangleList{} : RectangleList{box};
 }
 
-RECT EffectiveDeviceClip(const DeviceContext& dc) {
-    RECT bounds = DeviceBounds(dc);
-    return dc.state.clip ? Intersect(bounds, *dc.state.clip) : bounds;
+// What drawing may reach now, in device coordinates: the context's own clip within its area.
+RectangleList EffectiveDeviceArea(const DeviceContext& dc) {
+    RectangleList area = DeviceArea(dc);
+    return dc.state.clip ? IntersectArea(area, *dc.state.clip) : area;
 }
 
-int ClipType(const DeviceContext& dc) {
-    return IsEmpty(EffectiveDeviceClip(dc)) ? NULLREGION : SIMPLEREGION;
+int ClipType(const RectangleList& area) {
+    if (area.empty())
+        return NULLREGION;
+    return area.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
 // Keeps a bitmap's record of the one context it is selected into true when the selection changes.
@@ -114,10 +125,14 @@ Target ResolveTarget(const DeviceContext& dc) {
     }
     target.width = cairo_image_surface_get_width(target.image);
     target.height = cairo_image_surface_get_height(target.image);
-    RECT clip = EffectiveDeviceClip(dc);
-    if (dc.kind == DeviceContext::Kind::Surface)
-        clip = Offset(clip, dc.origin.x, dc.origin.y);
-    target.clip = Intersect(clip, {0, 0, target.width, target.height});
+    const POINT shift = dc.kind == DeviceContext::Kind::Surface ? dc.origin : POINT{0, 0};
+    RectangleList area;
+    for (const RECT& piece : EffectiveDeviceArea(dc))
+        area.push_back(Offset(piece, shift.x, shift.y));
+    area = IntersectArea(area, {0, 0, target.width, target.height});
+    target.clip = AreaBounds(area);
+    if (area.size() > 1)
+        target.region = std::move(area);
     return target;
 }
 
@@ -128,12 +143,44 @@ PixelScope::PixelScope(const Target& target) : target(target) {
     cairo_surface_flush(target.image);
     data = cairo_image_surface_get_data(target.image);
     stride = cairo_image_surface_get_stride(target.image);
+    KeepOutsidePixels();
 }
 
 PixelScope::~PixelScope() {
+    RestoreOutsidePixels();
     cairo_surface_mark_dirty(target.image);
     if (target.bitmap != nullptr)
         target.bitmap->StoreToDib();
+}
+
+void PixelScope::KeepOutsidePixels() {
+    if (target.region.empty())
+        return;
+    keptBox = Intersect(target.clip, {0, 0, target.width, target.height});
+    if (IsEmpty(keptBox))
+        return;
+    const int width = keptBox.right - keptBox.left;
+    kept.resize(static_cast<size_t>(width) * static_cast<size_t>(keptBox.bottom - keptBox.top));
+    for (int y = keptBox.top; y < keptBox.bottom; ++y)
+        std::copy(Row(y) + keptBox.left, Row(y) + keptBox.right,
+                  kept.begin() + static_cast<ptrdiff_t>(y - keptBox.top) * width);
+}
+
+void PixelScope::RestoreOutsidePixels() {
+    if (kept.empty())
+        return;
+    const int width = keptBox.right - keptBox.left;
+    auto keptAt = [&](int x, int y) {
+        return kept.begin() + static_cast<ptrdiff_t>(y - keptBox.top) * width + (x - keptBox.left);
+    };
+    // What was drawn inside the region joins the kept pixels, which then replace the whole box.
+    for (const RECT& piece : target.region) {
+        const RECT inside = Intersect(piece, keptBox);
+        for (int y = inside.top; y < inside.bottom; ++y)
+            std::copy(Row(y) + inside.left, Row(y) + inside.right, keptAt(inside.left, y));
+    }
+    for (int y = keptBox.top; y < keptBox.bottom; ++y)
+        std::copy(keptAt(keptBox.left, y), keptAt(keptBox.right, y), Row(y) + keptBox.left);
 }
 
 Painter::Painter(const Target& target) : target(target) {
@@ -142,7 +189,15 @@ Painter::Painter(const Target& target) : target(target) {
         target.bitmap->LoadFromDib();
     context = cairo_create(target.image);
     const RECT& clip = target.clip;
-    cairo_rectangle(context, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+    if (target.region.empty()) {
+        cairo_rectangle(context, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+    }
+    // An empty path clips everything away, which is right when no piece is left inside the clip.
+    for (const RECT& piece : target.region) {
+        const RECT inside = Intersect(piece, clip);
+        if (!IsEmpty(inside))
+            cairo_rectangle(context, inside.left, inside.top, inside.right - inside.left, inside.bottom - inside.top);
+    }
     cairo_clip(context);
     cairo_translate(context, target.offset.x, target.offset.y);
     cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
@@ -363,7 +418,7 @@ int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
     if (IsEmpty(device))
         device = {0, 0, 0, 0};
     dc->state.clip = dc->state.clip ? Intersect(*dc->state.clip, device) : device;
-    return ClipType(*dc);
+    return ClipType(EffectiveDeviceArea(*dc));
 }
 
 int SelectClipRgn(HDC hdc, HRGN hrgn) {
@@ -372,23 +427,23 @@ int SelectClipRgn(HDC hdc, HRGN hrgn) {
         return ERROR;
     if (hrgn == nullptr) {
         dc->state.clip.reset();
-        return ClipType(*dc);
+        return ClipType(EffectiveDeviceArea(*dc));
     }
     std::shared_ptr<Region> region = Lookup<Region>(hrgn);
     if (region == nullptr)
         return ERROR;
     dc->state.clip = region->box;
-    return ClipType(*dc);
+    return ClipType(EffectiveDeviceArea(*dc));
 }
 
 int GetClipBox(HDC hdc, LPRECT lprect) {
     std::shared_ptr<DeviceContext> dc = LookupDC(hdc);
     if (dc == nullptr || lprect == nullptr)
         return ERROR;
-    RECT clip = EffectiveDeviceClip(*dc);
+    RectangleList area = EffectiveDeviceArea(*dc);
     POINT offset = dc->state.Offset();
-    *lprect = IsEmpty(clip) ? RECT{0, 0, 0, 0} : Offset(clip, -offset.x, -offset.y);
-    return ClipType(*dc);
+    *lprect = area.empty() ? RECT{0, 0, 0, 0} : Offset(AreaBounds(area), -offset.x, -offset.y);
+    return ClipType(area);
 }
 
 int GetDeviceCaps(HDC hdc, int index) {

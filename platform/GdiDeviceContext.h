@@ -5,7 +5,9 @@
 //
 // There are two kinds. A surface context draws into a window's surface (GdiSurface.h): its device
 // (0, 0) is the child window's top-left corner on the top-level window's surface, and the window
-// module gives it a clip rectangle, the "system region" of Win32, that no call here can widen. A
+// module gives it the part of the window that may be painted, the "system region" of Win32, that
+// no call here can widen. It is a set of rectangles: a window that clips its children or its
+// siblings has them cut out of it. A
 // memory context (CreateCompatibleDC) draws into the bitmap selected into it; it starts with the
 // 1 x 1 monochrome stock bitmap, as in Win32, so a bitmap made compatible with a fresh memory
 // context is monochrome.
@@ -106,11 +108,12 @@ BOOL LPtoDP(HDC hdc, LPPOINT lppt, int c);
 BOOL DPtoLP(HDC hdc, LPPOINT lppt, int c);
 BOOL GetCurrentPositionEx(HDC hdc, LPPOINT lppt);
 
-// The clip calls return the region type of the clip that results (NULLREGION when nothing can be
-// drawn any more, else SIMPLEREGION), or ERROR. IntersectClipRect takes logical coordinates;
-// SelectClipRgn takes its region in device coordinates and copies it, and a null region removes
-// the context's own clip. GetClipBox gives the bounds of what can be drawn, in logical
-// coordinates.
+// The context's own clip is a rectangle; what can be drawn is that rectangle within the system
+// region. The clip calls return the region type of what can be drawn (NULLREGION when nothing any
+// more, SIMPLEREGION for one rectangle, COMPLEXREGION for several), or ERROR. IntersectClipRect
+// takes logical coordinates; SelectClipRgn takes its region in device coordinates and copies it,
+// and a null region removes the context's own clip. GetClipBox gives the bounds of what can be
+// drawn, in logical coordinates.
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
 int SelectClipRgn(HDC hdc, HRGN hrgn);
 int GetClipBox(HDC hdc, LPRECT lprect);

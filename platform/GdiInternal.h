@@ -174,7 +174,7 @@ public:
     Kind kind;
     std::shared_ptr<SurfaceImage> surface; // surface contexts
     POINT origin{0, 0};                    // device (0, 0) on the surface
-    RECT systemClip{0, 0, 0, 0};           // surface coordinates
+    RectangleList systemRegion;            // surface coordinates; empty: nothing may be drawn
     DcState state;
     std::vector<DcState> saved;
 };
@@ -193,6 +193,12 @@ void SelectDefaultObjects(DeviceContext& dc);
 HDC InsertDC(std::shared_ptr<DeviceContext> dc);
 
 // Where a context's drawing lands, resolved at the time of the call.
+//
+// `clip` bounds what may be drawn. When a window's children or siblings are cut out of it, the
+// drawable area is several rectangles: `region` holds them and nothing may land outside them
+// either. Drawing through a Painter honours both; code that writes pixels through a PixelScope
+// needs to stay inside `clip` only, because the scope puts back whatever lands outside `region`.
+// Narrowing `clip` later (text clipped to its rectangle) narrows the region with it.
 struct Target {
     cairo_surface_t* image = nullptr; // null: nothing to draw on
     Bitmap* bitmap = nullptr;         // memory contexts: the selected bitmap
@@ -200,6 +206,7 @@ struct Target {
     int width = 0;
     int height = 0;
     RECT clip{0, 0, 0, 0}; // image coordinates, inside the image
+    RectangleList region;  // image coordinates; empty when `clip` is all of it
     POINT offset{0, 0};    // image = logical + offset
 
     bool CanDraw() const { return image != nullptr && clip.left < clip.right && clip.top < clip.bottom; }
@@ -212,7 +219,9 @@ struct Target {
 Target ResolveTarget(const DeviceContext& dc);
 
 // Brackets direct access to a target's pixels: a DIB section's memory is brought in before and
-// written back after, and cairo is told the pixels changed.
+// written back after, and cairo is told the pixels changed. On a target whose region is several
+// rectangles, the pixels inside `clip` are kept at the start, and at the end those outside the
+// region are put back, so that a child or sibling cut out of a window keeps its pixels.
 class PixelScope {
 public:
     explicit PixelScope(const Target& target);
@@ -223,14 +232,19 @@ public:
     uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride); }
 
 private:
+    void KeepOutsidePixels();
+    void RestoreOutsidePixels();
+
     const Target& target;
     unsigned char* data;
     int stride;
+    RECT keptBox{0, 0, 0, 0};   // image coordinates
+    std::vector<uint32_t> kept; // the pixels of keptBox, row by row
 };
 
-// A cairo context on a target, clipped to the target's clip and translated to logical coordinates,
-// without antialiasing; shapes go through it. Brings a DIB section's memory in and out as
-// PixelScope does.
+// A cairo context on a target, clipped to the target's clip and region and translated to logical
+// coordinates, without antialiasing; shapes go through it. Brings a DIB section's memory in and out
+// as PixelScope does.
 class Painter {
 public:
     explicit Painter(const Target& target);

@@ -15,7 +15,8 @@
 // Win32. Deleting a stock object succeeds and changes nothing.
 //
 // Regions are rectangles: CreateRectRgn and the clip calls are all the painting code needs, so no
-// region here is ever COMPLEXREGION.
+// region object here is ever COMPLEXREGION. Only the area a window's context may paint can be
+// several rectangles (GdiDeviceContext.h), and the clip calls report that as COMPLEXREGION.
 
 #include "platform/WinTypes.h"
 

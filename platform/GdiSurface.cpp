@@ -20,6 +20,30 @@ cairo_surface_t* CreateFilledImage(int width, int height) {
     return image;
 }
 
+// Joins rectangles that share a whole edge until no two do, so that an area that is one
+// rectangle is held as one.
+void JoinNeighbours(platform::RectangleList& area) {
+    bool joined = true;
+    while (joined) {
+        joined = false;
+        for (size_t first = 0; first < area.size(); ++first) {
+            for (size_t second = first + 1; second < area.size(); ++second) {
+                RECT& a = area[first];
+                const RECT& b = area[second];
+                bool isStacked = a.left == b.left && a.right == b.right && (a.bottom == b.top || b.bottom == a.top);
+                bool isSideBySide = a.top == b.top && a.bottom == b.bottom && (a.right == b.left || b.right == a.left);
+                if (!isStacked && !isSideBySide)
+                    continue;
+                a = {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                     std::max(a.bottom, b.bottom)};
+                area.erase(area.begin() + static_cast<ptrdiff_t>(second));
+                joined = true;
+                second = first;
+            }
+        }
+    }
+}
+
 } // namespace
 
 namespace platform::gdi {
@@ -75,15 +99,67 @@ bool SaveSurfacePng(Surface* surface, const std::string& path) {
            cairo_surface_write_to_png(surface->pixels->image, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-HDC CreateSurfaceDC(Surface* surface, POINT origin, const RECT& clip) {
+RectangleList IntersectArea(const RectangleList& area, const RECT& with) {
+    RectangleList result;
+    for (const RECT& piece : area) {
+        RECT overlap = Intersect(piece, with);
+        if (!IsEmpty(overlap))
+            result.push_back(overlap);
+    }
+    JoinNeighbours(result);
+    return result;
+}
+
+RectangleList SubtractFromArea(const RectangleList& area, const RECT& cut) {
+    RectangleList result;
+    for (const RECT& piece : area) {
+        RECT overlap = Intersect(piece, cut);
+        if (IsEmpty(overlap)) {
+            result.push_back(piece);
+            continue;
+        }
+        // What is left is the bands above and below the cut, and the parts beside it between them.
+        const RECT parts[] = {
+            {piece.left, piece.top, piece.right, overlap.top},
+            {piece.left, overlap.bottom, piece.right, piece.bottom},
+            {piece.left, overlap.top, overlap.left, overlap.bottom},
+            {overlap.right, overlap.top, piece.right, overlap.bottom},
+        };
+        for (const RECT& part : parts) {
+            if (!IsEmpty(part))
+                result.push_back(part);
+        }
+    }
+    JoinNeighbours(result);
+    return result;
+}
+
+RECT AreaBounds(const RectangleList& area) {
+    if (area.empty())
+        return {0, 0, 0, 0};
+    RECT bounds = area.front();
+    for (const RECT& piece : area)
+        bounds = {std::min(bounds.left, piece.left), std::min(bounds.top, piece.top),
+                  std::max(bounds.right, piece.right), std::max(bounds.bottom, piece.bottom)};
+    return bounds;
+}
+
+HDC CreateSurfaceDC(Surface* surface, POINT origin, const RectangleList& visible) {
     if (surface == nullptr)
         return nullptr;
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Kind::Surface);
     dc->surface = surface->pixels;
     dc->origin = origin;
-    dc->systemClip = IsEmpty(clip) ? RECT{0, 0, 0, 0} : clip;
+    for (const RECT& piece : visible) {
+        if (!IsEmpty(piece))
+            dc->systemRegion.push_back(piece);
+    }
     SelectDefaultObjects(*dc);
     return InsertDC(std::move(dc));
+}
+
+HDC CreateSurfaceDC(Surface* surface, POINT origin, const RECT& clip) {
+    return CreateSurfaceDC(surface, origin, RectangleList{clip});
 }
 
 void DeleteSurfaceDC(HDC hdc) {

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -32,9 +33,20 @@ const uint8_t* SurfacePixels(Surface* surface, int* stride);
 SIZE SurfaceSize(Surface* surface);
 bool SaveSurfacePng(Surface* surface, const std::string& path);
 
+// An area made of rectangles that do not overlap, such as what is left of a window once its
+// children and the siblings above it are cut out. The operations keep no empty rectangle and join
+// neighbours that make one rectangle together, so a plain rectangle stays a single entry.
+using RectangleList = std::vector<RECT>;
+
+RectangleList IntersectArea(const RectangleList& area, const RECT& with);
+RectangleList SubtractFromArea(const RectangleList& area, const RECT& cut);
+// The smallest rectangle around the area; all zero for an empty one.
+RECT AreaBounds(const RectangleList& area);
+
 // A context whose logical and device (0, 0) is `origin` on the surface (a child window's top-left
-// corner in its top-level window) and which never draws outside `clip` (surface coordinates): the
-// part of the window that may be painted.
+// corner in its top-level window) and which never draws outside `visible` (surface coordinates):
+// the part of the window that may be painted.
+HDC CreateSurfaceDC(Surface* surface, POINT origin, const RectangleList& visible);
 HDC CreateSurfaceDC(Surface* surface, POINT origin, const RECT& clip);
 void DeleteSurfaceDC(HDC hdc);
 
