@@ -185,57 +185,78 @@ RECT Offset(RECT rect, POINT by) {
     return RECT{rect.left + by.x, rect.top + by.y, rect.right + by.x, rect.bottom + by.y};
 }
 
-// The client area of a window on its top-level window's surface, cut to every ancestor's client
-// area, and its client origin there.
-// FIXME: children and overlapping siblings are not cut out of the clip; a parent repaints its
-// children with it (InvalidateRect invalidates them too), but a window painted alone can cover
-// an overlapping sibling until that sibling is repainted.
-bool PaintArea(HWND hwnd, bool wholeWindow, platform::Surface*& surface, POINT& origin, RECT& clip) {
-    const WindowRecord* record = FindWindow(hwnd);
-    if (record == nullptr) {
-        return false;
+// Cuts the visible windows of a child list, from the top of the z-order down to `stop` (not
+// included; null for all of them), out of an area. `at` is their parent's client origin on the
+// surface.
+void CutOutWindows(platform::RectangleList& area, const std::vector<HWND>& windows, HWND stop, POINT at) {
+    for (HWND window : windows) {
+        if (window == stop) {
+            return;
+        }
+        const WindowRecord* record = FindWindow(window);
+        if (record != nullptr && (record->style & WS_VISIBLE)) {
+            area = platform::SubtractFromArea(area, Offset(record->rect, at));
+        }
     }
-    const WindowRecord* root = record;
-    while (const WindowRecord* parent = FindWindow(root->parent)) {
-        root = parent;
-    }
-    if (root->surface == nullptr) {
-        return false;
-    }
-    surface = root->surface;
-    const POINT rootOrigin = ClientOriginOnScreen(*root);
-    POINT mine = ClientOriginOnScreen(*record);
-    RECT area = ClientRectOf(*record);
-    if (wholeWindow) {
-        // The window's own rectangle, frame included: its top-left corner is the origin.
-        const POINT offset = ClientOffsetOf(*record);
-        mine = POINT{mine.x - offset.x, mine.y - offset.y};
-        area = RECT{0, 0, record->rect.right - record->rect.left, record->rect.bottom - record->rect.top};
-    }
-    origin = POINT{mine.x - rootOrigin.x, mine.y - rootOrigin.y};
-    clip = Offset(area, origin);
-    for (const WindowRecord* ancestor = FindWindow(record->parent); ancestor != nullptr;
-         ancestor = FindWindow(ancestor->parent)) {
-        const POINT at = ClientOriginOnScreen(*ancestor);
-        clip = Intersection(clip, Offset(ClientRectOf(*ancestor), POINT{at.x - rootOrigin.x, at.y - rootOrigin.y}));
-    }
-    return true;
 }
 
-} // namespace
-
-namespace {
+// What a context on a window may paint, on its top-level window's surface, whose (0, 0) is the
+// top-level window's client origin at `rootOrigin` on the screen. It starts as the client area, or
+// the whole window with `wholeWindow`. A window with WS_CLIPCHILDREN loses its visible children,
+// except in a whole-window context, which is for the frame. Then, going up through the parents:
+// a window with WS_CLIPSIBLINGS loses the visible siblings above it, and each parent cuts the area
+// to its client area. Windows that clip neither are painted over by their parent and by siblings
+// painted after them; InvalidateRect repaints a parent's children with it for that reason.
+platform::RectangleList VisibleArea(const WindowRecord& record, bool wholeWindow, POINT rootOrigin) {
+    auto onSurface = [rootOrigin](const WindowRecord& window) {
+        const POINT at = ClientOriginOnScreen(window);
+        return POINT{at.x - rootOrigin.x, at.y - rootOrigin.y};
+    };
+    const POINT client = onSurface(record);
+    RECT area = Offset(ClientRectOf(record), client);
+    if (wholeWindow) {
+        const POINT offset = ClientOffsetOf(record);
+        const POINT corner{client.x - offset.x, client.y - offset.y};
+        area = Offset(RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top}, corner);
+    }
+    platform::RectangleList visible;
+    if (!IsEmpty(area)) {
+        visible.push_back(area);
+    }
+    if (!wholeWindow && (record.style & WS_CLIPCHILDREN)) {
+        CutOutWindows(visible, record.children, nullptr, client);
+    }
+    for (const WindowRecord* window = &record; !visible.empty();) {
+        const WindowRecord* parent = FindWindow(window->parent);
+        if (parent == nullptr) {
+            break;
+        }
+        const POINT parentClient = onSurface(*parent);
+        if (window->style & WS_CLIPSIBLINGS) {
+            CutOutWindows(visible, parent->children, window->handle, parentClient);
+        }
+        visible = platform::IntersectArea(visible, Offset(ClientRectOf(*parent), parentClient));
+        window = parent;
+    }
+    return visible;
+}
 
 HDC SurfaceContext(HWND hWnd, bool wholeWindow) {
     auto lock = UserLock();
-    platform::Surface* surface = nullptr;
-    POINT origin{};
-    RECT clip{};
-    if (!PaintArea(hWnd, wholeWindow, surface, origin, clip)) {
+    const WindowRecord* record = FindWindow(hWnd);
+    const WindowRecord* root = record;
+    while (root != nullptr && FindWindow(root->parent) != nullptr) {
+        root = FindWindow(root->parent);
+    }
+    if (root == nullptr || root->surface == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    return platform::CreateSurfaceDC(surface, origin, clip);
+    const POINT rootOrigin = ClientOriginOnScreen(*root);
+    const POINT client = ClientOriginOnScreen(*record);
+    const POINT offset = wholeWindow ? ClientOffsetOf(*record) : POINT{0, 0};
+    const POINT origin{client.x - offset.x - rootOrigin.x, client.y - offset.y - rootOrigin.y};
+    return platform::CreateSurfaceDC(root->surface, origin, VisibleArea(*record, wholeWindow, rootOrigin));
 }
 
 } // namespace

@@ -2,7 +2,10 @@
 
 // Invalid areas and painting. Each window keeps the bounding rectangle of its invalid area; a
 // thread's message loop produces WM_PAINT for a visible window that has one, and BeginPaint hands
-// out a device context for it, clipped to the window, and validates it.
+// out a device context for it and validates it. Every context on a window (BeginPaint, GetDC,
+// GetWindowDC) is clipped to the window within its parents' client areas, less its visible
+// children with WS_CLIPCHILDREN and less the visible siblings above it, or above an ancestor, that
+// has WS_CLIPSIBLINGS.
 
 #include "platform/UserConstants.h"
 #include "platform/WinTypes.h"
