@@ -6,6 +6,8 @@
 
 #include "platform/TestHooks.h"
 
+#include "support/Watchdog.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,6 +51,7 @@ protected:
         return text;
     }
 
+    testsupport::Watchdog watchdog; // the context-menu tests run the menu's and the chooser's loops
     framework::Application application{GetModuleHandleA(nullptr)};
     Frame frame;
     TextView* view = nullptr; // owned by the frame
