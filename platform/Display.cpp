@@ -18,6 +18,7 @@ public:
     void WindowChanged(HWND) override {}
     void WindowDestroyed(HWND) override {}
     void WindowDrawn(HWND) override {}
+    void CursorChanged(HCURSOR) override {}
     void Idle() override {}
     bool Wait(std::unique_lock<std::mutex>&, user::Clock::time_point) override { return false; }
     void Wake(DWORD) override {}
@@ -82,6 +83,8 @@ void DisplayWindowChanged(HWND hwnd) { Backend().WindowChanged(hwnd); }
 void DisplayWindowDestroyed(HWND hwnd) { Backend().WindowDestroyed(hwnd); }
 
 void DisplayWindowDrawn(HWND hwnd) { Backend().WindowDrawn(hwnd); }
+
+void DisplayCursorChanged(HCURSOR cursor) { Backend().CursorChanged(cursor); }
 
 void DisplayIdle() { Backend().Idle(); }
 

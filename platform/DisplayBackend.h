@@ -4,8 +4,7 @@
 // (internal to platform/). The hooks are called without the user lock held, except WakeDisplay,
 // which Wake calls with it held and which therefore must not take it.
 //
-// Top-level windows of every thread reach the hooks; a display shows only those of its own window
-// thread and ignores the others.
+// Top-level windows of every thread reach the hooks, from the thread that changes them.
 
 #include "platform/Display.h"
 #include "platform/UserState.h"
@@ -26,6 +25,8 @@ public:
     // Something was drawn on a top-level window's surface; it is presented when its thread's
     // queue next runs empty.
     virtual void WindowDrawn(HWND topLevel) = 0;
+    // SetCursor chose another cursor (a system cursor, IDC_*, or null for none).
+    virtual void CursorChanged(HCURSOR cursor) = 0;
     // The calling thread's queue is empty: present what was drawn.
     virtual void Idle() = 0;
     // Waits for input or a wake-up until `due`, when the calling thread is the display's window
@@ -40,6 +41,7 @@ public:
 void DisplayWindowChanged(HWND hwnd);   // any window; only top-level windows reach the display
 void DisplayWindowDestroyed(HWND hwnd); // likewise
 void DisplayWindowDrawn(HWND hwnd);     // any window; its top-level window is presented
+void DisplayCursorChanged(HCURSOR cursor);
 void DisplayIdle();
 bool DisplayWait(std::unique_lock<std::mutex>& lock, user::Clock::time_point due);
 void WakeDisplay(DWORD threadId);

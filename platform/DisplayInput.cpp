@@ -1,5 +1,6 @@
 #include "platform/DisplayInput.h"
 
+#include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
 #include "platform/UserScrollBar.h"
 #include "platform/UserScrollBars.h"
@@ -10,10 +11,13 @@
 
 using namespace platform::user;
 
-// FIXME: WM_NCHITTEST is sent only for points on a window's frame, and WM_SETCURSOR and
-// WM_MOUSEACTIVATE are not sent before mouse messages, so
-// a click does not activate an inactive top-level window by itself; and key messages carry no
-// scan code in bits 16 to 23.
+// How a mouse event becomes messages, as Win32 delivers hardware input: the window under the
+// mouse (the capture window when there is one) is asked for its hit test; a disabled window counts
+// as HTERROR. A press on a window whose top-level window is not active first asks it with
+// WM_MOUSEACTIVATE whether to activate and whether to eat the click. Without a capture the window
+// then gets WM_SETCURSOR; an event on a disabled window, or nowhere, ends there. What is left is
+// posted as a client message, or as its non-client twin where the hit test names a part of the
+// frame. Keys carry the scan code of a PC keyboard in bits 16 to 23.
 
 namespace platform::input {
 
@@ -25,7 +29,8 @@ struct Target {
     HWND hwnd = nullptr;
     POINT client{};  // the point in the target's client coordinates
     POINT screen{};
-    bool isOnFrame = false; // outside the target's client area, without a capture
+    bool isCaptured = false;
+    bool isDisabled = false; // the window under the mouse takes no input
 };
 
 bool Contains(const RECT& rect, POINT point) {
@@ -56,7 +61,7 @@ const WindowRecord* DeepestAt(const WindowRecord& record, POINT point) {
 }
 
 // Where a mouse message goes: the capture window of the top-level window's thread wins, else the
-// window under the point. A disabled window takes no mouse input.
+// window under the point.
 Target MouseTarget(HWND topLevel, POINT point) {
     auto lock = UserLock();
     const WindowRecord* root = FindWindow(topLevel);
@@ -67,38 +72,79 @@ Target MouseTarget(HWND topLevel, POINT point) {
     Target target;
     target.screen = POINT{origin.x + point.x, origin.y + point.y};
     const WindowRecord* record = FindWindow(QueueOf(root->threadId).capture);
-    const bool isCaptured = record != nullptr;
+    target.isCaptured = record != nullptr;
     if (record == nullptr) {
         record = DeepestAt(*root, point);
-        if (record->style & WS_DISABLED) {
-            return target;
-        }
+        target.isDisabled = (record->style & WS_DISABLED) != 0;
     }
     const POINT mine = ClientOriginOnScreen(*record);
     target.hwnd = record->handle;
     target.client = POINT{target.screen.x - mine.x, target.screen.y - mine.y};
-    target.isOnFrame = !isCaptured && !Contains(ClientRectOf(*record), target.client);
     return target;
 }
 
-// A mouse message on a window's frame becomes its non-client twin, with the hit-test code and the
-// screen point, where the window's hit test names a part of the frame (its scroll bars); anywhere
-// else it stays a client message. While one of its scroll bars is held, all the window's mouse
+LPARAM PointParam(POINT point) { return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)); }
+
+// The hit test of the target: while one of its scroll bars is held, all the window's mouse
 // messages go to that bar, as Win32's tracking loop takes them, so the window's own procedure
-// cannot swallow the release.
-UINT FrameMessage(const Target& target, UINT message, WPARAM& wParam, LPARAM& lParam) {
-    const LRESULT tracked = TrackedScrollBarHit(target.hwnd);
-    if (!target.isOnFrame && tracked == HTNOWHERE) {
-        return message;
+// cannot swallow the release; a captured mouse is in the client area.
+LRESULT HitTestOf(const Target& target) {
+    if (const LRESULT tracked = TrackedScrollBarHit(target.hwnd); tracked != HTNOWHERE) {
+        return tracked;
     }
-    const LPARAM screen = MAKELPARAM(static_cast<WORD>(target.screen.x), static_cast<WORD>(target.screen.y));
-    const LRESULT hit = tracked != HTNOWHERE ? tracked : SendMessageA(target.hwnd, WM_NCHITTEST, 0, screen);
-    if (hit == HTCLIENT || hit == HTNOWHERE) {
-        return message;
+    if (target.isCaptured) {
+        return HTCLIENT;
     }
-    wParam = static_cast<WPARAM>(hit);
-    lParam = screen;
-    return message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+    if (target.isDisabled) {
+        return HTERROR;
+    }
+    return SendMessageA(target.hwnd, WM_NCHITTEST, 0, PointParam(target.screen));
+}
+
+// Asks the window under the mouse whether a press activates its top-level window; returns whether
+// the press is eaten. Only the calling thread's windows can be activated from here.
+bool MouseActivate(const Target& target, LRESULT hit, UINT message) {
+    HWND root = GetAncestor(target.hwnd, GA_ROOT);
+    if (root == nullptr || root == GetActiveWindow() || GetWindowThreadProcessId(root, nullptr) != GetCurrentThreadId()) {
+        return false;
+    }
+    const LRESULT answer = SendMessageA(target.hwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
+                                        MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
+    if (answer == MA_NOACTIVATE || answer == MA_NOACTIVATEANDEAT) {
+        return answer == MA_NOACTIVATEANDEAT;
+    }
+    if (IsWindow(root)) {
+        SetActiveWindow(root);
+    }
+    return answer == MA_ACTIVATEANDEAT;
+}
+
+// The steps every mouse message of a point takes, up to posting it; the message is the client one.
+void DeliverMouse(const Target& target, UINT message, WPARAM wParam) {
+    if (target.hwnd == nullptr) {
+        return;
+    }
+    const LRESULT hit = HitTestOf(target);
+    const bool isPress = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
+                         message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDOWN + 2;
+    bool isEaten = false;
+    if (isPress && !target.isCaptured && hit != HTERROR && hit != HTNOWHERE) {
+        isEaten = MouseActivate(target, hit, message);
+    }
+    if (!target.isCaptured && IsWindow(target.hwnd)) {
+        SendMessageA(target.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(target.hwnd),
+                     MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
+    }
+    if (isEaten || hit == HTERROR || hit == HTNOWHERE || hit == HTTRANSPARENT) {
+        return;
+    }
+    LPARAM lParam = PointParam(target.client);
+    if (hit != HTCLIENT) {
+        wParam = static_cast<WPARAM>(hit);
+        lParam = PointParam(target.screen);
+        message = message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+    }
+    PostMessageA(target.hwnd, message, wParam, lParam);
 }
 
 // Where a key goes: the focus window of the top-level window's thread, else its active window,
@@ -133,8 +179,6 @@ WPARAM MouseKeys() {
     keys |= GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0;
     return keys;
 }
-
-LPARAM PointParam(POINT point) { return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)); }
 
 int GenericKey(int virtualKey) {
     switch (virtualKey) {
@@ -183,12 +227,7 @@ ButtonMessages MessagesOf(MouseButton button) {
 void MouseMove(HWND topLevel, POINT point) {
     const Target target = MouseTarget(topLevel, point);
     SetCursorPos(target.screen.x, target.screen.y);
-    if (target.hwnd != nullptr) {
-        WPARAM wParam = MouseKeys();
-        LPARAM lParam = PointParam(target.client);
-        const UINT message = FrameMessage(target, WM_MOUSEMOVE, wParam, lParam);
-        PostMessageA(target.hwnd, message, wParam, lParam);
-    }
+    DeliverMouse(target, WM_MOUSEMOVE, MouseKeys());
 }
 
 void MouseButtonEvent(HWND topLevel, POINT point, MouseButton button, ButtonAction action) {
@@ -197,19 +236,13 @@ void MouseButtonEvent(HWND topLevel, POINT point, MouseButton button, ButtonActi
     SetCursorPos(target.screen.x, target.screen.y);
     // The button's own state is in wParam of a press and no longer in that of a release.
     SetKeyDown(messages.virtualKey, action != ButtonAction::Up);
-    if (target.hwnd == nullptr) {
-        return;
-    }
     UINT message = messages.down;
     if (action == ButtonAction::Up) {
         message = messages.up;
     } else if (action == ButtonAction::DoubleClick && HasDoubleClicks(target.hwnd)) {
         message = messages.doubleClick;
     }
-    WPARAM wParam = MouseKeys();
-    LPARAM lParam = PointParam(target.client);
-    message = FrameMessage(target, message, wParam, lParam);
-    PostMessageA(target.hwnd, message, wParam, lParam);
+    DeliverMouse(target, message, MouseKeys());
 }
 
 void MouseWheel(HWND topLevel, POINT point, int notches) {
@@ -244,6 +277,7 @@ void Key(HWND topLevel, int virtualKey, bool isDown, bool isRepeat) {
     // Alt with Ctrl is AltGr on most keyboards, which types; F10 alone opens the menu bar.
     const bool isSystem = (isAltHeld && !isControlHeld) || key == VK_F10;
     LPARAM lParam = 1; // repeat count
+    lParam |= static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC)) << 16;
     lParam |= IsExtendedKey(virtualKey) ? (1 << 24) : 0;
     lParam |= isAltHeld ? (1 << 29) : 0;
     lParam |= (!isDown || isRepeat) ? (1 << 30) : 0;

@@ -1,21 +1,23 @@
-// The SDL display: one SDL window per top-level window of the window thread (the thread that
-// started SDL, as SDL wants all its window calls on one thread).
+// The SDL display: one SDL window per top-level window, made and driven by the window thread
+// (the thread that started SDL, as SDL wants all its window calls on one thread).
 //
 // How it works. The window module reports changes of a top-level window (created, shown, hidden,
-// moved, resized, renamed, destroyed); on the window thread the SDL window follows at once, from
-// other threads the window is marked and the window thread woken to follow it. Drawing marks the
-// top-level window as drawn; when the window thread's queue runs empty, each drawn window's
-// surface is copied to its SDL window surface once, however often it was drawn. The window
-// thread waits for messages inside SDL_WaitEventTimeout (until its next timer is due); Wake from
-// another thread pushes one SDL user event to end that wait. SDL events become input messages
-// through the same input path the test hooks use.
+// moved, resized, renamed, given an icon, its owner disabled or enabled, destroyed); on the window
+// thread the SDL window follows at once, from other threads the window is marked and the window
+// thread woken to follow it. Drawing marks the top-level window as drawn; when the window thread's
+// queue runs empty, each drawn window's surface is copied to its SDL window surface once, however
+// often it was drawn. A top-level window of another thread is drawn by that thread, so that thread
+// copies its surface into a frame when its own queue runs empty, and the window thread presents
+// the frame. The window thread waits for messages inside SDL_WaitEventTimeout (until its next
+// timer is due); Wake from another thread pushes one SDL user event to end that wait. SDL events
+// become input messages through the same input path the test hooks use; input for another
+// thread's window is posted to that thread like any input.
 //
-// FIXME: window icons are not passed to SDL (SDL_SetWindowIcon), and the class or SetCursor
-// cursor is not shown; the pointer keeps SDL's arrow.
-// FIXME: the modal hint is set when a window is created, shown, moved or renamed while its owner
-// is disabled; an owner disabled afterwards does not reach SDL.
-// FIXME: only the window thread's top-level windows are shown; a top-level window made on
-// another thread stays invisible.
+// A window shown while its owner is disabled is modal for the owner; SDL 2 cannot take that hint
+// back, so a window whose owner is enabled again stays marked as belonging to it, which is true.
+// The pointer shows the system cursor SetCursor chose, as SDL's nearest system cursor. The
+// window icon is the big icon of WM_SETICON, else the class icon, else the small ones.
+// Another thread's window cannot be resized by the user: its surface belongs to its own thread.
 
 #include "platform/DisplayBackend.h"
 #include "platform/DisplayInput.h"
@@ -23,6 +25,7 @@
 #include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
+#include "platform/UserResources.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
 
@@ -34,6 +37,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -48,16 +52,25 @@ struct SdlWindow {
     RECT rect{};
     bool isVisible = false;
     HWND modalFor = nullptr;
+    HICON icon = nullptr;
+};
+
+// A copy of another thread's top-level window, made by that thread for the window thread.
+struct Frame {
+    std::vector<uint8_t> pixels;
+    SIZE size{};
+    int stride = 0;
 };
 
 // What a top-level window wants its SDL window to be, read under the user lock.
 struct WantedWindow {
-    bool isShown = false; // a top-level window of the window thread
+    bool isShown = false; // a top-level window that is not being destroyed
     std::string caption;
     RECT rect{};
     bool isVisible = false;
     bool isResizable = false;
     HWND modalFor = nullptr; // a window shown while its owner is disabled is modal for the owner
+    HICON icon = nullptr;
 };
 
 int Width(const RECT& rect) { return rect.right - rect.left; }
@@ -113,6 +126,9 @@ public:
         for (auto& [hwnd, entry] : windows) {
             SDL_DestroyWindow(entry.window);
         }
+        for (auto& [id, cursor] : cursors) {
+            SDL_FreeCursor(cursor);
+        }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Quit();
         SDL_ResetHint(SDL_HINT_VIDEODRIVER);
@@ -136,17 +152,17 @@ public:
 
     void WindowDestroyed(HWND topLevel) override {
         if (!IsWindowThread()) {
-            return; // only the window thread has SDL windows, and only it destroys its windows
-        }
-        auto found = windows.find(topLevel);
-        if (found == windows.end()) {
+            {
+                std::lock_guard lock(pendingMutex);
+                destroyed.insert(topLevel);
+                changed.erase(topLevel);
+                otherDrawn.erase(topLevel);
+                frames.erase(topLevel);
+            }
+            PushWake();
             return;
         }
-        SDL_DestroyWindow(found->second.window);
-        windows.erase(found);
-        std::lock_guard lock(pendingMutex);
-        drawn.erase(topLevel);
-        changed.erase(topLevel);
+        Forget(topLevel);
     }
 
     void WindowDrawn(HWND hwnd) override {
@@ -154,20 +170,45 @@ public:
         if (root == nullptr) {
             return;
         }
+        const bool isMine = GetWindowThreadProcessId(root, nullptr) == windowThread;
         std::lock_guard lock(pendingMutex);
-        drawn.insert(root);
+        (isMine ? drawn : otherDrawn).insert(root);
+    }
+
+    void CursorChanged(HCURSOR cursor) override {
+        {
+            std::lock_guard lock(pendingMutex);
+            wantedCursor = cursor;
+            isCursorPending = true;
+        }
+        if (IsWindowThread()) {
+            ApplyCursor();
+        } else {
+            PushWake();
+        }
     }
 
     void Idle() override {
         if (!IsWindowThread()) {
+            if (HasOtherDrawn()) {
+                auto lock = user::UserLock();
+                CopyDrawnFrames();
+            }
             return;
         }
+        std::set<HWND> toForget;
         std::set<HWND> toFollow;
         std::set<HWND> toPresent;
+        std::map<HWND, Frame> toShow;
         {
             std::lock_guard lock(pendingMutex);
+            toForget.swap(destroyed);
             toFollow.swap(changed);
             toPresent.swap(drawn);
+            toShow.swap(frames);
+        }
+        for (HWND hwnd : toForget) {
+            Forget(hwnd);
         }
         for (HWND hwnd : toFollow) {
             Follow(hwnd);
@@ -175,10 +216,25 @@ public:
         for (HWND hwnd : toPresent) {
             Present(hwnd);
         }
+        for (auto& [hwnd, frame] : toShow) {
+            lastFrames[hwnd] = std::move(frame);
+            framesToShow.insert(hwnd);
+        }
+        for (HWND hwnd : framesToShow) {
+            if (auto frame = lastFrames.find(hwnd); frame != lastFrames.end()) {
+                PresentPixels(hwnd, frame->second.pixels.data(), frame->second.size, frame->second.stride);
+            }
+        }
+        framesToShow.clear();
+        ApplyCursor();
     }
 
     bool Wait(std::unique_lock<std::mutex>& lock, Clock::time_point due) override {
         if (!IsWindowThread()) {
+            // Another thread about to sleep hands over what it drew (the user lock is held).
+            if (HasOtherDrawn()) {
+                CopyDrawnFrames();
+            }
             return false;
         }
         lock.unlock();
@@ -206,6 +262,61 @@ public:
 private:
     bool IsWindowThread() const { return GetCurrentThreadId() == windowThread; }
 
+    void Forget(HWND topLevel) {
+        auto found = windows.find(topLevel);
+        if (found != windows.end()) {
+            SDL_DestroyWindow(found->second.window);
+            windows.erase(found);
+        }
+        lastFrames.erase(topLevel);
+        framesToShow.erase(topLevel);
+        std::lock_guard lock(pendingMutex);
+        drawn.erase(topLevel);
+        changed.erase(topLevel);
+    }
+
+    bool HasOtherDrawn() {
+        std::lock_guard lock(pendingMutex);
+        return !otherDrawn.empty();
+    }
+
+    // Copies the surfaces of the calling thread's drawn top-level windows into frames for the
+    // window thread. The caller holds the user lock.
+    void CopyDrawnFrames() {
+        const DWORD thread = GetCurrentThreadId();
+        std::vector<HWND> mine;
+        {
+            std::lock_guard lock(pendingMutex);
+            for (auto at = otherDrawn.begin(); at != otherDrawn.end();) {
+                const user::WindowRecord* record = user::FindWindow(*at);
+                if (record == nullptr || record->threadId == thread) {
+                    if (record != nullptr) {
+                        mine.push_back(*at);
+                    }
+                    at = otherDrawn.erase(at);
+                } else {
+                    ++at;
+                }
+            }
+        }
+        if (mine.empty()) {
+            return;
+        }
+        for (HWND hwnd : mine) {
+            const user::WindowRecord* record = user::FindWindow(hwnd);
+            if (record->surface == nullptr) {
+                continue;
+            }
+            Frame frame;
+            const uint8_t* pixels = SurfacePixels(record->surface, &frame.stride);
+            frame.size = SurfaceSize(record->surface);
+            frame.pixels.assign(pixels, pixels + static_cast<size_t>(frame.stride) * static_cast<size_t>(frame.size.cy));
+            std::lock_guard lock(pendingMutex);
+            frames[hwnd] = std::move(frame);
+        }
+        PushWake();
+    }
+
     // One wake-up event in SDL's queue is enough: the window thread looks at its whole message
     // queue after it has taken the event.
     void PushWake() {
@@ -232,15 +343,20 @@ private:
         auto lock = user::UserLock();
         WantedWindow wanted;
         const user::WindowRecord* record = user::FindWindow(hwnd);
-        if (record == nullptr || record->parent != nullptr || record->threadId != windowThread ||
-            record->isDestroying) {
+        if (record == nullptr || record->parent != nullptr || record->isDestroying) {
             return wanted;
         }
         wanted.isShown = true;
         wanted.caption = record->text;
         wanted.rect = record->rect;
         wanted.isVisible = (record->style & WS_VISIBLE) != 0;
-        wanted.isResizable = (record->style & WS_THICKFRAME) != 0;
+        wanted.isResizable = (record->style & WS_THICKFRAME) != 0 && record->threadId == windowThread;
+        for (HICON icon : {record->icon, record->windowClass->icon, record->smallIcon, record->windowClass->smallIcon}) {
+            if (icon != nullptr) {
+                wanted.icon = icon;
+                break;
+            }
+        }
         const user::WindowRecord* owner = user::FindWindow(record->owner);
         if (owner != nullptr && (owner->style & WS_DISABLED) != 0) {
             wanted.modalFor = owner->handle;
@@ -263,12 +379,16 @@ private:
             if (window == nullptr) {
                 return;
             }
-            found = windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, nullptr}).first;
+            found = windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, nullptr, nullptr}).first;
         }
         SdlWindow& entry = found->second;
         if (entry.caption != wanted.caption) {
             SDL_SetWindowTitle(entry.window, wanted.caption.c_str());
             entry.caption = wanted.caption;
+        }
+        if (entry.icon != wanted.icon) {
+            SetIcon(entry.window, wanted.icon);
+            entry.icon = wanted.icon;
         }
         if (entry.rect.left != wanted.rect.left || entry.rect.top != wanted.rect.top) {
             SDL_SetWindowPosition(entry.window, wanted.rect.left, wanted.rect.top);
@@ -278,14 +398,14 @@ private:
             MarkDrawn(hwnd); // the window surface is new and blank
         }
         entry.rect = wanted.rect;
-        if (entry.modalFor != wanted.modalFor) {
+        if (entry.modalFor != wanted.modalFor && wanted.modalFor != nullptr) {
             auto owner = windows.find(wanted.modalFor);
             if (owner != windows.end()) {
                 // Fails on the offscreen and dummy drivers, which have no window manager to tell.
                 SDL_SetWindowModalFor(entry.window, owner->second.window);
             }
-            entry.modalFor = wanted.modalFor;
         }
+        entry.modalFor = wanted.modalFor;
         if (entry.isVisible != wanted.isVisible) {
             if (wanted.isVisible) {
                 SDL_ShowWindow(entry.window);
@@ -297,7 +417,13 @@ private:
         }
     }
 
+    // The window is presented again at the next idle time: from its surface, or for another
+    // thread's window from the last frame that thread made.
     void MarkDrawn(HWND hwnd) {
+        if (GetWindowThreadProcessId(hwnd, nullptr) != windowThread) {
+            framesToShow.insert(hwnd);
+            return;
+        }
         std::lock_guard lock(pendingMutex);
         drawn.insert(hwnd);
     }
@@ -305,22 +431,25 @@ private:
     // Copies a top-level window's surface to its SDL window. The surface is read under the user
     // lock, so that no resize moves its pixels meanwhile.
     void Present(HWND hwnd) {
-        auto found = windows.find(hwnd);
-        if (found == windows.end() || !found->second.isVisible) {
-            return;
-        }
         auto lock = user::UserLock();
         const user::WindowRecord* record = user::FindWindow(hwnd);
         if (record == nullptr || record->surface == nullptr) {
+            return;
+        }
+        int stride = 0;
+        const uint8_t* pixels = SurfacePixels(record->surface, &stride);
+        PresentPixels(hwnd, pixels, SurfaceSize(record->surface), stride);
+    }
+
+    void PresentPixels(HWND hwnd, const uint8_t* pixels, SIZE size, int stride) {
+        auto found = windows.find(hwnd);
+        if (found == windows.end() || !found->second.isVisible) {
             return;
         }
         SDL_Surface* target = SDL_GetWindowSurface(found->second.window);
         if (target == nullptr) {
             return;
         }
-        int stride = 0;
-        const uint8_t* pixels = SurfacePixels(record->surface, &stride);
-        const SIZE size = SurfaceSize(record->surface);
         // SDL only reads the source of a blit; its surface type has no const pixels.
         SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), size.cx, size.cy, 32,
                                                                  stride, SDL_PIXELFORMAT_XRGB8888);
@@ -330,6 +459,71 @@ private:
         SDL_BlitSurface(source, nullptr, target, nullptr);
         SDL_FreeSurface(source);
         SDL_UpdateWindowSurface(found->second.window);
+    }
+
+    // The title bar's icon, drawn at the size window managers ask for most.
+    static void SetIcon(SDL_Window* window, HICON icon) {
+        constexpr int size = 32;
+        std::vector<uint32_t> pixels = IconPixels(icon, size);
+        if (pixels.empty()) {
+            return; // SDL 2 cannot take an icon away; the last one stays
+        }
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4,
+                                                                  SDL_PIXELFORMAT_ARGB8888);
+        if (surface != nullptr) {
+            SDL_SetWindowIcon(window, surface);
+            SDL_FreeSurface(surface);
+        }
+    }
+
+    // Shows the cursor SetCursor chose last, if it changed since.
+    void ApplyCursor() {
+        HCURSOR cursor = nullptr;
+        {
+            std::lock_guard lock(pendingMutex);
+            if (!isCursorPending) {
+                return;
+            }
+            isCursorPending = false;
+            cursor = wantedCursor;
+        }
+        if (cursor == nullptr) {
+            SDL_ShowCursor(SDL_DISABLE);
+            return;
+        }
+        const SDL_SystemCursor id = SystemCursorOf(cursor);
+        auto found = cursors.find(id);
+        if (found == cursors.end()) {
+            // Null where the driver has no cursors (offscreen); SDL then keeps its own.
+            found = cursors.emplace(id, SDL_CreateSystemCursor(id)).first;
+        }
+        if (found->second != nullptr) {
+            SDL_SetCursor(found->second);
+        }
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+
+    // SDL's nearest system cursor to a Win32 one; a cursor that is not a system cursor shows as
+    // the arrow.
+    static SDL_SystemCursor SystemCursorOf(HCURSOR cursor) {
+        struct Pair {
+            LPCSTR name;
+            SDL_SystemCursor id;
+        };
+        static const Pair pairs[] = {
+            {IDC_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},         {IDC_WAIT, SDL_SYSTEM_CURSOR_WAIT},
+            {IDC_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},     {IDC_SIZENWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
+            {IDC_SIZENESW, SDL_SYSTEM_CURSOR_SIZENESW},   {IDC_SIZEWE, SDL_SYSTEM_CURSOR_SIZEWE},
+            {IDC_SIZENS, SDL_SYSTEM_CURSOR_SIZENS},       {IDC_SIZEALL, SDL_SYSTEM_CURSOR_SIZEALL},
+            {IDC_NO, SDL_SYSTEM_CURSOR_NO},               {IDC_HAND, SDL_SYSTEM_CURSOR_HAND},
+            {IDC_APPSTARTING, SDL_SYSTEM_CURSOR_WAITARROW},
+        };
+        for (const Pair& pair : pairs) {
+            if (LoadCursorA(nullptr, pair.name) == cursor) {
+                return pair.id;
+            }
+        }
+        return SDL_SYSTEM_CURSOR_ARROW;
     }
 
     HWND WindowOf(Uint32 windowId) const {
@@ -437,7 +631,8 @@ private:
             }
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (event.data1 != Width(entry.rect) || event.data2 != Height(entry.rect)) {
+            if ((event.data1 != Width(entry.rect) || event.data2 != Height(entry.rect)) &&
+                GetWindowThreadProcessId(hwnd, nullptr) == windowThread) {
                 entry.rect.right = entry.rect.left + event.data1;
                 entry.rect.bottom = entry.rect.top + event.data2;
                 SetWindowPos(hwnd, nullptr, 0, 0, event.data1, event.data2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -445,7 +640,10 @@ private:
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            if (GetActiveWindow() != hwnd && IsWindowEnabled(hwnd)) {
+            // Activation belongs to the window's own thread, which activates its window when it
+            // shows it.
+            if (GetWindowThreadProcessId(hwnd, nullptr) == windowThread && GetActiveWindow() != hwnd &&
+                IsWindowEnabled(hwnd)) {
                 SetActiveWindow(hwnd);
             }
             break;
@@ -461,10 +659,18 @@ private:
     // Touched by the window thread only.
     std::map<HWND, SdlWindow> windows;
     POINT lastMouse{};
-    // Filled by any thread, emptied by the window thread.
+    std::map<SDL_SystemCursor, SDL_Cursor*> cursors;
+    std::map<HWND, Frame> lastFrames; // the latest frame of each window of another thread
+    std::set<HWND> framesToShow;
+    // Filled by any thread, emptied by the window thread (otherDrawn: by the window's own thread).
     std::mutex pendingMutex;
     std::set<HWND> changed;
-    std::set<HWND> drawn;
+    std::set<HWND> destroyed;
+    std::set<HWND> drawn;      // the window thread's own top-level windows
+    std::set<HWND> otherDrawn; // top-level windows of other threads, copied by their threads
+    std::map<HWND, Frame> frames;
+    HCURSOR wantedCursor = nullptr;
+    bool isCursorPending = false;
 };
 
 } // namespace

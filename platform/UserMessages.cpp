@@ -10,6 +10,8 @@
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <cstring>
+#include <iterator>
 
 using namespace platform::user;
 
@@ -391,6 +393,50 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
 SHORT GetKeyState(int nVirtKey) {
     const BYTE state = keyStates[nVirtKey & 0xFF].load();
     return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 1));
+}
+
+UINT MapVirtualKeyA(UINT uCode, UINT uMapType) {
+    if (uMapType != MAPVK_VK_TO_VSC || uCode > 0xFF) {
+        return 0;
+    }
+    const int key = static_cast<int>(uCode);
+    // The letter and digit rows of a PC keyboard, in scan-code order.
+    static constexpr const char* rows[] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static constexpr UINT rowStarts[] = {0x02, 0x10, 0x1E, 0x2C};
+    for (size_t row = 0; row < std::size(rows); ++row) {
+        if (const char* at = std::strchr(rows[row], key); at != nullptr && key != 0) {
+            return rowStarts[row] + static_cast<UINT>(at - rows[row]);
+        }
+    }
+    if (key >= VK_F1 && key < VK_F1 + 10) {
+        return 0x3B + static_cast<UINT>(key - VK_F1);
+    }
+    struct Pair {
+        int key;
+        UINT scan;
+    };
+    static constexpr Pair pairs[] = {
+        {VK_ESCAPE, 0x01},   {VK_BACK, 0x0E},      {VK_TAB, 0x0F},        {VK_RETURN, 0x1C},
+        {VK_CONTROL, 0x1D},  {VK_LCONTROL, 0x1D},  {VK_RCONTROL, 0x1D},   {VK_SHIFT, 0x2A},
+        {VK_LSHIFT, 0x2A},   {VK_RSHIFT, 0x36},    {VK_MENU, 0x38},       {VK_LMENU, 0x38},
+        {VK_RMENU, 0x38},    {VK_SPACE, 0x39},     {VK_CAPITAL, 0x3A},    {VK_F1 + 10, 0x57},
+        {VK_F12, 0x58},      {VK_HOME, 0x47},      {VK_UP, 0x48},         {VK_PRIOR, 0x49},
+        {VK_LEFT, 0x4B},     {VK_RIGHT, 0x4D},     {VK_END, 0x4F},        {VK_DOWN, 0x50},
+        {VK_NEXT, 0x51},     {VK_INSERT, 0x52},    {VK_DELETE, 0x53},     {VK_OEM_MINUS, 0x0C},
+        {VK_OEM_PLUS, 0x0D}, {VK_OEM_4, 0x1A},     {VK_OEM_6, 0x1B},      {VK_OEM_1, 0x27},
+        {VK_OEM_7, 0x28},    {VK_OEM_3, 0x29},     {VK_OEM_5, 0x2B},      {VK_OEM_COMMA, 0x33},
+        {VK_OEM_PERIOD, 0x34}, {VK_OEM_2, 0x35},   {VK_MULTIPLY, 0x37},   {VK_SUBTRACT, 0x4A},
+        {VK_ADD, 0x4E},      {VK_DECIMAL, 0x53},   {VK_DIVIDE, 0x35},     {VK_NUMPAD0, 0x52},
+        {VK_NUMPAD0 + 1, 0x4F}, {VK_NUMPAD0 + 2, 0x50}, {VK_NUMPAD0 + 3, 0x51}, {VK_NUMPAD0 + 4, 0x4B},
+        {VK_NUMPAD0 + 5, 0x4C}, {VK_NUMPAD0 + 6, 0x4D}, {VK_NUMPAD0 + 7, 0x47}, {VK_NUMPAD0 + 8, 0x48},
+        {VK_NUMPAD0 + 9, 0x49}, {VK_PAUSE, 0x45},
+    };
+    for (const Pair& pair : pairs) {
+        if (pair.key == key) {
+            return pair.scan;
+        }
+    }
+    return 0;
 }
 
 SHORT VkKeyScanA(CHAR ch) {

@@ -31,6 +31,9 @@ SHORT GetKeyState(int nVirtKey);
 // the shift state (1 Shift, 2 Ctrl, 4 Alt) in the high byte; -1 when no key types it.
 SHORT VkKeyScanA(CHAR ch);
 SHORT GetAsyncKeyState(int vKey);
+// MAPVK_VK_TO_VSC only: the scan code (set 1) of a key on the stand-in's US keyboard; 0 for none.
+constexpr UINT MAPVK_VK_TO_VSC = 0;
+UINT MapVirtualKeyA(UINT uCode, UINT uMapType);
 
 namespace platform {
 

@@ -6,6 +6,7 @@
 #include "platform/GdiDrawing.h"
 #include "platform/GdiFonts.h"
 #include "platform/GdiObjects.h"
+#include "platform/GdiSurface.h"
 #include "platform/GdiText.h"
 #include "platform/HandleTable.h"
 #include "platform/KernelErrors.h"
@@ -424,6 +425,38 @@ void RegisterModuleResources(HMODULE module, std::span<const ResourceEntry> entr
     Registry& registry = Resources();
     std::lock_guard lock(registry.mutex);
     registry.modules[ModuleOrProgram(module)] = entries;
+}
+
+std::vector<uint32_t> IconPixels(HICON icon, int size) {
+    if (Icons().Lookup(icon) == nullptr || size <= 0) {
+        return {};
+    }
+    // The image and the mask are drawn apart; the mask is white where the icon is transparent.
+    const RECT all{0, 0, size, size};
+    Surface* image = CreateSurface(size, size);
+    Surface* mask = CreateSurface(size, size);
+    for (auto [surface, part] : {std::pair{image, DI_IMAGE}, std::pair{mask, DI_MASK}}) {
+        HDC dc = CreateSurfaceDC(surface, POINT{0, 0}, all);
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, part);
+        DeleteSurfaceDC(dc);
+    }
+    int imageStride = 0;
+    int maskStride = 0;
+    const uint8_t* imagePixels = SurfacePixels(image, &imageStride);
+    const uint8_t* maskPixels = SurfacePixels(mask, &maskStride);
+    std::vector<uint32_t> pixels(static_cast<size_t>(size) * static_cast<size_t>(size));
+    for (int y = 0; y < size; ++y) {
+        const auto* imageRow = reinterpret_cast<const uint32_t*>(imagePixels + static_cast<ptrdiff_t>(y) * imageStride);
+        const auto* maskRow = reinterpret_cast<const uint32_t*>(maskPixels + static_cast<ptrdiff_t>(y) * maskStride);
+        for (int x = 0; x < size; ++x) {
+            const bool isTransparent = (maskRow[x] & 0xFFFFFF) == 0xFFFFFF;
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(size) + static_cast<size_t>(x)] =
+                isTransparent ? 0u : (0xFF000000u | (imageRow[x] & 0xFFFFFF));
+        }
+    }
+    DestroySurface(image);
+    DestroySurface(mask);
+    return pixels;
 }
 
 } // namespace platform

@@ -13,7 +13,9 @@
 
 #include "platform/WinTypes.h"
 
+#include <cstdint>
 #include <span>
+#include <vector>
 
 using HRSRC = struct HRSRC__*;
 
@@ -95,5 +97,10 @@ struct ResourceEntry {
 // Makes the entries the resources of a module; a later call for the same module replaces them.
 // The entries must outlive the process (the generated tables are static data).
 void RegisterModuleResources(HMODULE module, std::span<const ResourceEntry> entries);
+
+// An icon drawn at size x size pixels as 0xAARRGGBB values, rows top to bottom, for the display's
+// window icons: alpha 0 where the mask lets the background through. Empty when the handle is not
+// an icon.
+std::vector<uint32_t> IconPixels(HICON icon, int size);
 
 } // namespace platform

@@ -32,6 +32,7 @@ struct ClassRecord {
     int windowExtraBytes = 0;
     HINSTANCE instance = nullptr;
     HICON icon = nullptr;
+    HICON smallIcon = nullptr;
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
     ATOM atom = 0;
@@ -56,7 +57,8 @@ struct WindowRecord {
     RECT update{};  // bounding rectangle of the invalid area, client coordinates; empty when valid
     bool eraseBackground = false;
     bool isDestroying = false;
-    HICON icon = nullptr;
+    HICON icon = nullptr;      // WM_SETICON's big and small icons; the class icons stand in for
+    HICON smallIcon = nullptr; // them where they are null
     Surface* surface = nullptr; // top-level windows only: what the window and its children draw on
 };
 

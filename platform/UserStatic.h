@@ -46,8 +46,6 @@ constexpr WORD STN_DBLCLK = 1;
 constexpr WORD STN_ENABLE = 2;
 constexpr WORD STN_DISABLE = 3;
 
-constexpr LRESULT HTTRANSPARENT = -1;
-
 namespace platform::user {
 
 LRESULT StaticProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

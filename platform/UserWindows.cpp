@@ -10,6 +10,7 @@
 #include "platform/UserMessages.h"
 #include "platform/UserPaint.h"
 #include "platform/UserScrollBars.h"
+#include "platform/UserSound.h"
 #include "platform/UserState.h"
 
 #include <algorithm>
@@ -189,6 +190,7 @@ ATOM RegisterClassExA(const WNDCLASSEXA* lpWndClass) {
     record->windowExtraBytes = std::max(lpWndClass->cbWndExtra, 0);
     record->instance = lpWndClass->hInstance;
     record->icon = lpWndClass->hIcon;
+    record->smallIcon = lpWndClass->hIconSm;
     record->cursor = lpWndClass->hCursor;
     record->background = lpWndClass->hbrBackground;
     record->atom = nextAtom++;
@@ -222,7 +224,7 @@ BOOL GetClassInfoExA(HINSTANCE, LPCSTR lpszClass, WNDCLASSEXA* lpwcx) {
     }
     *lpwcx = WNDCLASSEXA{sizeof(WNDCLASSEXA), record->style, record->procedure, 0, record->windowExtraBytes,
                          record->instance, record->icon, record->cursor, record->background, nullptr,
-                         lpszClass, record->icon};
+                         lpszClass, record->smallIcon};
     return record->atom;
 }
 
@@ -382,6 +384,119 @@ DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
 
 // --- Procedures ----------------------------------------------------------------------------------
 
+namespace {
+
+// The part of a window at a point on the screen: its client area, its border, or nothing of it.
+// The window's own scroll bars are answered before this.
+LRESULT HitTest(HWND hwnd, POINT screen) {
+    auto lock = UserLock();
+    const WindowRecord* record = FindWindow(hwnd);
+    if (record == nullptr) {
+        return HTNOWHERE;
+    }
+    const POINT origin = ClientOriginOnScreen(*record);
+    const POINT client{screen.x - origin.x, screen.y - origin.y};
+    const RECT area = ClientRectOf(*record);
+    if (client.x >= area.left && client.x < area.right && client.y >= area.top && client.y < area.bottom) {
+        return HTCLIENT;
+    }
+    const POINT offset = ClientOffsetOf(*record);
+    const POINT window{client.x + offset.x, client.y + offset.y};
+    const bool isInside = window.x >= 0 && window.y >= 0 && window.x < record->rect.right - record->rect.left &&
+                          window.y < record->rect.bottom - record->rect.top;
+    return isInside ? HTBORDER : HTNOWHERE;
+}
+
+// The cursor for the part of a window the mouse is over. A child lets its parent choose first,
+// except on a sizing border; a press on a disabled window beeps, once.
+LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    const auto hit = static_cast<short>(LOWORD(lParam));
+    const UINT mouseMessage = HIWORD(lParam);
+    const bool isSizing = hit >= HTLEFT && hit <= HTBOTTOMRIGHT;
+    if (HWND parent = GetParent(hwnd);
+        parent != nullptr && !isSizing && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0 &&
+        SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) {
+        return TRUE;
+    }
+    switch (hit) {
+    case HTERROR:
+        if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN || mouseMessage == WM_MBUTTONDOWN) {
+            MessageBeep(0);
+        }
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        return TRUE; // one beep: the children of the window that answered ask no further
+    case HTCLIENT: {
+        HCURSOR cursor = nullptr;
+        {
+            auto lock = UserLock();
+            if (const WindowRecord* record = FindWindow(hwnd)) {
+                cursor = record->windowClass->cursor;
+            }
+        }
+        // Without a class cursor the window sets its own on every move.
+        if (cursor == nullptr) {
+            return FALSE;
+        }
+        SetCursor(cursor);
+        return TRUE;
+    }
+    case HTLEFT:
+    case HTRIGHT:
+        SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
+        return TRUE;
+    case HTTOP:
+    case HTBOTTOM:
+        SetCursor(LoadCursorA(nullptr, IDC_SIZENS));
+        return TRUE;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+        SetCursor(LoadCursorA(nullptr, IDC_SIZENWSE));
+        return TRUE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+        SetCursor(LoadCursorA(nullptr, IDC_SIZENESW));
+        return TRUE;
+    default:
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        return FALSE;
+    }
+}
+
+// WM_SETICON keeps the window's big or small icon and answers the previous one; WM_GETICON
+// answers them (ICON_SMALL2: the small one, else the big one). A top-level window's new icon goes
+// to the display.
+LRESULT HandleIcon(HWND hwnd, UINT message, WPARAM which, LPARAM lParam) {
+    HICON previous = nullptr;
+    bool isTopLevel = false;
+    {
+        auto lock = UserLock();
+        WindowRecord* record = FindWindow(hwnd);
+        if (record == nullptr) {
+            return 0;
+        }
+        if (message == WM_GETICON) {
+            HICON icon = which == ICON_BIG ? record->icon : record->smallIcon;
+            if (icon == nullptr && which == ICON_SMALL2) {
+                icon = record->icon;
+            }
+            return reinterpret_cast<LRESULT>(icon);
+        }
+        if (which != ICON_BIG && which != ICON_SMALL) {
+            return 0;
+        }
+        HICON& slot = which == ICON_BIG ? record->icon : record->smallIcon;
+        previous = std::exchange(slot, reinterpret_cast<HICON>(lParam));
+        isTopLevel = record->parent == nullptr;
+    }
+    if (isTopLevel) {
+        platform::DisplayWindowChanged(hwnd); // display hook: the title bar shows the new icon
+    }
+    return reinterpret_cast<LRESULT>(previous);
+}
+
+} // namespace
+
+
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
 }
@@ -449,23 +564,20 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         DrawWindowScrollBars(hWnd);
         return 0;
     case WM_NCHITTEST:
-        return HTCLIENT;
+        return HitTest(hWnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
     case WM_MOUSEACTIVATE:
-        return MA_ACTIVATE;
-    case WM_SETCURSOR: {
-        HCURSOR cursor = nullptr;
-        {
-            auto lock = UserLock();
-            if (const WindowRecord* record = FindWindow(hWnd)) {
-                cursor = record->windowClass->cursor;
+        // A child lets its parent decide first.
+        if (HWND parent = GetParent(hWnd); parent != nullptr && (GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD)) {
+            if (const LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam)) {
+                return answer;
             }
         }
-        if (cursor != nullptr) {
-            SetCursor(cursor);
-            return TRUE;
-        }
-        return FALSE;
-    }
+        return MA_ACTIVATE;
+    case WM_SETCURSOR:
+        return SetCursorFor(hWnd, wParam, lParam);
+    case WM_SETICON:
+    case WM_GETICON:
+        return HandleIcon(hWnd, Msg, wParam, lParam);
     case WM_WINDOWPOSCHANGED: {
         const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (position != nullptr && (position->flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
@@ -677,6 +789,19 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
         }
     }
     SendMessageA(hWnd, WM_ENABLE, bEnable ? TRUE : FALSE, 0);
+    // The windows it owns become modal to it, or cease to be, on the display.
+    std::vector<HWND> owned;
+    {
+        auto lock = UserLock();
+        for (const auto& [key, record] : Windows()) {
+            if (record->owner == hWnd && record->parent == nullptr) {
+                owned.push_back(record->handle);
+            }
+        }
+    }
+    for (HWND window : owned) {
+        platform::DisplayWindowChanged(window);
+    }
     return wasDisabled ? TRUE : FALSE;
 }
 
@@ -1125,8 +1250,15 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR lpCursorName) {
 }
 
 HCURSOR SetCursor(HCURSOR hCursor) {
-    auto lock = UserLock();
-    return std::exchange(currentCursor, hCursor);
+    HCURSOR previous = nullptr;
+    {
+        auto lock = UserLock();
+        previous = std::exchange(currentCursor, hCursor);
+    }
+    if (previous != hCursor) {
+        platform::DisplayCursorChanged(hCursor); // display hook: the pointer takes the new shape
+    }
+    return previous;
 }
 
 HCURSOR GetCursor() {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -14,7 +16,8 @@ using usertest::Recorder;
 constexpr UINT ButtonGetCheck = 0x00F0; // what the hooks ask a BUTTON
 
 bool IsInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL);
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCMOUSEMOVE + 9);
 }
 
 LRESULT Recording(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -151,8 +154,13 @@ TEST_F(TestHooks, ClickReachesTheWindowUnderThePoint) {
 
 TEST_F(TestHooks, ClickOnADisabledWindowReachesNobodyAndCaptureWins) {
     using namespace platform::testing;
+    ClearBeeps();
+    ASSERT_TRUE(MoveMouseTo(check, POINT{3, 3}));
+    EXPECT_TRUE(Beeps().empty()) << "only a press on a disabled window beeps";
     ASSERT_TRUE(Click(check));
     EXPECT_TRUE(TakeFrom(check).empty()) << "a disabled window takes no mouse input";
+    ASSERT_EQ(Beeps().size(), 1u) << "the press beeps, the release does not";
+    EXPECT_TRUE(Beeps()[0].isMessageBeep);
     SetCapture(panel);
     ASSERT_TRUE(ClickAt(field, POINT{1, 1}));
     ReleaseCapture();
@@ -192,16 +200,16 @@ TEST_F(TestHooks, PressKeySetsTheKeyMessageBits) {
     auto got = TakeFrom(field);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].message, WM_KEYDOWN);
-    EXPECT_EQ(got[0].lParam, 1) << "repeat count 1, key was up, no Alt";
+    EXPECT_EQ(got[0].lParam, 0x003B0001) << "repeat count 1, F1's scan code, key was up, no Alt";
     EXPECT_EQ(got[1].message, WM_KEYUP);
-    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0xC0000001u)) << "previous state and release bits";
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0xC03B0001u)) << "previous state and release bits";
 
     ASSERT_TRUE(PressKey(field, 'X', platform::testing::Modifier::Alt));
     got = TakeFrom(field);
     ASSERT_EQ(got.size(), 5u) << "Alt down, X down, WM_SYSCHAR, X up, Alt up";
     EXPECT_EQ(got[1].message, WM_SYSKEYDOWN);
     EXPECT_EQ(got[1].wParam, static_cast<WPARAM>('X'));
-    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x20000001)) << "bit 29: Alt is held";
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x202D0001)) << "bit 29: Alt is held";
     EXPECT_EQ(got[2].message, WM_SYSCHAR);
     EXPECT_EQ(got[4].message, WM_SYSKEYUP) << "Alt is released as a system key";
 
@@ -209,5 +217,134 @@ TEST_F(TestHooks, PressKeySetsTheKeyMessageBits) {
     got = TakeFrom(field);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[1].message, WM_KEYDOWN) << "Ctrl alone makes no system key";
-    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x01000001)) << "Delete is an extended key";
+    EXPECT_EQ(got[1].lParam, static_cast<LPARAM>(0x01530001)) << "Delete is an extended key";
+}
+
+namespace {
+
+// Answers WM_SETCURSOR and WM_MOUSEACTIVATE as its user data says, and records both.
+constexpr LONG_PTR ChoosesCursor = 1;
+constexpr LONG_PTR EatsClicks = 2;
+constexpr LONG_PTR RefusesActivation = 4;
+
+LRESULT Choosy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LONG_PTR wishes = GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+    if (message == WM_SETCURSOR || message == WM_MOUSEACTIVATE) {
+        Recorder::Instance().Add(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_SETCURSOR && (wishes & ChoosesCursor)) {
+        SetCursor(LoadCursorA(nullptr, IDC_CROSS));
+        return TRUE;
+    }
+    if (message == WM_MOUSEACTIVATE && (wishes & (EatsClicks | RefusesActivation))) {
+        if (wishes & RefusesActivation) {
+            return (wishes & EatsClicks) ? MA_NOACTIVATEANDEAT : MA_NOACTIVATE;
+        }
+        return MA_ACTIVATEANDEAT;
+    }
+    return Recording(hwnd, message, wParam, lParam);
+}
+
+class MouseRules : public TestHooks {
+protected:
+    void SetUp() override {
+        TestHooks::SetUp();
+        WNDCLASSEXA text{};
+        text.cbSize = sizeof text;
+        text.lpfnWndProc = Recording;
+        text.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+        text.lpszClassName = "HookText";
+        RegisterClassExA(&text);
+        Register("HookChoosy", Choosy);
+        owner = CreateWindowExA(0, "HookChoosy", "Choosy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 50, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
+        editor = CreateWindowExA(0, "HookText", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, owner,
+                                 reinterpret_cast<HMENU>(201), nullptr, nullptr);
+        plain = CreateWindowExA(0, "HookText", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, panel,
+                                reinterpret_cast<HMENU>(202), nullptr, nullptr);
+        platform::testing::PumpMessages();
+        SetCursor(nullptr);
+        Recorder::Instance().Take();
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        UnregisterClassA("HookText", nullptr);
+        UnregisterClassA("HookChoosy", nullptr);
+        TestHooks::TearDown();
+    }
+    HWND owner = nullptr;  // a top-level window of class HookChoosy
+    HWND editor = nullptr; // a text child of owner, with the I-beam as class cursor
+    HWND plain = nullptr;  // the same kind of child in the hooks' panel, whose parents let it choose
+};
+
+} // namespace
+
+TEST_F(MouseRules, TheClassCursorShowsUnlessAParentChoosesFirst) {
+    using namespace platform::testing;
+    ASSERT_TRUE(MoveMouseTo(plain, POINT{5, 5}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_IBEAM)) << "the child's class cursor";
+    auto got = TakeFrom(plain);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, WM_MOUSEMOVE) << "the move itself follows the cursor choice";
+
+    SetWindowLongPtrA(owner, GWLP_USERDATA, ChoosesCursor);
+    ASSERT_TRUE(MoveMouseTo(editor, POINT{5, 5}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_CROSS)) << "the parent was asked first and chose";
+    got = TakeFrom(owner);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, static_cast<UINT>(WM_SETCURSOR));
+    EXPECT_EQ(got[0].wParam, reinterpret_cast<WPARAM>(editor)) << "naming the window under the mouse";
+    EXPECT_EQ(got[0].lParam, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+
+    // The panel's 2-pixel edge is its border: a non-client move there, with the arrow.
+    SetCursor(nullptr);
+    ASSERT_TRUE(MoveMouseTo(panel, POINT{-1, -1}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    got = TakeFrom(panel);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, static_cast<UINT>(WM_NCMOUSEMOVE));
+    EXPECT_EQ(got[0].wParam, static_cast<WPARAM>(HTBORDER));
+}
+
+TEST_F(MouseRules, APressActivatesAnInactiveWindowUnlessItSaysOtherwise) {
+    using namespace platform::testing;
+    SetActiveWindow(top);
+    ASSERT_TRUE(Click(editor));
+    EXPECT_EQ(GetActiveWindow(), owner) << "the press activated the editor's top-level window";
+    std::vector<std::pair<HWND, UINT>> got;
+    for (const auto& message : Recorder::Instance().Take()) {
+        got.emplace_back(message.hwnd, message.message);
+        if (message.message == WM_MOUSEACTIVATE) {
+            EXPECT_EQ(message.hwnd, owner) << "the editor let its parent answer";
+            EXPECT_EQ(message.wParam, reinterpret_cast<WPARAM>(owner)) << "the top-level window to activate";
+            EXPECT_EQ(message.lParam, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+        }
+    }
+    const std::vector<std::pair<HWND, UINT>> expected{
+        {owner, WM_SETCURSOR},      {editor, WM_MOUSEMOVE}, {owner, WM_MOUSEACTIVATE}, {owner, WM_SETCURSOR},
+        {editor, WM_LBUTTONDOWN},   {owner, WM_SETCURSOR},  {editor, WM_LBUTTONUP},
+    };
+    EXPECT_EQ(got, expected) << "asked to activate before the cursor is set for the press";
+    ASSERT_TRUE(Click(editor));
+    for (const auto& message : Recorder::Instance().Take()) {
+        EXPECT_NE(message.message, static_cast<UINT>(WM_MOUSEACTIVATE)) << "an active window is not asked";
+    }
+
+    struct Case {
+        LONG_PTR wishes;
+        bool isActivated;
+        bool isEaten;
+    };
+    for (const Case& rule : {Case{EatsClicks, true, true}, Case{RefusesActivation, false, false},
+                             Case{RefusesActivation | EatsClicks, false, true}}) {
+        SetWindowLongPtrA(owner, GWLP_USERDATA, rule.wishes);
+        SetActiveWindow(top);
+        ASSERT_TRUE(Click(editor));
+        EXPECT_EQ(GetActiveWindow() == owner, rule.isActivated) << "wishes " << rule.wishes;
+        bool isPressed = false;
+        for (const auto& message : TakeFrom(editor)) {
+            isPressed = isPressed || message.message == WM_LBUTTONDOWN;
+        }
+        EXPECT_EQ(isPressed, !rule.isEaten) << "wishes " << rule.wishes;
+    }
 }

@@ -284,3 +284,100 @@ TEST_F(DisplaySdl, CloseButtonBecomesScClose) {
     EXPECT_EQ(got[0].hwnd, top);
     EXPECT_EQ(got[0].wParam, SC_CLOSE);
 }
+
+TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
+    // The other thread runs a window of its own with its own message loop, as a worker with a
+    // progress window would; the SDL window and its pixels still come from this thread.
+    std::atomic<HWND> worker{nullptr};
+    std::atomic<DWORD> workerThread{0};
+    std::atomic<bool> isClicked{false};
+    std::thread other([&] {
+        workerThread = GetCurrentThreadId();
+        HWND window = CreateWindowExA(0, "SdlShown", "Worker window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 30, 120,
+                                      90, nullptr, nullptr, nullptr, nullptr);
+        worker = window;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            DispatchMessageA(&message);
+            if (message.message == WM_LBUTTONDOWN) {
+                isClicked = true;
+            }
+        }
+        DestroyWindow(window);
+    });
+    // This thread keeps serving its display while the other thread works.
+    SetTimer(top, 7, 5, nullptr);
+    auto serveUntil = [](const auto& isDone) {
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        MSG message;
+        while (!isDone() && Clock::now() < deadline && GetMessageA(&message, nullptr, 0, 0) > 0) {
+            DispatchMessageA(&message);
+        }
+        return isDone();
+    };
+    SDL_Window* window = nullptr;
+    ASSERT_TRUE(serveUntil([&] { return (window = SdlWindowOf("Worker window")) != nullptr; }))
+        << "another thread's top-level window gets an SDL window";
+    ASSERT_TRUE(serveUntil([&] { return (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0; }));
+    auto squareIsGreen = [&] {
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        Uint32 pixel = 0;
+        std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + 15 * surface->pitch + 15 * 4, 4);
+        Uint8 r = 0;
+        Uint8 g = 0;
+        Uint8 b = 0;
+        SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+        return RGB(r, g, b) == RGB(0, 200, 0);
+    };
+    EXPECT_TRUE(serveUntil(squareIsGreen)) << "the other thread's painting is presented";
+    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE) << "its surface belongs to its own thread";
+
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.windowID = SDL_GetWindowID(window);
+    press.button.button = SDL_BUTTON_LEFT;
+    press.button.state = SDL_PRESSED;
+    press.button.clicks = 1;
+    press.button.x = 30;
+    press.button.y = 20;
+    SDL_PushEvent(&press);
+    SDL_Event release = press;
+    release.type = SDL_MOUSEBUTTONUP;
+    release.button.state = SDL_RELEASED;
+    SDL_PushEvent(&release);
+    EXPECT_TRUE(serveUntil([&] { return isClicked.load(); })) << "the click reached the other thread's window";
+
+    const Uint32 id = SDL_GetWindowID(window);
+    PostThreadMessageA(workerThread, WM_QUIT, 0, 0);
+    other.join();
+    EXPECT_TRUE(serveUntil([&] { return SDL_GetWindowFromID(id) == nullptr; })) << "and went with it";
+    KillTimer(top, 7);
+}
+
+TEST_F(DisplaySdl, IconsAndAnOwnerDisabledLaterReachTheDisplayWithoutHarm) {
+    // The offscreen driver keeps neither icons nor modality, so this only shows that the display
+    // follows such changes and keeps presenting; what the icon looks like is checked with
+    // IconPixels, and the hint itself needs a window manager.
+    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60, top,
+                                  nullptr, nullptr, nullptr);
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_ASTERISK)));
+    EnableWindow(top, FALSE);
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    platform::testing::PumpMessages();
+    SetCursor(nullptr);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    EnableWindow(top, TRUE);
+    squareColour = RGB(255, 0, 0);
+    InvalidateRect(dialog, nullptr, TRUE);
+    platform::testing::PumpMessages();
+    SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf("Owned"));
+    ASSERT_NE(surface, nullptr);
+    Uint32 pixel = 0;
+    std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + 15 * surface->pitch + 15 * 4, 4);
+    Uint8 r = 0;
+    Uint8 g = 0;
+    Uint8 b = 0;
+    SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+    EXPECT_EQ(RGB(r, g, b), RGB(255, 0, 0));
+    DestroyWindow(dialog);
+}

@@ -317,3 +317,48 @@ TEST_F(UserWindows, VisibilityFollowsTheParents) {
     EXPECT_FALSE(IsWindowVisible(child));
     EXPECT_FALSE(ShowWindow(child, SW_HIDE));
 }
+
+TEST_F(UserWindows, IconsAreKeptPerWindowAndTheClassKeepsItsSmallOne) {
+    HICON big = LoadIconA(nullptr, IDI_HAND);
+    HICON small = LoadIconA(nullptr, IDI_ASTERISK);
+    WNDCLASSEXA withIcons{};
+    withIcons.cbSize = sizeof withIcons;
+    withIcons.lpfnWndProc = DefWindowProcA;
+    withIcons.hIcon = big;
+    withIcons.hIconSm = small;
+    withIcons.lpszClassName = "IconClass";
+    ASSERT_NE(RegisterClassExA(&withIcons), 0);
+    WNDCLASSEXA found{};
+    ASSERT_NE(GetClassInfoExA(nullptr, "IconClass", &found), 0);
+    EXPECT_EQ(found.hIcon, big);
+    EXPECT_EQ(found.hIconSm, small) << "the small icon is the class's own, not its big one";
+    UnregisterClassA("IconClass", nullptr);
+
+    HWND top = Top();
+    EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_BIG, 0), 0) << "a new window has no icon of its own";
+    EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big)), 0);
+    EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_SMALL2, 0), reinterpret_cast<LRESULT>(big))
+        << "without a small icon the big one stands in";
+    EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)), 0);
+    EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_SMALL2, 0), reinterpret_cast<LRESULT>(small));
+    EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(small)), reinterpret_cast<LRESULT>(big))
+        << "the previous icon is answered";
+    EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(small));
+}
+
+TEST_F(UserWindows, IconPixelsAreOpaqueWhereTheMaskCoversThem) {
+    // The stand-in's error icon: a red disc with a white cross, transparent around the disc.
+    HICON icon = LoadIconA(nullptr, IDI_HAND);
+    for (int size : {32, 16}) {
+        const std::vector<uint32_t> pixels = platform::IconPixels(icon, size);
+        ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size));
+        auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y * size + x)]; };
+        EXPECT_EQ(at(0, 0) >> 24, 0u) << "the corner lets the background through, size " << size;
+        EXPECT_EQ(at(size - 1, size - 1) >> 24, 0u);
+        const int edge = size / 8; // inside the disc, clear of the cross
+        EXPECT_EQ(at(size / 2, edge), 0xFFFF0000u) << "opaque red near the disc's top, size " << size;
+    }
+    EXPECT_TRUE(platform::IconPixels(nullptr, 32).empty());
+    EXPECT_TRUE(platform::IconPixels(icon, 0).empty());
+}
