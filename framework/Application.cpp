@@ -296,6 +296,7 @@ void Application::Tick(DWORD now) {
 
 void Application::BeginWaitCursor() {
     if (waitCursorDepth++ == 0) {
+        isWaitCursorSuspended = false;
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     }
 }
@@ -305,18 +306,21 @@ void Application::EndWaitCursor() {
         return;
     }
     if (--waitCursorDepth == 0) {
+        isWaitCursorSuspended = false;
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     }
 }
 
 void Application::RestoreWaitCursor() {
     if (waitCursorDepth > 0 && mainWindow != nullptr) {
+        isWaitCursorSuspended = false;
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     }
 }
 
 void Application::SuspendWaitCursor() {
     if (waitCursorDepth > 0 && mainWindow != nullptr) {
+        isWaitCursorSuspended = true;
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     }
 }

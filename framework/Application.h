@@ -58,6 +58,9 @@ public:
     void RestoreWaitCursor();
     void SuspendWaitCursor();
     int WaitCursorDepth() const { return waitCursorDepth; }
+    // Whether the wait cursor is up now: begun and not suspended. The framework's windows keep it
+    // up while the mouse moves over them.
+    bool IsWaitCursorShown() const { return waitCursorDepth > 0 && !isWaitCursorSuspended; }
 
     int32_t NextId();
     // Where the first id counter stands; start-up leaves it at 0.
@@ -154,6 +157,7 @@ private:
     HACCEL accelerators = nullptr;
     PointerArray timers;
     bool isHosted = false;
+    bool isWaitCursorSuspended = false;
     bool isSingleClickShell = false;
     UINT wheelMessage = 0;
     char timeSeparator = ':';

@@ -238,6 +238,15 @@ LRESULT Window::ApplyMessageTable(MessageRecord& record) {
             application->SetIdleFlag(record.wParam ? 1 : 0);
         }
         return 0;
+    case WM_SETCURSOR:
+        // A busy application keeps its wait cursor over its client areas; the system would put
+        // the class cursor back at the next move.
+        if (const Application* application = Application::Instance();
+            application != nullptr && application->IsWaitCursorShown() && LOWORD(record.lParam) == HTCLIENT) {
+            SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        return 0;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(record.lParam);
         Window* control = item && item->CtlType != ODT_MENU ? FromHandle(item->hwndItem) : nullptr;

@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
+#include "platform/TestHooks.h"
 #include "services/Timer.h"
 
 #include "ProbeWindow.h"
@@ -82,6 +83,28 @@ TEST_F(ApplicationTest, IdsWrapToZeroAndWaitCursorNeverGoesNegative) {
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT)) << "still one level deep";
     application.EndWaitCursor();
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+TEST_F(ApplicationTest, WaitCursorStaysOverFrameworkWindowsUntilSuspendedOrEnded) {
+    using platform::testing::MoveMouseTo;
+    ProbeWindow window;
+    ShowWindow(window.Handle(), SW_SHOW);
+    application.SetMainWindow(&window);
+    ASSERT_TRUE(MoveMouseTo(window.Handle(), POINT{5, 5}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW)) << "the frame class's arrow";
+    application.BeginWaitCursor();
+    ASSERT_TRUE(MoveMouseTo(window.Handle(), POINT{6, 6}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT)) << "a move does not bring the arrow back";
+    application.SuspendWaitCursor();
+    ASSERT_TRUE(MoveMouseTo(window.Handle(), POINT{7, 7}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW)) << "suspended around a message box";
+    application.RestoreWaitCursor();
+    ASSERT_TRUE(MoveMouseTo(window.Handle(), POINT{8, 8}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+    application.EndWaitCursor();
+    ASSERT_TRUE(MoveMouseTo(window.Handle(), POINT{9, 9}));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    application.SetMainWindow(nullptr);
 }
 
 TEST_F(ApplicationTest, TimerOf250MsFiresAtEveryThirdTick) {
