@@ -267,6 +267,9 @@ HDC GetDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : Su
 
 HDC GetWindowDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, true); }
 
+// FIXME: in a window that clips its children or siblings, the pixels scrolled in from under a
+// cut-out window are copied as they stand instead of being added to the invalid area, and with
+// SW_SCROLLCHILDREN the children moved along are not repainted where they land.
 int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip, HRGN hrgnUpdate,
                    LPRECT prcUpdate, UINT flags) {
     HDC dc = GetDC(hWnd);
