@@ -10,9 +10,14 @@
 #include "platform/UserWindows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace platform::testing {
@@ -71,12 +76,39 @@ HWND FindControlBelow(const user::WindowRecord& record, LONG_PTR id) {
     return nullptr;
 }
 
-// The top-level window through which input for hwnd arrives, when the calling thread owns it.
-HWND InputRoot(HWND hwnd) {
-    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
-        return nullptr;
+// The top-level window through which input for hwnd arrives.
+HWND InputRoot(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT); }
+
+// Another thread's window has handled what was posted to it before a marker arrives: a WM_TIMER
+// naming a timer procedure, which every message loop dispatches in its turn.
+std::mutex markerMutex;
+std::condition_variable markerArrived;
+std::set<UINT_PTR> arrivedMarkers;
+std::atomic<UINT_PTR> lastMarker{0};
+
+void MarkerProcedure(HWND, UINT, UINT_PTR marker, DWORD) {
+    std::lock_guard lock(markerMutex);
+    arrivedMarkers.insert(marker);
+    markerArrived.notify_all();
+}
+
+// Lets the input just given be handled: by dispatching here for the calling thread's windows, or
+// by waiting until the window's own thread has dispatched it. False when that thread does not
+// get to it within ten seconds.
+bool Settle(HWND root) {
+    if (GetWindowThreadProcessId(root, nullptr) == GetCurrentThreadId()) {
+        PumpMessages();
+        return true;
     }
-    return GetAncestor(hwnd, GA_ROOT);
+    const UINT_PTR marker = ++lastMarker;
+    if (!PostMessageA(root, WM_TIMER, marker, reinterpret_cast<LPARAM>(&MarkerProcedure))) {
+        return false;
+    }
+    std::unique_lock lock(markerMutex);
+    const bool hasArrived = markerArrived.wait_for(lock, std::chrono::seconds(10),
+                                                   [marker] { return arrivedMarkers.count(marker) != 0; });
+    arrivedMarkers.erase(marker);
+    return hasArrived;
 }
 
 struct ModifierKey {
@@ -89,13 +121,15 @@ constexpr ModifierKey modifierKeys[] = {
 bool Has(Modifier set, Modifier one) { return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0; }
 
 // Presses or releases each modifier of the set, dispatching after each as a user's pace would.
-void HoldModifiers(HWND root, Modifier modifiers, bool isDown) {
+bool HoldModifiers(HWND root, Modifier modifiers, bool isDown) {
+    bool isSettled = true;
     for (const ModifierKey& key : modifierKeys) {
         if (Has(modifiers, key.modifier)) {
             input::Key(root, key.virtualKey, isDown, false);
-            PumpMessages();
+            isSettled = Settle(root) && isSettled;
         }
     }
+    return isSettled;
 }
 
 struct TreeLine {
@@ -252,12 +286,11 @@ bool ClickAt(HWND hwnd, POINT client) {
     POINT point = client;
     MapWindowPoints(hwnd, root, &point, 1);
     input::MouseMove(root, point);
-    PumpMessages();
+    bool isSettled = Settle(root);
     input::MouseButtonEvent(root, point, input::MouseButton::Left, input::ButtonAction::Down);
-    PumpMessages();
+    isSettled = Settle(root) && isSettled;
     input::MouseButtonEvent(root, point, input::MouseButton::Left, input::ButtonAction::Up);
-    PumpMessages();
-    return true;
+    return Settle(root) && isSettled;
 }
 
 namespace {
@@ -271,10 +304,9 @@ bool MouseEventAt(HWND hwnd, POINT client, input::ButtonAction action) {
     POINT point = client;
     MapWindowPoints(hwnd, root, &point, 1);
     input::MouseMove(root, point);
-    PumpMessages();
+    const bool isSettled = Settle(root);
     input::MouseButtonEvent(root, point, input::MouseButton::Left, action);
-    PumpMessages();
-    return true;
+    return Settle(root) && isSettled;
 }
 
 } // namespace
@@ -291,8 +323,7 @@ bool MoveMouseTo(HWND hwnd, POINT client) {
     POINT point = client;
     MapWindowPoints(hwnd, root, &point, 1);
     input::MouseMove(root, point);
-    PumpMessages();
-    return true;
+    return Settle(root);
 }
 
 bool DoubleClickAt(HWND hwnd, POINT client) {
@@ -310,8 +341,7 @@ bool TurnWheel(HWND hwnd, int notches) {
     POINT point{client.right / 2, client.bottom / 2};
     MapWindowPoints(hwnd, root, &point, 1);
     input::MouseWheel(root, point, notches);
-    PumpMessages();
-    return true;
+    return Settle(root);
 }
 
 void PumpMessagesFor(DWORD milliseconds) {
@@ -329,17 +359,18 @@ bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers) {
         return false;
     }
     // A user types into the window that has the focus; give it to hwnd unless it holds it already.
+    // Another thread's window types into that thread's focus window.
     HWND focus = GetFocus();
-    if (focus != hwnd && IsChild(hwnd, focus) == FALSE) {
+    if (GetWindowThreadProcessId(root, nullptr) == GetCurrentThreadId() && focus != hwnd &&
+        IsChild(hwnd, focus) == FALSE) {
         SetFocus(hwnd);
     }
-    HoldModifiers(root, modifiers, true);
+    bool isSettled = HoldModifiers(root, modifiers, true);
     input::Key(root, virtualKey, true, false);
-    PumpMessages();
+    isSettled = Settle(root) && isSettled;
     input::Key(root, virtualKey, false, false);
-    PumpMessages();
-    HoldModifiers(root, modifiers, false);
-    return true;
+    isSettled = Settle(root) && isSettled;
+    return HoldModifiers(root, modifiers, false) && isSettled;
 }
 
 bool TypeText(HWND hwnd, const std::string& text) {

@@ -23,10 +23,10 @@ bool IsEnabled(HWND hwnd);
 bool IsChecked(HWND hwnd); // BM_GETCHECK answers BST_CHECKED; false for every class but BUTTON
 
 // Acting as a user. Input goes through the display's own input path, so the window's own
-// handling runs; each call then dispatches what is waiting for the calling thread, which must be
-// the window's thread.
-// FIXME: input to windows of another thread (a window thread blocked in a modal loop) is posted
-// but not waited for; such tests must synchronise on their own.
+// handling runs. For the calling thread's windows each call then dispatches what is waiting for
+// that thread; for another thread's window (one whose thread runs a modal loop, say) it waits
+// until that thread has dispatched the input, and answers false when it does not within ten
+// seconds. Keys for another thread's window go to that thread's focus window.
 enum class Modifier : unsigned { None = 0, Shift = 1, Control = 2, Alt = 4 };
 constexpr Modifier operator|(Modifier a, Modifier b) {
     return static_cast<Modifier>(static_cast<unsigned>(a) | static_cast<unsigned>(b));

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -347,4 +350,44 @@ TEST_F(MouseRules, APressActivatesAnInactiveWindowUnlessItSaysOtherwise) {
         }
         EXPECT_EQ(isPressed, !rule.isEaten) << "wishes " << rule.wishes;
     }
+}
+
+TEST_F(TestHooks, InputForAnotherThreadsWindowIsHandledBeforeTheCallReturns) {
+    using namespace platform::testing;
+    std::atomic<HWND> edit{nullptr};
+    std::atomic<DWORD> thread{0};
+    std::thread other([&] {
+        HWND window = CreateWindowExA(0, "HookTop", "Other thread", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 50, 200,
+                                      100, nullptr, nullptr, nullptr, nullptr);
+        HWND field = CreateWindowExA(0, "HookField", "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window, nullptr,
+                                     nullptr, nullptr);
+        SetFocus(field);
+        thread = GetCurrentThreadId();
+        edit = field;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        DestroyWindow(window);
+    });
+    while (edit.load() == nullptr) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(ClickAt(edit, POINT{4, 5}));
+    auto got = TakeFrom(edit);
+    usertest::ExpectSequence(got, {{edit, WM_MOUSEMOVE}, {edit, WM_LBUTTONDOWN}, {edit, WM_LBUTTONUP}},
+                             "handled by the other thread by the time the click returns");
+    ASSERT_TRUE(TypeText(edit, "Ok"));
+    std::string characters;
+    for (const auto& message : TakeFrom(edit)) {
+        if (message.message == WM_CHAR) {
+            characters += static_cast<char>(message.wParam);
+        }
+    }
+    EXPECT_EQ(characters, "Ok") << "translated by the other thread's loop, Shift included";
+    const HWND gone = edit;
+    PostThreadMessageA(thread, WM_QUIT, 0, 0);
+    other.join();
+    EXPECT_FALSE(Click(gone)) << "no window, no input";
 }
