@@ -3,6 +3,7 @@
 #include "platform/DisplayBackend.h"
 #include "platform/GdiBitmaps.h"
 #include "platform/GdiDeviceContext.h"
+#include "platform/GdiObjects.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelErrors.h"
 #include "platform/UserMessages.h"
@@ -267,18 +268,31 @@ HDC GetDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : Su
 
 HDC GetWindowDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, true); }
 
-// FIXME: in a window that clips its children or siblings, the pixels scrolled in from under a
-// cut-out window are copied as they stand instead of being added to the invalid area, and with
-// SW_SCROLLCHILDREN the children moved along are not repainted where they land.
+// Pixels scrolled in from under a window the context cuts out were never drawn there, so in a
+// window whose context is cut (its clip box is a complex region) the whole scrolled area becomes
+// invalid: the invalid area is one rectangle, and a repaint of all of it is always right. Children
+// moved along are repainted where they land.
 int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip, HRGN hrgnUpdate,
                    LPRECT prcUpdate, UINT flags) {
     HDC dc = GetDC(hWnd);
     if (dc == nullptr) {
         return 0; // ERROR
     }
+    RECT paintable{};
+    const bool isCut = GetClipBox(dc, &paintable) == COMPLEXREGION;
     RECT uncovered{};
     ScrollDC(dc, dx, dy, prcScroll, prcClip, hrgnUpdate, &uncovered);
     ReleaseDC(hWnd, dc);
+    if (isCut) {
+        RECT scrolled = prcScroll != nullptr ? Intersection(*prcScroll, paintable) : paintable;
+        if (prcClip != nullptr) {
+            scrolled = Intersection(scrolled, *prcClip);
+        }
+        uncovered = scrolled;
+        if (hrgnUpdate != nullptr) {
+            SetRectRgn(hrgnUpdate, scrolled.left, scrolled.top, scrolled.right, scrolled.bottom);
+        }
+    }
     if (flags & SW_SCROLLCHILDREN) {
         std::vector<HWND> children;
         {
@@ -297,6 +311,7 @@ int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT*
             }
             SetWindowPos(child, nullptr, rect.left + dx, rect.top + dy, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+            RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
     }
     if ((flags & SW_INVALIDATE) && !IsEmpty(uncovered)) {
@@ -305,7 +320,7 @@ int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT*
     if (prcUpdate != nullptr) {
         *prcUpdate = uncovered;
     }
-    return IsEmpty(uncovered) ? 1 /* NULLREGION */ : 2 /* SIMPLEREGION */;
+    return IsEmpty(uncovered) ? NULLREGION : SIMPLEREGION;
 }
 
 int ReleaseDC(HWND hWnd, HDC hDC) {

@@ -335,3 +335,33 @@ TEST_F(UserPaintClip, ClipBoxBoundsWhatTheWindowMayPaint) {
     ReleaseDC(bitten, dc);
     (void)middle;
 }
+
+TEST_F(UserPaintClip, ScrollingACutWindowInvalidatesAllItScrolledAndRepaintsMovedChildren) {
+    using platform::testing::ClientPixel;
+    MakeTop(WS_CLIPCHILDREN);
+    HWND child = Make(top, WS_CHILD, 20, 20, 60, 40, green);
+    platform::testing::PumpMessages();
+
+    // Scrolling up by 30: the pixels that land on 20..50 came from under the child, where the
+    // parent never drew, so they cannot be copied as they stand.
+    RECT update{};
+    EXPECT_EQ(ScrollWindowEx(top, 0, -30, nullptr, nullptr, nullptr, &update, SW_INVALIDATE | SW_SCROLLCHILDREN),
+              SIMPLEREGION);
+    EXPECT_TRUE(SameRect(update, {0, 0, 200, 150})) << "all of what was scrolled: " << Describe(update);
+    RECT invalid{};
+    EXPECT_TRUE(GetUpdateRect(child, &invalid, FALSE)) << "the child moved along is to be repainted";
+    RECT moved{};
+    GetWindowRect(child, &moved);
+    EXPECT_EQ(moved.top, 100 + 20 - 30) << "the child moved with the contents";
+    SetWindowLongPtrA(child, GWLP_USERDATA, static_cast<LONG_PTR>(magenta));
+    platform::testing::PumpMessages();
+    EXPECT_EQ(ClientPixel(child, 30, 20), magenta) << "and was repainted where it landed";
+    EXPECT_EQ(ClientPixel(top, 50, 60), red) << "the parent repainted what came from under the child";
+
+    // Without a cut the copied pixels are good and only the uncovered strip is invalid.
+    HWND plain = Make(nullptr, WS_POPUP, 400, 100, 100, 80, yellow);
+    platform::testing::PumpMessages();
+    EXPECT_EQ(ScrollWindowEx(plain, 0, -30, nullptr, nullptr, nullptr, &update, SW_INVALIDATE), SIMPLEREGION);
+    EXPECT_TRUE(SameRect(update, {0, 50, 100, 80})) << Describe(update);
+    DestroyWindow(plain);
+}
