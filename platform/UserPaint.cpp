@@ -201,6 +201,18 @@ void CutOutWindows(platform::RectangleList& area, const std::vector<HWND>& windo
     }
 }
 
+// A child that is hidden, or sits in a hidden child, shows nothing and may paint nothing. A
+// hidden top-level window still paints its own surface, so it is ready when it is shown.
+bool IsHiddenChild(const WindowRecord& record) {
+    for (const WindowRecord* window = &record; window != nullptr && window->parent != nullptr;
+         window = FindWindow(window->parent)) {
+        if ((window->style & WS_VISIBLE) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // What a context on a window may paint, on its top-level window's surface, whose (0, 0) is the
 // top-level window's client origin at `rootOrigin` on the screen. It starts as the client area, or
 // the whole window with `wholeWindow`. A window with WS_CLIPCHILDREN loses its visible children,
@@ -221,7 +233,7 @@ platform::RectangleList VisibleArea(const WindowRecord& record, bool wholeWindow
         area = Offset(RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top}, corner);
     }
     platform::RectangleList visible;
-    if (!IsEmpty(area)) {
+    if (!IsEmpty(area) && !IsHiddenChild(record)) {
         visible.push_back(area);
     }
     if (!wholeWindow && (record.style & WS_CLIPCHILDREN)) {

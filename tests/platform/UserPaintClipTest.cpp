@@ -162,6 +162,17 @@ TEST_F(UserPaintClip, HiddenChildIsNotCutOut) {
     RepaintAlone(top, blue);
     EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0) << "the parent paints where the hidden child is";
     EXPECT_EQ(PixelsOtherThan(shown, {0, 0, 60, 40}, green), 0) << "the visible one is still cut out";
+
+    // The hidden child itself, and a child inside it, paint nowhere.
+    HWND inner = Make(hidden, WS_CHILD, 5, 5, 20, 10, yellow);
+    for (HWND window : {hidden, inner}) {
+        HDC dc = GetDC(window);
+        RECT box{};
+        EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);
+        FillClient(window, dc, black);
+        ReleaseDC(window, dc);
+    }
+    EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0) << "nothing of the hidden windows reached the surface";
 }
 
 TEST_F(UserPaintClip, ChildWithClipSiblingsLeavesTheSiblingAboveAlone) {
