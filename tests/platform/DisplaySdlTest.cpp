@@ -58,6 +58,17 @@ SDL_Window* SdlWindowOf(const std::string& caption) {
     return nullptr;
 }
 
+// The colour of a pixel of an SDL window surface.
+COLORREF ColourAt(SDL_Surface* surface, int x, int y) {
+    Uint32 pixel = 0;
+    std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + y * surface->pitch + x * 4, 4);
+    Uint8 r = 0;
+    Uint8 g = 0;
+    Uint8 b = 0;
+    SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+    return RGB(r, g, b);
+}
+
 // Waits in GetMessageA (in the display) until a message of the kind has been dispatched.
 void DispatchUntil(UINT wanted) {
     MSG message;
@@ -168,15 +179,7 @@ TEST_F(DisplaySdl, ChangesFromAnotherThreadReachTheSdlWindow) {
 TEST_F(DisplaySdl, PaintedPixelsReachTheSdlWindowSurface) {
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf("Display test"));
     ASSERT_NE(surface, nullptr) << SDL_GetError();
-    auto pixelAt = [&surface](int x, int y) {
-        Uint32 pixel = 0;
-        std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + y * surface->pitch + x * 4, 4);
-        Uint8 r = 0;
-        Uint8 g = 0;
-        Uint8 b = 0;
-        SDL_GetRGB(pixel, surface->format, &r, &g, &b);
-        return RGB(r, g, b);
-    };
+    auto pixelAt = [&surface](int x, int y) { return ColourAt(surface, x, y); };
     ASSERT_EQ(surface->format->BytesPerPixel, 4);
     EXPECT_EQ(pixelAt(15, 15), RGB(0, 200, 0)) << "the top-level window's square";
     EXPECT_EQ(pixelAt(20 + 15, 30 + 15), RGB(0, 200, 0)) << "the child's square";
@@ -319,16 +322,7 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
     ASSERT_TRUE(serveUntil([&] { return (window = SdlWindowOf("Worker window")) != nullptr; }))
         << "another thread's top-level window gets an SDL window";
     ASSERT_TRUE(serveUntil([&] { return (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0; }));
-    auto squareIsGreen = [&] {
-        SDL_Surface* surface = SDL_GetWindowSurface(window);
-        Uint32 pixel = 0;
-        std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + 15 * surface->pitch + 15 * 4, 4);
-        Uint8 r = 0;
-        Uint8 g = 0;
-        Uint8 b = 0;
-        SDL_GetRGB(pixel, surface->format, &r, &g, &b);
-        return RGB(r, g, b) == RGB(0, 200, 0);
-    };
+    auto squareIsGreen = [&] { return ColourAt(SDL_GetWindowSurface(window), 15, 15) == RGB(0, 200, 0); };
     EXPECT_TRUE(serveUntil(squareIsGreen)) << "the other thread's painting is presented";
     EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE) << "its surface belongs to its own thread";
 
@@ -372,12 +366,6 @@ TEST_F(DisplaySdl, IconsAndAnOwnerDisabledLaterReachTheDisplayWithoutHarm) {
     platform::testing::PumpMessages();
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf("Owned"));
     ASSERT_NE(surface, nullptr);
-    Uint32 pixel = 0;
-    std::memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + 15 * surface->pitch + 15 * 4, 4);
-    Uint8 r = 0;
-    Uint8 g = 0;
-    Uint8 b = 0;
-    SDL_GetRGB(pixel, surface->format, &r, &g, &b);
-    EXPECT_EQ(RGB(r, g, b), RGB(255, 0, 0));
+    EXPECT_EQ(ColourAt(surface, 15, 15), RGB(255, 0, 0));
     DestroyWindow(dialog);
 }
