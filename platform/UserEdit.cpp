@@ -26,6 +26,22 @@ namespace {
 constexpr size_t MaximumLimit = 0x7FFFFFFE;
 constexpr int Margin = 1;
 
+// How an edit enters the undo buffer. Typing, Backspace and Delete each grow the record of a run
+// of the same kind that ends (or, for Backspace, starts) where the new edit happens; every other
+// undoable edit starts a record of its own.
+enum class UndoKind { Typing, Backspace, ForwardDelete, Single, None };
+
+// The single level of undo: the last edit took `removed` out at `position` and put `insertedLength`
+// characters in its place. Undoing swaps the two, so the record then holds the undo's own reverse.
+struct UndoRecord {
+    UndoKind kind = UndoKind::None;
+    size_t position = 0;
+    std::string removed;
+    size_t insertedLength = 0;
+
+    bool IsEmpty() const { return removed.empty() && insertedLength == 0; }
+};
+
 struct EditState {
     std::string text;
     size_t anchor = 0; // the fixed end of the selection
@@ -36,6 +52,7 @@ struct EditState {
     bool hasFocus = false;
     bool isTracking = false;
     bool isModified = false;
+    UndoRecord undo;
 };
 
 EditState* State(HWND hwnd) { return StateOf<EditState>(hwnd); }
@@ -127,9 +144,43 @@ bool FitsWithoutScrolling(HWND hwnd, const std::string& text) {
     return Boundaries(hwnd, probe).back() <= ClientWidth(hwnd) - 2 * Margin - 1;
 }
 
+// Whether an edit of the given kind at [start, end) carries on the run the record holds.
+bool ContinuesRun(const UndoRecord& undo, UndoKind kind, size_t start, size_t end) {
+    if (undo.kind != kind || undo.IsEmpty()) {
+        return false;
+    }
+    switch (kind) {
+    case UndoKind::Typing:
+        return start == end && start == undo.position + undo.insertedLength;
+    case UndoKind::Backspace:
+        return undo.insertedLength == 0 && end == undo.position;
+    case UndoKind::ForwardDelete:
+        return undo.insertedLength == 0 && start == undo.position;
+    default:
+        return false;
+    }
+}
+
+void RecordEdit(EditState& state, UndoKind kind, size_t start, std::string removed, size_t insertedLength) {
+    UndoRecord& undo = state.undo;
+    if (kind == UndoKind::None) {
+        undo = UndoRecord{};
+    } else if (ContinuesRun(undo, kind, start, start + removed.size())) {
+        if (kind == UndoKind::Backspace) {
+            undo.removed.insert(0, removed);
+            undo.position = start;
+        } else {
+            undo.removed += removed;
+            undo.insertedLength += insertedLength;
+        }
+    } else {
+        undo = UndoRecord{kind, start, std::move(removed), insertedLength};
+    }
+}
+
 // Puts text in place of the selection, within the limit (and, without ES_AUTOHSCROLL, within the
 // width); false when nothing of it could go in.
-bool ReplaceSelection(HWND hwnd, std::string insert, bool notify) {
+bool ReplaceSelection(HWND hwnd, std::string insert, bool notify, UndoKind undoKind) {
     EditState* state = State(hwnd);
     const size_t start = SelectionStart(*state);
     const size_t end = SelectionEnd(*state);
@@ -151,6 +202,7 @@ bool ReplaceSelection(HWND hwnd, std::string insert, bool notify) {
     if (insert.empty() && start == end) {
         return false;
     }
+    RecordEdit(*state, undoKind, start, state->text.substr(start, end - start), insert.size());
     state->text = std::move(text);
     state->anchor = state->caret = start + insert.size();
     state->isModified = true;
@@ -196,10 +248,30 @@ void Copy(HWND hwnd) {
         state->text.substr(SelectionStart(*state), SelectionEnd(*state) - SelectionStart(*state)));
 }
 
-void Clear(HWND hwnd) {
+void Clear(HWND hwnd, UndoKind undoKind = UndoKind::Single) {
     if (!IsReadOnly(hwnd)) {
-        ReplaceSelection(hwnd, "", true);
+        ReplaceSelection(hwnd, "", true, undoKind);
     }
+}
+
+bool CanUndo(const EditState& state) { return !state.undo.IsEmpty(); }
+
+// Puts back what the last edit took out and selects it; the record then holds the reverse, so a
+// second undo redoes the edit. The text goes back as it was, whatever the limit says now.
+void Undo(HWND hwnd) {
+    EditState* state = State(hwnd);
+    if (IsReadOnly(hwnd) || !CanUndo(*state)) {
+        return;
+    }
+    UndoRecord undo = state->undo;
+    undo.position = std::min(undo.position, state->text.size());
+    const size_t end = std::min(undo.position + undo.insertedLength, state->text.size());
+    std::string taken = state->text.substr(undo.position, end - undo.position);
+    state->text.replace(undo.position, end - undo.position, undo.removed);
+    state->undo = UndoRecord{UndoKind::Single, undo.position, std::move(taken), undo.removed.size()};
+    state->isModified = true;
+    Select(hwnd, undo.position, undo.position + undo.removed.size());
+    Changed(hwnd);
 }
 
 void Paste(HWND hwnd) {
@@ -213,7 +285,7 @@ void Paste(HWND hwnd) {
         MessageBeep(MB_OK);
         return;
     }
-    ReplaceSelection(hwnd, text, true);
+    ReplaceSelection(hwnd, text, true, UndoKind::Single);
 }
 
 void MoveCaret(HWND hwnd, size_t to, bool extend) {
@@ -259,7 +331,7 @@ void KeyDown(HWND hwnd, WPARAM key) {
                 const size_t to = control ? NextWord(state->text, end) : std::min(end + 1, state->text.size());
                 Select(hwnd, start, to);
             }
-            Clear(hwnd);
+            Clear(hwnd, UndoKind::ForwardDelete);
         }
         break;
     case VK_INSERT:
@@ -284,7 +356,7 @@ void Backspace(HWND hwnd, bool wholeWord) {
         const size_t to = wholeWord ? PreviousWord(state->text, caret) : (caret > 0 ? caret - 1 : 0);
         Select(hwnd, caret, to);
     }
-    Clear(hwnd);
+    Clear(hwnd, UndoKind::Backspace);
 }
 
 void Character(HWND hwnd, WPARAM wParam) {
@@ -309,6 +381,11 @@ void Character(HWND hwnd, WPARAM wParam) {
         Copy(hwnd);
         Clear(hwnd);
         return;
+    case 0x1A: // Ctrl+Z, sent as WM_UNDO so that a subclass sees it as any other undo
+        if (!IsReadOnly(hwnd)) {
+            SendMessageA(hwnd, WM_UNDO, 0, 0);
+        }
+        return;
     default:
         break;
     }
@@ -326,7 +403,7 @@ void Character(HWND hwnd, WPARAM wParam) {
     } else if (style & ES_LOWERCASE) {
         typed = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    if (!ReplaceSelection(hwnd, std::string(1, typed), true)) {
+    if (!ReplaceSelection(hwnd, std::string(1, typed), true, UndoKind::Typing)) {
         MessageBeep(MB_OK);
     }
 }
@@ -414,6 +491,7 @@ void SetText(HWND hwnd, LPCSTR text) {
     state->anchor = state->caret = 0;
     state->scroll = 0;
     state->isModified = false;
+    state->undo = UndoRecord{};
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -546,7 +624,8 @@ LRESULT EditProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         SetSelection(hwnd, wParam, lParam);
         return 0;
     case EM_REPLACESEL:
-        ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCSTR>(lParam) : "", true);
+        ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCSTR>(lParam) : "", true,
+                         wParam ? UndoKind::Single : UndoKind::None);
         return 0;
     case EM_LIMITTEXT:
         state->limit = wParam == 0 ? MaximumLimit : std::min<size_t>(wParam, MaximumLimit);
@@ -562,9 +641,21 @@ LRESULT EditProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wParam ? (StyleOf(hwnd) | ES_READONLY) : (StyleOf(hwnd) & ~ES_READONLY)));
         return TRUE;
     case EM_CANUNDO:
+        return CanUndo(*state) ? TRUE : FALSE;
     case EM_UNDO:
     case WM_UNDO:
-        return FALSE; // FIXME: no undo buffer yet
+        Undo(hwnd);
+        return TRUE; // a single-line edit always answers TRUE
+    case EM_EMPTYUNDOBUFFER:
+        state->undo = UndoRecord{};
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+Backspace undoes, as Ctrl+Z does.
+        if (wParam == VK_BACK && (lParam & (1 << 29)) != 0) {
+            Undo(hwnd);
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_COPY:
         Copy(hwnd);
         return 0;

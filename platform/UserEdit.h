@@ -13,7 +13,15 @@
 // EN_KILLFOCUS follow the focus, EN_MAXTEXT a refused insertion past the limit. In a dialog the
 // edit answers WM_GETDLGCODE with DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS, so Tab and
 // Enter go to the dialog. A border (WS_BORDER) is drawn as the sunken client edge of the 3D look.
-// The state (text, selection, scroll offset, limit) lives in the window record's extra bytes.
+//
+// One level of undo (EM_UNDO, WM_UNDO, Ctrl+Z, Alt+Backspace): the last edit is put back and what
+// it restores is selected; undoing again redoes it. A run of typed characters is one edit, and so
+// is a run of Backspaces or of Deletes; a cut, paste, clear or undoable EM_REPLACESEL is an edit
+// of its own. WM_SETTEXT, EM_EMPTYUNDOBUFFER and EM_REPLACESEL with fCanUndo FALSE empty the
+// buffer. The edit has no context menu of its own.
+//
+// The state (text, selection, scroll offset, limit, undo record) lives in the window record's
+// extra bytes.
 
 #include "platform/UserConstants.h"
 #include "platform/WinTypes.h"
@@ -41,6 +49,7 @@ constexpr UINT EM_LIMITTEXT = 0x00C5;
 constexpr UINT EM_SETLIMITTEXT = EM_LIMITTEXT;
 constexpr UINT EM_CANUNDO = 0x00C6;
 constexpr UINT EM_UNDO = 0x00C7;
+constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
 

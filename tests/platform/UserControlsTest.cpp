@@ -249,6 +249,134 @@ TEST_F(Controls, EditMouseSelectsByDragAndSetTextNotifies) {
     EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
 }
 
+namespace {
+
+// The selection as (start, end).
+std::pair<DWORD, DWORD> SelectionOf(HWND edit) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+bool CanUndo(HWND edit) { return SendMessageA(edit, EM_CANUNDO, 0, 0) != FALSE; }
+
+} // namespace
+
+TEST_F(Controls, EditUndoTakesBackATypedRunAndASecondUndoRedoesIt) {
+    HWND edit = Make("Edit", "", ES_AUTOHSCROLL, 15268);
+    SetFocus(edit);
+    EXPECT_FALSE(CanUndo(edit)) << "nothing typed yet";
+    platform::testing::TypeText(edit, "G01 X5");
+    EXPECT_TRUE(CanUndo(edit));
+    SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
+    notifications.clear();
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "") << "the typed run is one edit";
+    EXPECT_EQ(notifications, (Sequence{{15268, EN_UPDATE}, {15268, EN_CHANGE}}));
+    EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0)) << "an undo is a change";
+    EXPECT_TRUE(CanUndo(edit)) << "the undo can be undone";
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "G01 X5") << "a second undo redoes";
+    EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{0}, DWORD{6})) << "what came back is selected";
+    platform::testing::PressKey(edit, VK_BACK, Modifier::Alt);
+    EXPECT_EQ(Text(edit), "") << "Alt+Backspace undoes too";
+    platform::testing::PressKey(edit, VK_BACK, Modifier::Alt);
+    EXPECT_EQ(Text(edit), "G01 X5");
+
+    // Typing in another place starts a new record.
+    platform::testing::PressKey(edit, VK_HOME);
+    platform::testing::TypeText(edit, "N1 ");
+    platform::testing::PressKey(edit, VK_END);
+    platform::testing::TypeText(edit, "Y2");
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "N1 G01 X5") << "only the run at the end is taken back";
+    // Typing over a selection is one edit with what it replaced.
+    SendMessageA(edit, EM_SETSEL, 3, 6);
+    platform::testing::TypeText(edit, "G00");
+    EXPECT_EQ(Text(edit), "N1 G00 X5");
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "N1 G01 X5");
+    EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{3}, DWORD{6}));
+}
+
+TEST_F(Controls, EditDeletesCutsAndPastesEachReplaceTheUndoRecord) {
+    HWND edit = Make("Edit", "CNC.LOG", ES_AUTOHSCROLL, 1);
+    SetFocus(edit);
+    EXPECT_FALSE(CanUndo(edit)) << "the text the edit was made with is no edit";
+    platform::testing::PressKey(edit, VK_END);
+    platform::testing::TypeText(edit, "X");
+    platform::testing::PressKey(edit, VK_BACK);
+    platform::testing::PressKey(edit, VK_BACK);
+    EXPECT_EQ(Text(edit), "CNC.LO");
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "CNC.LOGX") << "a run of Backspaces is one edit, and it replaced the typing";
+    EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{6}, DWORD{8}));
+
+    platform::testing::PressKey(edit, VK_HOME);
+    platform::testing::PressKey(edit, VK_DELETE);
+    platform::testing::PressKey(edit, VK_DELETE);
+    platform::testing::PressKey(edit, VK_DELETE);
+    EXPECT_EQ(Text(edit), ".LOGX");
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "CNC.LOGX") << "a run of Deletes is one edit";
+
+    SendMessageA(edit, EM_SETSEL, 7, 8);
+    platform::testing::PressKey(edit, 'X', Modifier::Control);
+    EXPECT_EQ(Text(edit), "CNC.LOG");
+    platform::testing::PressKey(edit, VK_HOME);
+    platform::testing::PressKey(edit, 'V', Modifier::Control);
+    platform::testing::PressKey(edit, 'V', Modifier::Control);
+    EXPECT_EQ(Text(edit), "XXCNC.LOG");
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "XCNC.LOG") << "each paste is an edit of its own";
+
+    SendMessageA(edit, EM_SETSEL, 0, 1);
+    SendMessageA(edit, WM_CLEAR, 0, 0);
+    EXPECT_EQ(Text(edit), "CNC.LOG");
+    EXPECT_EQ(SendMessageA(edit, WM_UNDO, 0, 0), TRUE);
+    EXPECT_EQ(Text(edit), "XCNC.LOG") << "WM_UNDO is EM_UNDO";
+}
+
+TEST_F(Controls, EditUndoBufferIsEmptiedBySetTextAndByReplacementsThatCannotBeUndone) {
+    HWND edit = Make("Edit", "", ES_AUTOHSCROLL, 1);
+    SetFocus(edit);
+    platform::testing::TypeText(edit, "abc");
+    SetWindowTextA(edit, "COM3");
+    EXPECT_FALSE(CanUndo(edit)) << "WM_SETTEXT";
+    EXPECT_EQ(SendMessageA(edit, EM_UNDO, 0, 0), TRUE) << "a single-line edit always answers TRUE";
+    EXPECT_EQ(Text(edit), "COM3");
+
+    SendMessageA(edit, EM_SETSEL, 0, 3);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("TTY"));
+    EXPECT_EQ(Text(edit), "TTY3");
+    EXPECT_TRUE(CanUndo(edit));
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    EXPECT_EQ(Text(edit), "COM3") << "an undoable replacement";
+
+    SendMessageA(edit, EM_SETSEL, 3, 4);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("1"));
+    EXPECT_EQ(Text(edit), "COM1");
+    EXPECT_FALSE(CanUndo(edit)) << "fCanUndo FALSE empties the buffer";
+    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    EXPECT_EQ(Text(edit), "COM1");
+
+    platform::testing::TypeText(edit, "0");
+    EXPECT_TRUE(CanUndo(edit));
+    SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    EXPECT_FALSE(CanUndo(edit));
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    EXPECT_EQ(Text(edit), "COM10");
+
+    HWND readOnly = Make("Edit", "fixed", ES_READONLY, 2, 10, 40);
+    SendMessageA(readOnly, EM_SETSEL, 0, -1);
+    SendMessageA(readOnly, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("set"));
+    SetFocus(readOnly);
+    platform::testing::PressKey(readOnly, 'Z', Modifier::Control);
+    EXPECT_EQ(SendMessageA(readOnly, EM_UNDO, 0, 0), TRUE);
+    EXPECT_EQ(Text(readOnly), "set") << "a read-only edit does not undo";
+}
+
 TEST_F(Controls, StaticNotifiesOnlyWithNotifyStyleAndTakesTheSunkenEdge) {
     HWND plain = Make("Static", "Status", SS_LEFT, 15200, 10, 10);
     HWND notify = Make("Static", "Lamp", SS_LEFT | SS_NOTIFY, 15205, 10, 40);
