@@ -351,8 +351,26 @@ void CollectSubtree(Node* node, std::vector<Node*>& out) {
     }
 }
 
+// Where the selection goes when the item that holds it (or one of its ancestors) is deleted: the
+// next sibling, else the parent, else (for a top-level item) the previous sibling.
+Node* SelectionAfterDeleting(TreeViewState& state, Node* node) {
+    if (state.selected == nullptr || !Contains(node, state.selected)) {
+        return nullptr;
+    }
+    const std::vector<Node*>& siblings = SiblingsOf(state, node);
+    auto at = std::find(siblings.begin(), siblings.end(), node);
+    if (at + 1 < siblings.end()) {
+        return *(at + 1);
+    }
+    if (node->parent != nullptr) {
+        return node->parent;
+    }
+    return at > siblings.begin() ? *(at - 1) : nullptr;
+}
+
 LRESULT Delete(HWND hwnd, TreeViewState& state, HTREEITEM item) {
     std::vector<Node*> doomed;
+    Node* successor = nullptr;
     if (item == nullptr || item == TVI_ROOT) {
         for (Node* root : state.roots) {
             CollectSubtree(root, doomed);
@@ -363,6 +381,7 @@ LRESULT Delete(HWND hwnd, TreeViewState& state, HTREEITEM item) {
         if (node == nullptr) {
             return FALSE;
         }
+        successor = SelectionAfterDeleting(state, node);
         CollectSubtree(node, doomed);
         std::erase(SiblingsOf(state, node), node);
         if (node->parent != nullptr && node->parent->children.empty()) {
@@ -371,8 +390,6 @@ LRESULT Delete(HWND hwnd, TreeViewState& state, HTREEITEM item) {
     }
     for (Node* node : doomed) {
         if (node == state.selected) {
-            // FIXME: Win32 moves the selection to a neighbour of a deleted selected item (with
-            // the selection notifications); the stand-in leaves nothing selected.
             state.selected = nullptr;
         }
         Notify(hwnd, TVN_DELETEITEMA, 0, node, nullptr);
@@ -381,6 +398,11 @@ LRESULT Delete(HWND hwnd, TreeViewState& state, HTREEITEM item) {
         state.nodes.erase(Handle(node));
     }
     Relayout(hwnd, state);
+    // The deleted item is gone by now, so the change is reported as one from no selection. The
+    // parent may have selected something itself while it heard of the deletion; that stands.
+    if (successor != nullptr && state.selected == nullptr && Find(state, Handle(successor)) == successor) {
+        Select(hwnd, state, successor, TVC_UNKNOWN);
+    }
     return TRUE;
 }
 

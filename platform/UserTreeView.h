@@ -10,7 +10,9 @@
 // button. Expanding by message reports only the first time (TVIS_EXPANDEDONCE), by the user every
 // time. Selection changes are asked with TVN_SELCHANGINGA (non-zero refuses) and reported with
 // TVN_SELCHANGEDA, with the cause in `action`; collapsing an item that holds the selection moves
-// it to that item.
+// it to that item. Deleting the selected item (or an ancestor of it) moves the selection to the
+// deleted item's next sibling, else its parent, else its previous sibling, reported as a change
+// from no item with TVC_UNKNOWN; deleting every item leaves nothing selected, unreported.
 //
 // The mouse selects an item by its label, expands and collapses by its button or a double click
 // (NM_DBLCLK first; a non-zero answer keeps the item as it is). Keys: Up, Down, PageUp,

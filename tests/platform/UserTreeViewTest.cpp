@@ -306,4 +306,102 @@ TEST_F(UserTreeView, OutlineIsDrawnWithButtonsAndTheSelection) {
     controltest::ExpectTreeAndSnapshot(host, "UserTreeView");
 }
 
+// What the host heard of selection changes: the code, the items old and new, and the cause.
+struct SelectionNote {
+    int code;
+    HTREEITEM from;
+    HTREEITEM to;
+    UINT action;
+};
+
+TEST_F(UserTreeView, DeletingTheSelectionMovesItToANeighbour) {
+    std::vector<SelectionNote> heard;
+    bool refuses = false;
+    controltest::NotifyAnswer() = [&](const NMHDR& header) -> LRESULT {
+        if (header.code == TVN_SELCHANGINGA || header.code == TVN_SELCHANGEDA) {
+            const auto& notice = reinterpret_cast<const NMTREEVIEWA&>(header);
+            heard.push_back({static_cast<int>(header.code), notice.itemOld.hItem, notice.itemNew.hItem, notice.action});
+        }
+        return refuses && header.code == TVN_SELCHANGINGA ? TRUE : 0;
+    };
+    HTREEITEM a = Insert(TVI_ROOT, "a");
+    HTREEITEM b = Insert(TVI_ROOT, "b", 1);
+    HTREEITEM c = Insert(TVI_ROOT, "c");
+    HTREEITEM b1 = Insert(b, "b1");
+    HTREEITEM b2 = Insert(b, "b2");
+    HTREEITEM b3 = Insert(b, "b3");
+    SetFocus(tree);
+    PressKey(tree, VK_DOWN);
+    PressKey(tree, VK_DOWN);
+    PressKey(tree, VK_RIGHT);
+    PressKey(tree, VK_RIGHT);
+    PressKey(tree, VK_DOWN);
+    ASSERT_EQ(Next(TVGN_CARET), b2) << "Down, Down, Right, Right, Down";
+    Take();
+    heard.clear();
+
+    EXPECT_TRUE(SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(b2)));
+    EXPECT_EQ(Next(TVGN_CARET), b3) << "the next sibling takes the selection";
+    EXPECT_NE(StateOf(b3) & TVIS_SELECTED, 0u);
+    EXPECT_EQ(Notes(), (std::vector<int>{static_cast<int>(TVN_DELETEITEMA), SelChanging, SelChanged}))
+        << "the item is gone before the selection moves";
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1].from, nullptr) << "the change is from no item";
+    EXPECT_EQ(heard[1].to, b3);
+    EXPECT_EQ(heard[1].action, TVC_UNKNOWN);
+    PressKey(tree, VK_UP);
+    EXPECT_EQ(Next(TVGN_CARET), b1) << "the keys carry on from the new selection";
+    PressKey(tree, VK_DOWN);
+
+    heard.clear();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(b3));
+    EXPECT_EQ(Next(TVGN_CARET), b) << "a last child gives the selection to its parent, not its previous sibling";
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0].code, SelChanging);
+    EXPECT_EQ(heard[0].to, b);
+
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(c));
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(c));
+    EXPECT_EQ(Next(TVGN_CARET), b) << "a last top-level item gives it to its previous sibling";
+
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b1));
+    Take();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(b));
+    EXPECT_EQ(Next(TVGN_CARET), a) << "deleting an ancestor of the selection moves it from the ancestor";
+    EXPECT_EQ(Notes(), (std::vector<int>{static_cast<int>(TVN_DELETEITEMA), static_cast<int>(TVN_DELETEITEMA),
+                                         SelChanging, SelChanged}));
+
+    HTREEITEM d = Insert(TVI_ROOT, "d");
+    Take();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(d));
+    EXPECT_EQ(Next(TVGN_CARET), a) << "deleting another item leaves the selection";
+    EXPECT_EQ(Notes(), (std::vector<int>{static_cast<int>(TVN_DELETEITEMA)}));
+
+    HTREEITEM e = Insert(TVI_ROOT, "e");
+    refuses = true;
+    Take();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(a));
+    EXPECT_EQ(Next(TVGN_CARET), nullptr) << "the parent refused the neighbour";
+    EXPECT_EQ(StateOf(e) & TVIS_SELECTED, 0u);
+    EXPECT_EQ(Notes(), (std::vector<int>{static_cast<int>(TVN_DELETEITEMA), SelChanging}));
+    refuses = false;
+
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(e));
+    Take();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(e));
+    EXPECT_EQ(Next(TVGN_CARET), nullptr) << "the only item leaves no neighbour";
+    EXPECT_EQ(Notes(), (std::vector<int>{static_cast<int>(TVN_DELETEITEMA)}));
+    controltest::NotifyAnswer() = nullptr;
+}
+
+TEST_F(UserTreeView, DeletingEveryItemDropsTheSelectionSilently) {
+    HTREEITEM a = Insert(TVI_ROOT, "a");
+    Insert(TVI_ROOT, "b");
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a));
+    Take();
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    EXPECT_EQ(Next(TVGN_CARET), nullptr);
+    EXPECT_EQ(Notes(), (std::vector<int>(2, static_cast<int>(TVN_DELETEITEMA))));
+}
+
 } // namespace
