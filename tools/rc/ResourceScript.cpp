@@ -252,6 +252,24 @@ public:
     }
 
 private:
+    // Bounds the nesting of expressions (brackets, NOT, minus signs), whose parsers call each other,
+    // so that a hostile script cannot run the recursion off the stack.
+    static constexpr int MaximumNesting = 100;
+    class Nesting {
+    public:
+        explicit Nesting(ScriptParser& owner) : parser(owner) {
+            if (++parser.depth > MaximumNesting) {
+                parser.Fail("expression nested too deeply");
+            }
+        }
+        ~Nesting() { --parser.depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        ScriptParser& parser;
+    };
+
     void Advance() {
         current = lexer.Next();
         if (!lexer.Error().empty()) {
@@ -311,14 +329,13 @@ private:
         return value;
     }
     StyleValue ParseStyleTerm() {
+        const Nesting nesting(*this);
+        if (!ok) {
+            return {};
+        }
         if (IsKeyword("NOT")) {
             Advance();
-            if (++depth > 64) {
-                Fail("expression nested too deeply");
-                return {};
-            }
             const StyleValue inner = ParseStyleTerm();
-            --depth;
             return StyleValue{0, inner.set};
         }
         if (IsPunctuation('(')) {
@@ -330,8 +347,8 @@ private:
         return StyleValue{static_cast<uint32_t>(ParseNumber()), 0};
     }
     int64_t ParseNumber() {
-        if (++depth > 64) {
-            Fail("expression nested too deeply");
+        const Nesting nesting(*this);
+        if (!ok) {
             return 0;
         }
         int64_t value = 0;
@@ -356,7 +373,6 @@ private:
         } else {
             Fail("expected a number");
         }
-        --depth;
         return value;
     }
     int16_t ParseCoordinate() {
@@ -396,9 +412,11 @@ private:
             ParseDialog(name);
         } else if (IsKeyword("BITMAP")) {
             Advance();
+            fileLine = current.line;
             AddBitmap(name, ExpectString());
         } else if (IsKeyword("ICON")) {
             Advance();
+            fileLine = current.line;
             AddIcon(name, ExpectString());
         } else {
             Fail("expected DIALOGEX, BITMAP or ICON");
@@ -583,10 +601,13 @@ private:
         return NameOrOrdinal{true, static_cast<uint16_t>(ParseNumber()), {}};
     }
 
+    // A fault in a file the script names is reported at the line that names it.
+    void FailInFile(const std::string& message) { Fail("line " + std::to_string(fileLine) + ": " + message); }
+
     std::optional<std::vector<uint8_t>> ReadFile(const std::string& path) {
         std::optional<std::vector<uint8_t>> bytes = script.reader ? script.reader(path) : std::nullopt;
         if (!bytes) {
-            Fail("cannot read " + path);
+            FailInFile("cannot read " + path);
         }
         return bytes;
     }
@@ -598,11 +619,31 @@ private:
             return;
         }
         if (bytes->size() < 14 + 40 || (*bytes)[0] != 'B' || (*bytes)[1] != 'M') {
-            Fail(path + " is not a BMP file");
+            FailInFile(path + " is not a BMP file");
             return;
         }
         script.resources.push_back(
             {ResourceName{ResourceTypeBitmap, {}}, name, std::vector<uint8_t>(bytes->begin() + 14, bytes->end())});
+    }
+
+    // The images of an icon file lie after its directory, inside the file, one beside the other:
+    // a file whose images overlap is broken, and copying each of them would let a small file
+    // grow into a huge compiled script.
+    bool HasSeparateImages(const std::string& path, const std::vector<uint8_t>& file, uint16_t count) {
+        std::vector<std::pair<uint32_t, uint32_t>> images; // offset, size
+        for (uint16_t i = 0; i < count; ++i) {
+            images.emplace_back(ReadDword(file, 6 + 16u * i + 12), ReadDword(file, 6 + 16u * i + 8));
+        }
+        std::sort(images.begin(), images.end());
+        size_t taken = 6 + 16u * count;
+        for (const auto& [offset, size] : images) {
+            if (size == 0 || offset < taken || offset > file.size() || size > file.size() - offset) {
+                FailInFile(path + " has an empty, overlapping or cut-off image");
+                return false;
+            }
+            taken = static_cast<size_t>(offset) + size;
+        }
+        return true;
     }
 
     // An ICO file: a 6-byte directory header and 16-byte entries (width, height, colours, 0,
@@ -615,12 +656,19 @@ private:
         }
         const std::vector<uint8_t>& file = *bytes;
         if (file.size() < 6 || ReadWord(file, 0) != 0 || ReadWord(file, 2) != 1) {
-            Fail(path + " is not an ICO file");
+            FailInFile(path + " is not an ICO file");
             return;
         }
         const uint16_t count = ReadWord(file, 4);
         if (count == 0 || file.size() < 6 + 16u * count) {
-            Fail(path + " has a truncated icon directory");
+            FailInFile(path + " has a truncated icon directory");
+            return;
+        }
+        if (!HasSeparateImages(path, file, count)) {
+            return;
+        }
+        if (script.nextIconId + count > 0x10000u) {
+            FailInFile("too many icon images: at most 65535 in one script");
             return;
         }
         Writer group;
@@ -631,11 +679,7 @@ private:
             const size_t entry = 6 + 16u * i;
             const uint32_t size = ReadDword(file, entry + 8);
             const uint32_t offset = ReadDword(file, entry + 12);
-            if (offset > file.size() || size > file.size() - offset) {
-                Fail(path + " has an image outside the file");
-                return;
-            }
-            const uint16_t iconId = script.nextIconId++;
+            const auto iconId = static_cast<uint16_t>(script.nextIconId++);
             for (size_t at = entry; at < entry + 12; ++at) {
                 group.Byte(file[at]);
             }
@@ -651,6 +695,7 @@ private:
     Token current;
     bool ok = true;
     int depth = 0;
+    int fileLine = 0; // the line of the file name of the BITMAP or ICON statement being compiled
 };
 
 ResourceScript::ResourceScript(FileReader fileReader) : reader(std::move(fileReader)) {}

@@ -11,7 +11,9 @@
 // RADIOBUTTON, AUTORADIOBUTTON, GROUPBOX, EDITTEXT, COMBOBOX, LISTBOX, SCROLLBAR, ICON and
 // CONTROL; `name BITMAP "file"` and `name ICON "file"`. Style expressions combine named styles
 // and numbers with |, and NOT takes a style away from the item's default styles, as in the
-// Win32 resource compiler. Anything else is an error with its line number.
+// Win32 resource compiler. Anything else is an error with its line number, and so are expressions
+// nested more than 100 deep, unclosed comments, icon files whose images are empty, overlap or leave
+// the file, and more than 65535 icon images in one script.
 
 #include <cstdint>
 #include <functional>
@@ -54,7 +56,7 @@ private:
     FileReader reader;
     std::vector<CompiledResource> resources;
     std::string error;
-    uint16_t nextIconId = 1;
+    uint32_t nextIconId = 1; // icon images are numbered 1 to 65535 across the script
 
     friend class ScriptParser;
 };

@@ -22,6 +22,16 @@ int HexValue(char c) {
     return -1;
 }
 
+// A character as an error message shows it: quoted when it prints, else as its code.
+std::string Describe(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isprint(byte)) {
+        return std::string("'") + c + "'";
+    }
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return std::string("0x") + digits[byte >> 4] + digits[byte & 0xF];
+}
+
 } // namespace
 
 ScriptLexer::ScriptLexer(std::string_view text) : source(text) {}
@@ -45,12 +55,17 @@ void ScriptLexer::SkipBlanksAndComments() {
                 ++position;
             }
         } else if (c == '/' && Peek(1) == '*') {
+            const int opening = line;
             position += 2;
             while (position < source.size() && !(source[position] == '*' && Peek(1) == '/')) {
                 line += source[position] == '\n' ? 1 : 0;
                 ++position;
             }
-            position = position < source.size() ? position + 2 : position;
+            if (position >= source.size()) {
+                error = "line " + std::to_string(opening) + ": comment not closed";
+                return;
+            }
+            position += 2;
         } else {
             return;
         }
@@ -81,7 +96,7 @@ Token ScriptLexer::Next() {
         token.text = std::string(1, c);
         return token;
     }
-    error = "line " + std::to_string(line) + ": unexpected character";
+    error = "line " + std::to_string(line) + ": unexpected character " + Describe(c);
     return token;
 }
 
