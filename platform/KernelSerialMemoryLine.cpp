@@ -138,8 +138,12 @@ DWORD MemoryLineDevice::OutputQueue(DWORD& count) {
     std::lock_guard lock(line->mutex);
     if (line->isUnplugged)
         return ERROR_DEVICE_NOT_CONNECTED;
-    line->AdvanceLocked(testing::MemoryLine::Clock::now());
+    auto now = testing::MemoryLine::Clock::now();
+    line->AdvanceLocked(now);
     count = static_cast<DWORD>(line->inFlight.size());
+    // The character the transmitter has begun to send is on the wire, not in the driver's queue.
+    if (count > 0 && line->inFlight.front().arrival - CharacterTime(line->settings) <= now)
+        --count;
     return ERROR_SUCCESS;
 }
 

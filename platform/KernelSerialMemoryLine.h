@@ -10,13 +10,13 @@
 //
 // The line behaves as a UART with a driver buffer: bytes the port writes are accepted up to the
 // buffer size and reach the far end one character time apart at the speed and framing the port
-// configured, and until they have, they count as the driver's output queue. Bytes the far end
-// sends arrive at the port at once. The far end sets CTS, DSR, RLSD and RI (CTS, DSR and RLSD
-// start on), sees DTR, RTS and break as the port sets them, reads back the configuration the
-// port applied, makes the driver count line errors, and can unplug the line, after which every
-// call of the port fails as with a vanished adapter. Only one port can have a line open at a
-// time; a second CreateFileA fails with ERROR_ACCESS_DENIED. All members are safe to call from
-// any thread.
+// configured, and until the transmitter has begun to send them, they count as the driver's
+// output queue. Bytes the far end sends arrive at the port at once. The far end sets CTS, DSR,
+// RLSD and RI (CTS, DSR and RLSD start on), sees DTR, RTS and break as the port sets them, reads
+// back the configuration the port applied, makes the driver count line errors, and can unplug
+// the line, after which every call of the port fails as with a vanished adapter. Only one port
+// can have a line open at a time; a second CreateFileA fails with ERROR_ACCESS_DENIED. All
+// members are safe to call from any thread.
 
 #include "platform/KernelSerialDevice.h"
 #include "platform/WinTypes.h"
@@ -49,7 +49,8 @@ public:
     std::string WaitForArrived(std::size_t count, DWORD timeoutMs);
     // Every byte the port has put on the line since it was made, arrived or not.
     std::size_t AcceptedCount() const;
-    // The bytes on their way: accepted and not yet arrived (the driver's output queue).
+    // The bytes on their way: accepted and not yet arrived (the driver's output queue and the
+    // character being sent).
     std::size_t InFlightCount() const;
 
     // Bytes from the far end; they are in the port's driver at once.

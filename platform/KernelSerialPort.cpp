@@ -303,10 +303,17 @@ bool SerialPort::IsOutputHeldLocked(DWORD lines) const {
            (block.fOutxDsrFlow && !(lines & MS_DSR_ON)) || (isXoffSent && !block.fTXContinueOnXoff);
 }
 
+// The transmitter takes the next character as soon as the one before it has begun to go out, so
+// a character being sent is on the wire and no longer in the output queue, as with a UART whose
+// driver counts only what it has not yet given to the transmitter.
+SerialPort::Clock::time_point SerialPort::TransmitterFreeAtLocked() const {
+    return wireFreeAt - characterTime;
+}
+
 DWORD SerialPort::OutputQueueLocked(Clock::time_point now, DWORD& count) {
     DWORD driverCount = 0;
     DWORD error = device->OutputQueue(driverCount);
-    count = unsentCount + std::max(driverCount, CharactersIn(wireFreeAt - now, characterTime));
+    count = unsentCount + std::max(driverCount, CharactersIn(TransmitterFreeAtLocked() - now, characterTime));
     return error;
 }
 
@@ -325,9 +332,9 @@ bool SerialPort::AdvanceWriteLocked(WriteJob& job, WaitPlan& wait) {
         return false;
     Clock::time_point now = Clock::now();
     if (job.written == job.count) {
-        if (now >= wireFreeAt || job.deadline.HasPassed())
+        if (now >= TransmitterFreeAtLocked() || job.deadline.HasPassed())
             return false;
-        wait = {SerialEvents::None, SerialDeadline::At(wireFreeAt).Earlier(job.deadline)};
+        wait = {SerialEvents::None, SerialDeadline::At(TransmitterFreeAtLocked()).Earlier(job.deadline)};
         return true;
     }
     if (job.deadline.HasPassed())
@@ -336,7 +343,7 @@ bool SerialPort::AdvanceWriteLocked(WriteJob& job, WaitPlan& wait) {
     job.error = device->ModemStatus(lines);
     if (job.error != ERROR_SUCCESS)
         return false;
-    Clock::time_point handOver = wireFreeAt - characterTime;
+    Clock::time_point handOver = TransmitterFreeAtLocked();
     if (IsOutputHeldLocked(lines) || now < handOver) {
         SerialDeadline until = IsOutputHeldLocked(lines) ? job.deadline : SerialDeadline::At(handOver);
         wait = {SerialEvents::Input, until.Earlier(job.deadline)};
@@ -673,8 +680,8 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
                 if (!IsOutputHeldLocked(lines)) {
                     if (queued == 0)
                         return ERROR_SUCCESS;
-                    if (wireFreeAt > now)
-                        wait.until = wait.until.Earlier(SerialDeadline::At(wireFreeAt));
+                    if (TransmitterFreeAtLocked() > now)
+                        wait.until = wait.until.Earlier(SerialDeadline::At(TransmitterFreeAtLocked()));
                 }
             }
         }

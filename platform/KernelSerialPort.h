@@ -21,9 +21,12 @@
 //    so an XOFF stops the output within one chunk. It holds while XOFF is in force, while CTS is
 //    off with fOutxCtsFlow, while DSR is off with fOutxDsrFlow, after its own XOFF without
 //    fTXContinueOnXoff, and during a break, and returns when the clock says that the last byte is
-//    on the wire. The output queue of ClearCommError is what that write has not handed over yet
-//    plus the larger of the driver's TIOCOUTQ and what the clock says is still on its way, so a
-//    pseudo-terminal, whose TIOCOUTQ is always 0, drains like a UART.
+//    on the wire: the transmitter has begun to send it. The output queue of ClearCommError is
+//    what that write has not handed over yet plus the larger of the driver's TIOCOUTQ and what
+//    the clock says the transmitter has not begun to send, so a pseudo-terminal, whose TIOCOUTQ
+//    is always 0, drains like a UART. The character being sent is not in the queue, as a UART
+//    driver's queue never holds it, so a program that waits for an empty queue before it writes
+//    again can make its next write while that character goes out and keep the line busy.
 //  - CTS output flow is also set in the driver (CRTSCTS) when fOutxCtsFlow goes with
 //    RTS_CONTROL_HANDSHAKE, so a UART stops at the very character; RTS_CONTROL_TOGGLE raises RTS
 //    for the time of each write.
@@ -110,6 +113,7 @@ private:
     DWORD ConfigureLocked(const DCB& block);
     bool IsOutputHeldLocked(DWORD lines) const;
     DWORD StopReasonLocked(unsigned long long aborts, unsigned long long currentAborts) const;
+    Clock::time_point TransmitterFreeAtLocked() const;
     DWORD OutputQueueLocked(Clock::time_point now, DWORD& count);
 
     void StartReadLocked(ReadJob& job) const;

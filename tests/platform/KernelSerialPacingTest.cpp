@@ -112,6 +112,21 @@ TEST_F(KernelSerialPacingTest, WriteTakesTheLineTimeAndTheQueueCountsDown) {
     EXPECT_EQ(line->WaitForArrived(program.size(), 1000), program);
 }
 
+// At 110 baud a character takes 91 ms, so the moment between the start and the end of the last
+// one is long enough to look at. WriteFile returns in it with the queue empty, which is what lets
+// a program's next write follow without a gap on the line.
+TEST_F(KernelSerialPacingTest, CharacterBeingSentIsOnTheWireAndOutOfTheQueue) {
+    ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_110; });
+    auto start = Clock::now();
+    EXPECT_TRUE(WritePort(port.Get(), "AB"));
+    double elapsed = SecondsSince(start);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "the queue holds only what is still to begin";
+    EXPECT_EQ(line->InFlightCount(), 1u) << "B is being sent";
+    EXPECT_GE(elapsed, 0.088) << "A took its whole character time first";
+    EXPECT_EQ(line->WaitForArrived(2, 1000), "AB");
+    EXPECT_EQ(line->InFlightCount(), 0u);
+}
+
 TEST_F(KernelSerialPacingTest, FramingSetsThePace) {
     ChangeState(port.Get(), [](DCB& block) {
         block.BaudRate = CBR_19200;
