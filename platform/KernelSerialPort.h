@@ -27,6 +27,9 @@
 //    is always 0, drains like a UART. The character being sent is not in the queue, as a UART
 //    driver's queue never holds it, so a program that waits for an empty queue before it writes
 //    again can make its next write while that character goes out and keep the line busy.
+//  - Timing. The clock wants wake-ups within a character time (87 us at 115,200 baud), and Linux
+//    lets a thread's timers fire up to 50 us late by default to save wake-ups, so a thread that
+//    waits on a port asks for a fine timer slack for itself, once.
 //  - CTS output flow is also set in the driver (CRTSCTS) when fOutxCtsFlow goes with
 //    RTS_CONTROL_HANDSHAKE, so a UART stops at the very character; RTS_CONTROL_TOGGLE raises RTS
 //    for the time of each write.
@@ -152,6 +155,10 @@ private:
 
     Clock::time_point wireFreeAt;
     DWORD unsentCount = 0;
+    // Only this port's writes fill the driver's output queue (the device is open exclusively),
+    // so once the driver has said it is empty it stays so until the next write, and the status
+    // calls that come between two writes, one for every byte a program queues, need not ask it.
+    bool isDriverQueueEmpty = false;
     unsigned long long writeAborts = 0;
     unsigned long long readAborts = 0;
 };
