@@ -14,15 +14,9 @@ using framework::String;
 
 namespace {
 
-// What a pacing wait does between two status checks: sleep while the pause has long to run, spin
-// near its end.
-void WaitALittle(double left) {
-    if (left > 0.0015) {
-        Sleep(1);
-    } else {
-        std::this_thread::yield();
-    }
-}
+// The line pause looks at the port at least this often, so that hold changes are logged as they
+// come.
+constexpr double statusCheckInterval = 0.001;
 
 const char* const holdTexts[SerialLink::HoldFlagCount] = {
     "CTS Hold=%i  ", "DSR Hold=%i  ", "RLS Hold=%i  ", "XOff Hold=%i  ", "XOff Sent=%i  ",
@@ -285,11 +279,13 @@ void TransferEngine::LinePause() {
             return;
         }
         CheckLineStatus();
-        const double now = HighResSeconds();
-        if (now >= until && LineStatus().cbOutQue == 0) {
+        if (HighResSeconds() < until) {
+            PauseTowards(until, statusCheckInterval);
+        } else if (LineStatus().cbOutQue == 0) {
             return;
+        } else {
+            std::this_thread::yield();
         }
-        WaitALittle(until - now);
     }
 }
 
