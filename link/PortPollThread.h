@@ -7,8 +7,9 @@ namespace engine {
 class SerialLink;
 
 // The worker that polls the port: PollPort, then a pause of up to 1 ms that ends early when the
-// port has work, until a stop is requested. The pause is where a suspension (while the settings
-// are re-applied) takes hold.
+// port has work, until a stop is requested; after a poll that moved bytes the next one comes at
+// once. The pause, or the wait point that stands for it, is where a suspension (while the
+// settings are re-applied) takes hold.
 class PortPollThread : public framework::WorkerThread {
 public:
     explicit PortPollThread(SerialLink& link) : link(link) {}

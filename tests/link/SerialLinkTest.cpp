@@ -4,9 +4,11 @@
 #include "link/SerialLink.h"
 #include "platform/KernelSerialMemoryLine.h"
 #include "platform/KernelSerialPty.h"
+#include "platform/KernelSerialTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -31,6 +33,26 @@ public:
 protected:
     void LogRecord(const char* text, bool forced) override { records.push_back(std::string(forced ? "!" : "") + text); }
     void ProcessReceived() override { ++processed; }
+};
+
+// A link whose engine has a byte to send every other time it is asked, as a download of a program
+// with an empty line after every line, until it has sent its share.
+class AlternatingLink : public SerialLink {
+public:
+    using SerialLink::SerialLink;
+    static constexpr int Share = 100;
+    std::atomic<int> sent{0};
+
+protected:
+    void OnTransmitReady() override {
+        if (sent < Share && asked++ % 2 == 0) {
+            QueueBytes("x", 1);
+            ++sent;
+        }
+    }
+
+private:
+    int asked = 0;
 };
 
 class SerialLinkTest : public ::testing::Test {
@@ -246,4 +268,23 @@ TEST_F(SerialLinkTest, PollThreadRunsAndSuspendsAroundReconfiguration) {
     EXPECT_EQ(link.ReceiveCount(), 3) << "a reopen keeps the buffers";
     poller.RequestStop();
     poller.Stop(false);
+}
+
+// Each skipped line would cost the poll's millisecond of waiting if the poll after a write did not
+// come at once; here a hundred of them would add 100 ms to what the line needs, about 1 ms.
+TEST_F(SerialLinkTest, PollAfterAWriteComesAtOnceSoASkippedLineLeavesNoIdleLine) {
+    platform::tests::Watchdog watchdog;
+    settings.baudRate = "921600";
+    AlternatingLink alternating(settings, view);
+    alternating.ApplyPortSettings(false);
+    engine::PortPollThread poller(alternating);
+    const auto start = std::chrono::steady_clock::now();
+    poller.Start();
+    const std::string arrived = line->WaitForArrived(AlternatingLink::Share, 5000);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    poller.RequestStop();
+    poller.Stop(false);
+    alternating.ClosePort();
+    EXPECT_EQ(arrived, std::string(AlternatingLink::Share, 'x'));
+    EXPECT_LT(elapsed, 0.06) << "a hundred skipped lines left the line idle";
 }
