@@ -1,7 +1,8 @@
 // A whole download through a pseudo-terminal to the controller simulator, which reads at the line
 // speed: the effective bytes per second against the line-speed limit (10 bits a character for
-// 8N1) at 9,600, 38,400 and 115,200 baud, and the mean gap between lines; then the processor time
-// of a paced download with a character delay of 2 ms.
+// 8N1) at 9,600, 38,400 and 115,200 baud, and the mean gap between lines; then a paced download
+// with a character delay of 2 ms: its length against the sum of its pauses and wire time, and its
+// processor time against its length.
 //
 // A ratio above 1.0 would mean the port is not paced like a wire. The program is a real NC
 // program repeated to about 1 MB (fewer bytes at the slow speeds, so that each run takes about
@@ -40,8 +41,20 @@ struct Outcome {
     long long lines = 0;
 };
 
-// One download of `bytes` of program at `baud`, timed from the first line to the last one
-// queued and flushed.
+// What the last line of a program takes on the wire: its text without control characters, CR LF,
+// and 10 bits a character.
+double LastLineWireSeconds(const std::string& program, unsigned baud) {
+    std::size_t end = program.find_last_not_of("\r\n");
+    if (end == std::string::npos) {
+        return 0.0;
+    }
+    std::size_t begin = program.find_last_of('\n', end);
+    begin = begin == std::string::npos ? 0 : begin + 1;
+    return (end - begin + 1 + 2) * 10.0 / baud;
+}
+
+// One download of `bytes` of program at `baud`, timed from the first line to the moment the last
+// one is off the wire; the simulator checks that the program arrived whole.
 Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, int charDelay) {
     const std::string sample = ReadAll(TOLVA_SAMPLE_PROGRAM);
     std::string program;
@@ -52,7 +65,7 @@ Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, in
     tools::tests::SimulatorProcess simulator(folder);
     Outcome outcome;
     if (!simulator.Start({"--baud", std::to_string(baud), "--buffer", "4096", "--timeout", "60000", "--idle", "500",
-                          "--wait", "300", "--download", "1"})) {
+                          "--wait", "300", "--expect-file", folder + "/1.T3", "--download", "1"})) {
         return outcome;
     }
     const std::string path = simulator.ReadPortPath();
@@ -82,10 +95,14 @@ Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, in
            std::chrono::steady_clock::now() < limit) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    // The last line is written by the flush after it was queued; the flush returns once the line
-    // is on the wire.
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The last line is queued, and the flush that takes it out of the transmit buffer writes it
+    // at once; the run ends when its last bit has left, which is its wire time later (34 ms at
+    // 9,600 baud, too much to leave out).
+    const auto lastFlush = std::chrono::steady_clock::now();
+    const auto end = lastFlush + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                     std::chrono::duration<double>(LastLineWireSeconds(program, baud)));
+    std::this_thread::sleep_until(end);
+    outcome.seconds = std::chrono::duration<double>(end - start).count();
     outcome.cpuSeconds = ProcessCpuSeconds() - cpuStart;
     outcome.isComplete = link.State() == engine::TransferState::DownloadCompleted;
     outcome.bytes = link.ByteCount();
@@ -95,6 +112,7 @@ Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, in
     link.ShutDownLink();
     const int status = simulator.WaitForExit(std::chrono::seconds(20));
     if (status != 0) {
+        outcome.isComplete = false;
         std::fprintf(stderr, "simulator: %d %s\n", status, simulator.StandardError().c_str());
     }
     return outcome;
@@ -123,17 +141,25 @@ int main(int argc, char** argv) {
         const double rate = outcome.bytes / outcome.seconds;
         const double wireSecondsPerLine = (outcome.bytes / static_cast<double>(outcome.lines)) / limit;
         const double gap = outcome.seconds / outcome.lines - wireSecondsPerLine;
-        std::printf("%6u baud: %lld bytes, %lld lines in %.3f s%s: %.0f bytes/s, ratio %.3f (target >= %.2f, <= "
+        std::printf("%6u baud: %lld bytes, %lld lines in %.3f s%s: %.0f bytes/s, ratio %.4f (target >= %.2f, <= "
                     "1.0); mean gap between lines %.1f us\n",
-                    run.baud, outcome.bytes, outcome.lines, outcome.seconds, outcome.isComplete ? "" : " (INCOMPLETE)",
-                    rate, rate / limit, run.target, gap * 1e6);
+                    run.baud, outcome.bytes, outcome.lines, outcome.seconds,
+                    outcome.isComplete ? "" : " (INCOMPLETE OR WRONG)", rate, rate / limit, run.target, gap * 1e6);
         if (isSingle) {
             return 0;
         }
     }
-    const Outcome paced = Download(folder, 115200, 20000, 2);
-    std::printf("character delay 2 ms at 115200 baud: %lld bytes in %.2f s, process CPU %.2f s (%.0f %% of one core)\n",
-                paced.bytes, paced.seconds, paced.cpuSeconds, 100.0 * paced.cpuSeconds / paced.seconds);
+    // Every byte of a paced line waits its character delay before it is queued, and the line goes
+    // out after its last pause, so the pauses and the wire time add up; the ratio against that
+    // sum shows how exact the pauses are (1.0 exact, above it late), the processor time against
+    // the run's own length how much of a core they cost.
+    constexpr int charDelay = 2;
+    const Outcome paced = Download(folder, 115200, 20000, charDelay);
+    const double pacedLimit = paced.bytes * (charDelay * 0.001 + 10.0 / 115200);
+    std::printf("character delay %d ms at 115200 baud: %lld bytes in %.2f s%s, against pauses and wire time %.2f s: "
+                "ratio %.3f (1.0 exact); process CPU %.2f s, %.1f %% of one core\n",
+                charDelay, paced.bytes, paced.seconds, paced.isComplete ? "" : " (INCOMPLETE OR WRONG)", pacedLimit,
+                paced.seconds / pacedLimit, paced.cpuSeconds, 100.0 * paced.cpuSeconds / paced.seconds);
     std::filesystem::remove_all(folder);
     return 0;
 }
