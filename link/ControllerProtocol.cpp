@@ -151,6 +151,11 @@ void ControllerProtocol::StartDownload() {
     SetState(TransferState::Downloading);
 }
 
+bool ControllerProtocol::IsSendingProgram() {
+    std::lock_guard lock(Lock());
+    return EngineState() == TransferState::Downloading;
+}
+
 // Runs once per poll cycle in which the port could take more: queues at most one line, which a
 // later cycle's flush writes.
 void ControllerProtocol::OnTransmitReady() {

@@ -37,6 +37,7 @@ public:
 protected:
     void ProcessReceived() override;
     void OnTransmitReady() override;
+    bool IsSendingProgram() override;
     void StartDownload() override;
 
 private:

@@ -14,15 +14,11 @@ PortPollThread::~PortPollThread() {
 
 DWORD PortPollThread::Run() {
     while (!IsStopRequested()) {
-        const bool hasMovedBytes = link.PollPort();
-        if (hasMovedBytes) {
-            // A poll that wrote leaves the transmitter free, and the engine may have queued
-            // nothing in it (an empty program line is skipped), so the next poll comes at once
-            // rather than after a millisecond of idle line. It is still a wait point, so that a
-            // suspension takes hold between two polls.
-            // FIXME: only the first of several empty lines in a row is spared the millisecond: a
-            // poll that skipped one moved no bytes, and the poll cannot tell that from an idle
-            // engine.
+        if (link.PollPort()) {
+            // Bytes moved, or a download has lines left: the next poll comes at once rather than
+            // after a millisecond of idle line, so a run of empty program lines, skipped one per
+            // poll, leaves no gap. It is still a wait point, so that a suspension takes hold
+            // between two polls.
             platform::ThreadWaitPoint();
             continue;
         }

@@ -227,7 +227,8 @@ bool SerialLink::PollPort() {
         outputQueue = lineStatus.cbOutQue;
     }
     const bool read = inputQueue > 0 && ReadPortData();
-    const bool written = outputQueue == 0 && (flags & (1u << XoffHold)) == 0 && ServiceTransmitter();
+    const bool canTransmit = outputQueue == 0 && (flags & (1u << XoffHold)) == 0;
+    const bool written = canTransmit && ServiceTransmitter();
     const int32_t received = ReceiveCount();
     if (received > 0) {
         ProcessReceived();
@@ -246,7 +247,7 @@ bool SerialLink::PollPort() {
         }
         view.MonitorUpdate(text);
     }
-    return read || written;
+    return read || written || (canTransmit && IsSendingProgram());
 }
 
 bool SerialLink::ReadPortData() {

@@ -42,6 +42,10 @@ public:
 
     virtual void ApplyPortSettings(bool suppressSoftwareFlow);
     void ReportPortError(const char* stepName);
+    // One poll cycle: reads what arrived, serves the transmitter when the port can take more, and
+    // handles received lines. True when the next cycle should come at once: bytes moved, or the
+    // transmitter was served while a download has lines left (an empty line is skipped without
+    // moving a byte).
     bool PollPort();
     bool ReadPortData();
     bool ServiceTransmitter();
@@ -87,6 +91,8 @@ protected:
     // Engine hooks, filled by the transfer engine and the controller protocol.
     virtual void ProcessReceived() {}
     virtual void OnTransmitReady() {}
+    // Whether the transmitter is in the middle of sending a program.
+    virtual bool IsSendingProgram() { return false; }
     virtual void StartDownload() {}
     // Line-status monitor and trace log hooks.
     virtual bool CheckLineStatus() { return false; }

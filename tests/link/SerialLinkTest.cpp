@@ -37,21 +37,26 @@ protected:
 
 // A link whose engine has a byte to send every other time it is asked, as a download of a program
 // with an empty line after every line, until it has sent its share.
+// Sends one "x" and then skips `skipped` lines, as a program with runs of empty lines does, until
+// it has sent its share; it says it is sending a program until then.
 class AlternatingLink : public SerialLink {
 public:
-    using SerialLink::SerialLink;
+    AlternatingLink(CommsSettings& settings, engine::LinkView& view, int skipped = 1)
+        : SerialLink(settings, view), period(skipped + 1) {}
     static constexpr int Share = 100;
     std::atomic<int> sent{0};
 
 protected:
     void OnTransmitReady() override {
-        if (sent < Share && asked++ % 2 == 0) {
+        if (sent < Share && asked++ % period == 0) {
             QueueBytes("x", 1);
             ++sent;
         }
     }
+    bool IsSendingProgram() override { return sent < Share; }
 
 private:
+    const int period;
     int asked = 0;
 };
 
@@ -287,4 +292,23 @@ TEST_F(SerialLinkTest, PollAfterAWriteComesAtOnceSoASkippedLineLeavesNoIdleLine)
     alternating.ClosePort();
     EXPECT_EQ(arrived, std::string(AlternatingLink::Share, 'x'));
     EXPECT_LT(elapsed, 0.06) << "a hundred skipped lines left the line idle";
+}
+
+// Runs of three empty lines: the second and third of each run move no byte at all, and still the
+// poll comes again at once while the program has lines left.
+TEST_F(SerialLinkTest, RunsOfSkippedLinesLeaveNoIdleLineEither) {
+    platform::tests::Watchdog watchdog;
+    settings.baudRate = "921600";
+    AlternatingLink skipping(settings, view, 3);
+    skipping.ApplyPortSettings(false);
+    engine::PortPollThread poller(skipping);
+    const auto start = std::chrono::steady_clock::now();
+    poller.Start();
+    const std::string arrived = line->WaitForArrived(AlternatingLink::Share, 5000);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    poller.RequestStop();
+    poller.Stop(false);
+    skipping.ClosePort();
+    EXPECT_EQ(arrived, std::string(AlternatingLink::Share, 'x'));
+    EXPECT_LT(elapsed, 0.06) << "two hundred lines that moved no byte left the line idle";
 }
