@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 
 #include "framework/CurrentFolder.h"
+#include "framework/HostWindow.h"
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
 #include "framework/PopupMenu.h"
@@ -40,19 +41,6 @@ char LocaleCharacter(LCTYPE type, char fallback) {
     }
     return value[0];
 }
-
-// The plain window object over a hosting program's window. It is put in front of that program's
-// window procedure, so the framework sees the window's messages and passes on what it leaves
-// alone; going away, it puts the program's procedure back and clears the user-data word, leaving
-// the window itself alive.
-class HostWindow : public Window {
-public:
-    explicit HostWindow(HWND window) {
-        Subclass(window);
-        SetKind(KindPlain);
-    }
-    ~HostWindow() override { Detach(); }
-};
 
 } // namespace
 
