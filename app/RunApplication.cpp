@@ -9,12 +9,21 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string>
 
 namespace app {
 
 namespace {
 
 std::atomic<HWND> runningWindow{nullptr};
+
+// The "View" button of the main window.
+constexpr int ViewButtonId = 15207;
+
+bool MonitorWanted() {
+    const char* value = std::getenv("TOLVA_MONITOR");
+    return value != nullptr && std::string(value) == "1";
+}
 
 // Publishes the main window's handle for RequestMainWindowClose while its dialog runs.
 class PublishedWindow : public TolvaWindow {
@@ -23,6 +32,11 @@ public:
     LRESULT OnInitDialog(framework::MessageRecord& record) override {
         const LRESULT result = TolvaWindow::OnInitDialog(record);
         runningWindow.store(Handle());
+        // TOLVA_MONITOR=1: the data monitor is shown from the start, as if "View" had been pressed
+        // once the window is up (an unattended program has nobody to press it).
+        if (MonitorWanted()) {
+            PostMessageA(GetDlgItem(Handle(), ViewButtonId), BM_CLICK, 0, 0);
+        }
         return result;
     }
     void Close() override {

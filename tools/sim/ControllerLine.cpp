@@ -101,11 +101,14 @@ bool ControllerLine::Configure(std::string& error) {
     return true;
 }
 
+// The write returns when its last byte is on the wire, so the record's stamp is the moment the
+// DNC link can read the whole message: what its answer is timed from.
 bool ControllerLine::Send(const std::string& bytes, std::string& error) {
-    recorder.Record(Direction::Transmitted, bytes);
     DWORD written = 0;
-    if (!WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
+    const bool isWritten =
+        WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    recorder.Record(Direction::Transmitted, bytes.substr(0, written));
+    if (!isWritten) {
         error = PortError("sending");
         return false;
     }

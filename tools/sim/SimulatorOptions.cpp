@@ -228,7 +228,9 @@ The cable:
                         the DNC link has sent XOFF
   --record FILE         write every byte sent and received to FILE, one line per event: seconds
                         since start (with microseconds), TX or RX, then the bytes, 0x20-0x7E as
-                        themselves and every other byte as [hh] in upper-case hexadecimal
+                        themselves and every other byte as [hh] in upper-case hexadecimal; a TX
+                        is stamped when its last byte has been handed to the line, an RX when
+                        it was read
 
 Values for the steps (the last one given holds for all steps):
   --timeout MS          how long a step waits for what it expects (default 5000)

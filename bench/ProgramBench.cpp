@@ -1,0 +1,400 @@
+// The program a user runs, measured from the far end of its cable: the real tolva-dnc, unattended,
+// its port a pseudo-terminal whose other end is the real tolva-sim asking for a download.
+//
+// - Downloads at 9,600, 38,400, 115,200 and 230,400 baud with the data monitor hidden, and again
+//   with it shown (TOLVA_MONITOR=1 presses "View" as the window comes up): the bytes that arrived
+//   against the time from the first to the last of them (its wire time included), as a ratio to
+//   the line-speed limit of 10 bits a character; the time from the request's CR reaching the
+//   program's port to the first byte of the answer; the program's processor time during the download.
+// - The program waiting for a request with nothing on the line: its processor time over 10 s
+//   against a bare loop of 1 ms sleeps measured beside it, and its resident memory.
+// - A paced download (character delay 2 ms): its length from the request to the last byte against
+//   the sum of its pauses and wire time, and its processor time.
+//
+// The simulator checks every download against the file (its exit status); a run that went wrong
+// says so on its line. Times come from the simulator's record of the line, one line an event.
+// "program_bench BAUD BYTES [monitor]" measures one download only.
+
+#include "framework/Archive.h"
+#include "link/CommsSettings.h"
+#include "tools/ChildProcess.h"
+#include "tools/SimulatorProcess.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using tools::tests::ChildProcess;
+using tools::tests::SimulatorProcess;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+double Seconds(Clock::duration span) { return std::chrono::duration<double>(span).count(); }
+
+// One event of the simulator's record: when, which way, how many bytes.
+struct LineEvent {
+    double at = 0.0;
+    bool isReceived = false;
+    std::string text;
+    long bytes = 0;
+};
+
+// The record writes bytes outside 0x20..0x7E as [HH]; a '[' of the program itself is followed by
+// anything but two upper-case hex digits and ']' in the programs measured here.
+long CountBytes(const std::string& printable) {
+    auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+    long count = 0;
+    for (std::size_t at = 0; at < printable.size(); ++count) {
+        const bool isEscape = printable[at] == '[' && at + 3 < printable.size() && isHex(printable[at + 1]) &&
+                              isHex(printable[at + 2]) && printable[at + 3] == ']';
+        at += isEscape ? 4 : 1;
+    }
+    return count;
+}
+
+std::vector<LineEvent> ReadRecord(const std::string& path) {
+    std::vector<LineEvent> events;
+    std::ifstream file(path, std::ios::binary);
+    for (std::string line; std::getline(file, line);) {
+        const std::size_t first = line.find(' ');
+        if (first == std::string::npos || line.size() < first + 4) {
+            continue;
+        }
+        LineEvent event;
+        event.at = std::stod(line.substr(0, first));
+        event.isReceived = line.compare(first + 1, 2, "RX") == 0;
+        event.text = line.substr(first + 4);
+        event.bytes = CountBytes(event.text);
+        events.push_back(std::move(event));
+    }
+    return events;
+}
+
+// The program's processor time, sampled through a run; the samples' clock is this process's.
+class CpuSampler {
+public:
+    explicit CpuSampler(const ChildProcess& program) : program(program), thread([this] { Run(); }) {}
+    ~CpuSampler() {
+        isStopping = true;
+        thread.join();
+    }
+    // The processor seconds the program used between two moments, from the nearest samples.
+    double Between(Clock::time_point from, Clock::time_point to) {
+        std::lock_guard lock(mutex);
+        return At(to) - At(from);
+    }
+
+private:
+    double At(Clock::time_point when) const {
+        double value = samples.empty() ? 0.0 : samples.front().second;
+        for (const auto& [at, cpu] : samples) {
+            if (at > when) {
+                break;
+            }
+            value = cpu;
+        }
+        return value;
+    }
+    void Run() {
+        while (!isStopping) {
+            const double cpu = program.CpuSeconds();
+            if (cpu >= 0.0) {
+                std::lock_guard lock(mutex);
+                samples.emplace_back(Clock::now(), cpu);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    const ChildProcess& program;
+    std::mutex mutex;
+    std::vector<std::pair<Clock::time_point, double>> samples;
+    std::atomic<bool> isStopping{false};
+    std::thread thread;
+};
+
+// A bare loop of 1 ms sleeps on a thread of its own: the processor time it takes is what waking a
+// thousand times a second costs on this machine.
+double SleepLoopCpuShare(std::chrono::seconds span) {
+    double share = 0.0;
+    std::thread loop([&] {
+        timespec before{};
+        timespec after{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+        const auto start = Clock::now();
+        while (Clock::now() - start < span) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+        const double cpu = static_cast<double>(after.tv_sec - before.tv_sec) +
+                           static_cast<double>(after.tv_nsec - before.tv_nsec) / 1e9;
+        share = cpu / Seconds(Clock::now() - start);
+    });
+    loop.join();
+    return share;
+}
+
+struct RunPlan {
+    unsigned baud = 115200;
+    std::size_t bytes = 0; // 0: no download, the program only waits
+    bool isMonitorShown = false;
+    int charDelay = 0;
+    std::chrono::milliseconds idleSpan{0};
+};
+
+struct RunOutcome {
+    bool isRight = false;
+    std::string problem;
+    long bytes = 0;
+    double firstToLast = 0.0;    // first byte to the last byte off the wire
+    double requestToLast = 0.0;  // the request's CR off the wire to the last byte off the wire
+    double answerLatency = 0.0;  // the request's CR readable to the first byte of the answer
+    double cpuSeconds = 0.0;     // the program's processor time over requestToLast
+    double idleCpuShare = 0.0;   // over the idle span
+    long residentKilobytes = -1; // at the end of the run
+};
+
+std::string ProgramText(std::size_t bytes) {
+    const std::string sample = ReadAll(TOLVA_SAMPLE_PROGRAM);
+    std::string program;
+    while (program.size() < bytes) {
+        program += sample;
+    }
+    return program;
+}
+
+// The settings an operator would have made in the settings dialog, stored as the program stores
+// them at its close: the binary settings file in the working folder.
+bool WriteSettings(const std::string& folder, const RunPlan& plan) {
+    engine::CommsSettings settings = engine::CommsSettings::ForController();
+    settings.port = "COM1";
+    settings.baudRate = std::to_string(plan.baud).c_str();
+    settings.parity = "None";
+    settings.dataBits = "8";
+    settings.stopBits = "1";
+    settings.flowControl = "None";
+    settings.uploadPath = (folder + "/nc/").c_str();
+    settings.downloadPath = (folder + "/nc/").c_str();
+    settings.transmitDelay = 0;
+    settings.charDelay = plan.charDelay;
+    settings.logFile = (folder + "/activity.log").c_str();
+    settings.writeLog = 1;
+    framework::Archive archive(framework::String((folder + "/BENCH.INI").c_str()), framework::Archive::DirectionWrite);
+    archive.TransferObject(settings);
+    archive.Close();
+    return archive.ErrorBits() == 0;
+}
+
+RunOutcome Run(const std::string& root, const RunPlan& plan) {
+    RunOutcome outcome;
+    static int runNumber = 0;
+    const std::string folder = root + "/run" + std::to_string(++runNumber);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/nc");
+    std::filesystem::create_directories(folder + "/config");
+    if (!WriteSettings(folder, plan)) {
+        outcome.problem = "the settings file could not be written";
+        return outcome;
+    }
+    const std::string program = ProgramText(plan.bytes);
+    std::ofstream(folder + "/nc/1.T3", std::ios::binary) << program;
+
+    // The simulator waits for the program to come up and open its end before it asks.
+    constexpr int startWaitMs = 2000;
+    const std::string record = folder + "/line.txt";
+    std::vector<std::string> arguments{"--baud", std::to_string(plan.baud), "--buffer",
+                                       std::to_string(program.size() + 4096), "--record", record, "--timeout", "120000",
+                                       "--idle", "1000", "--wait", std::to_string(startWaitMs)};
+    if (plan.bytes > 0) {
+        // The cable stays up after the download until the program has closed: a simulator that
+        // leaves first would have the program report the lost device.
+        arguments.insert(arguments.end(), {"--expect-file", folder + "/nc/1.T3", "--download", "1", "--wait", "4000"});
+    } else {
+        arguments.insert(arguments.end(), {"--wait", std::to_string(plan.idleSpan.count() + 1000)});
+    }
+    SimulatorProcess simulator(folder);
+    const Clock::time_point simulatorStart = Clock::now();
+    if (!simulator.Start(arguments)) {
+        outcome.problem = "the simulator did not start";
+        return outcome;
+    }
+    const std::string port = simulator.ReadPortPath();
+    ChildProcess dnc(folder, "tolva-dnc");
+    ChildProcess::Launch launch{tools::tests::ProgramPath(), {"BENCH"}, {}, folder};
+    launch.environment = {{"COM1", port},
+                          {"TOLVA_UNATTENDED", "1"},
+                          {"TOLVA_WINDIR", folder + "/config"},
+                          {"XDG_CONFIG_HOME", folder + "/config"},
+                          {"TOLVA_MONITOR", plan.isMonitorShown ? "1" : "0"}};
+    if (port.empty() || !dnc.Start(launch)) {
+        outcome.problem = "the program did not start";
+        return outcome;
+    }
+    CpuSampler sampler(dnc);
+    if (plan.bytes == 0) {
+        // Two seconds to settle, then the idle span.
+        std::this_thread::sleep_until(simulatorStart + std::chrono::milliseconds(startWaitMs));
+        const Clock::time_point from = Clock::now();
+        std::this_thread::sleep_for(plan.idleSpan);
+        const Clock::time_point to = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        outcome.idleCpuShare = sampler.Between(from, to) / Seconds(to - from);
+    }
+    if (plan.bytes > 0) {
+        // The download is over when its activity-log line is there and the last line has had
+        // its time on the wire; then the program is closed as an operator closes it.
+        const std::string log = folder + "/activity.log";
+        const Clock::time_point limit = Clock::now() + std::chrono::minutes(3);
+        while (ReadAll(log).empty() && simulator.IsRunning() && Clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    }
+    outcome.residentKilobytes = dnc.ResidentKilobytes();
+    dnc.Signal(SIGTERM);
+    const int programStatus = dnc.WaitForExit(std::chrono::seconds(10));
+    const int status = simulator.WaitForExit(std::chrono::seconds(20));
+    const std::string programErrors = dnc.StandardError();
+    if (status != 0) {
+        outcome.problem = "simulator status " + std::to_string(status) + ": " + simulator.StandardError();
+    } else if (programStatus != 0) {
+        outcome.problem = "program status " + std::to_string(programStatus) + ": " + programErrors;
+    } else if (programErrors.find("(OK)") != std::string::npos || programErrors.find("(Yes)") != std::string::npos) {
+        // An unattended program logs each box it answered: none is expected here.
+        outcome.problem = "the program showed a box: " + programErrors;
+    }
+    outcome.isRight = outcome.problem.empty();
+    if (plan.bytes == 0) {
+        return outcome;
+    }
+
+    const double characterTime = 10.0 / plan.baud;
+    const std::vector<LineEvent> events = ReadRecord(record);
+    const LineEvent* request = nullptr;
+    const LineEvent* first = nullptr;
+    const LineEvent* last = nullptr;
+    for (const LineEvent& event : events) {
+        if (!event.isReceived && event.text.find("DOWNLOAD PROGRAM") != std::string::npos) {
+            request = &event;
+        } else if (event.isReceived && request != nullptr) {
+            first = first == nullptr ? &event : first;
+            last = &event;
+            outcome.bytes += event.bytes;
+        }
+    }
+    if (request == nullptr || first == nullptr) {
+        outcome.isRight = false;
+        outcome.problem += " (no download in the record)";
+        return outcome;
+    }
+    // The simulator stamps its request when the last byte, the CR, is handed to the line: the
+    // program can read it from then, and it is off the wire a character later. Received bytes
+    // are handed over as their time on the wire begins: an event's bytes are off the wire their
+    // wire time after it.
+    const double requestEnd = request->at + characterTime;
+    const double lastEnd = last->at + last->bytes * characterTime;
+    outcome.firstToLast = lastEnd - first->at;
+    outcome.requestToLast = lastEnd - requestEnd;
+    outcome.answerLatency = first->at - request->at;
+    auto onOurClock = [&](double recordSeconds) {
+        return simulatorStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(recordSeconds));
+    };
+    outcome.cpuSeconds = sampler.Between(onOurClock(requestEnd), onOurClock(lastEnd));
+    return outcome;
+}
+
+void PrintDownload(const RunPlan& plan, const RunOutcome& outcome, double target) {
+    const double limit = plan.baud / 10.0;
+    const double ratio = outcome.firstToLast > 0 ? outcome.bytes / outcome.firstToLast / limit : 0.0;
+    char wanted[64] = "";
+    if (target > 0) {
+        std::snprintf(wanted, sizeof wanted, " (target >= %.2f, <= 1.0)", target);
+    }
+    std::printf("%6u baud, monitor %s: %ld bytes in %.3f s, ratio %.4f%s; answer %.2f ms after the CR came in; "
+                "program CPU %.1f %% of one core%s%s\n",
+                plan.baud, plan.isMonitorShown ? "shown " : "hidden", outcome.bytes, outcome.firstToLast, ratio, wanted,
+                outcome.answerLatency * 1e3,
+                outcome.requestToLast > 0 ? 100.0 * outcome.cpuSeconds / outcome.requestToLast : 0.0,
+                outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string root = (std::filesystem::temp_directory_path() / "tolva-program-bench").string();
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    std::printf("tolva-dnc (unattended, offscreen display) downloading to tolva-sim through a pseudo-terminal\n");
+    if (argc >= 3) {
+        RunPlan plan{static_cast<unsigned>(std::stoul(argv[1])), std::stoul(argv[2]), argc > 3};
+        PrintDownload(plan, Run(root, plan), 0.0);
+        return 0;
+    }
+    // About ten seconds a download; the ratio does not depend on the size.
+    const struct {
+        unsigned baud;
+        std::size_t bytes;
+        double hidden;
+        double shown;
+    } speeds[] = {{9600, 10000, 0.98, 0.95}, {38400, 40000, 0.98, 0.95}, {115200, 120000, 0.97, 0.95},
+                  {230400, 240000, 0.95, 0.95}};
+    bool isAllRight = true;
+    for (bool shown : {false, true}) {
+        for (const auto& speed : speeds) {
+            const RunPlan plan{speed.baud, speed.bytes, shown};
+            const RunOutcome outcome = Run(root, plan);
+            PrintDownload(plan, outcome, shown ? speed.shown : speed.hidden);
+            isAllRight = isAllRight && outcome.isRight;
+        }
+    }
+
+    // Waiting: the program and the bare sleep loop side by side.
+    constexpr auto idleSpan = std::chrono::seconds(10);
+    double loopShare = 0.0;
+    std::thread reference([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        loopShare = SleepLoopCpuShare(idleSpan);
+    });
+    RunPlan idle{115200, 0, false, 0, idleSpan};
+    const RunOutcome waiting = Run(root, idle);
+    reference.join();
+    std::printf("waiting for a request, %lld s: program CPU %.2f %% of one core (target <= 1 %%), a bare 1 ms sleep "
+                "loop %.2f %%, ratio %.2f; resident memory %.1f MB (target <= 25 MB)%s%s\n",
+                static_cast<long long>(idleSpan.count()), 100.0 * waiting.idleCpuShare, 100.0 * loopShare,
+                loopShare > 0 ? waiting.idleCpuShare / loopShare : 0.0, waiting.residentKilobytes / 1024.0,
+                waiting.isRight ? "" : " -- WRONG: ", waiting.problem.c_str());
+    isAllRight = isAllRight && waiting.isRight;
+
+    // Every byte of a paced line waits its character delay before it is queued, and the line goes
+    // out after its last pause: the pauses and the wire time add up.
+    constexpr int charDelay = 2;
+    const RunPlan paced{115200, 5000, false, charDelay};
+    const RunOutcome pacedOutcome = Run(root, paced);
+    const double expected = pacedOutcome.bytes * (charDelay * 0.001 + 10.0 / paced.baud);
+    std::printf("character delay %d ms at %u baud: %ld bytes in %.2f s from the request, against pauses and wire "
+                "time %.2f s: ratio %.3f (target 1.00..1.02); program CPU %.1f %% of one core (target <= 10 %%)%s%s\n",
+                charDelay, paced.baud, pacedOutcome.bytes, pacedOutcome.requestToLast, expected,
+                expected > 0 ? pacedOutcome.requestToLast / expected : 0.0,
+                pacedOutcome.requestToLast > 0 ? 100.0 * pacedOutcome.cpuSeconds / pacedOutcome.requestToLast : 0.0,
+                pacedOutcome.isRight ? "" : " -- WRONG: ", pacedOutcome.problem.c_str());
+    isAllRight = isAllRight && pacedOutcome.isRight;
+    std::filesystem::remove_all(root);
+    return isAllRight ? 0 : 1;
+}
