@@ -9,7 +9,11 @@
 // often it was drawn. A top-level window of another thread is drawn by that thread, so that thread
 // copies its surface into a frame when its own queue runs empty, and the window thread presents
 // the frame. The window thread waits for messages inside SDL_WaitEventTimeout (until its next
-// timer is due); Wake from another thread pushes one SDL user event to end that wait. SDL events
+// timer is due); Wake from another thread pushes one SDL user event to end that wait. A driver
+// that cannot wait for events (offscreen, dummy: SDL polls them once a millisecond) has nothing
+// of its own to wait for either, so there the window thread drains SDL's queue and then waits on
+// a condition variable, signalled by Wake and by an event watch on SDL's queue: idle costs
+// nothing and a wake-up or a pushed event is seen at once. SDL events
 // become input messages through the same input path the test hooks use; input for another
 // thread's window is posted to that thread like any input.
 //
@@ -33,6 +37,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
@@ -119,10 +124,19 @@ int VirtualKeyOf(SDL_Keycode key) {
 
 class SdlBackend final : public DisplayBackend {
 public:
-    SdlBackend(DWORD windowThread, Uint32 wakeEvent, SIZE previousScreen)
-        : windowThread(windowThread), wakeEvent(wakeEvent), previousScreen(previousScreen) {}
+    SdlBackend(DWORD windowThread, Uint32 wakeEvent, SIZE previousScreen, bool canWaitInSdl)
+        : windowThread(windowThread), wakeEvent(wakeEvent), previousScreen(previousScreen),
+          canWaitInSdl(canWaitInSdl) {
+        if (!canWaitInSdl) {
+            // Whatever lands in SDL's queue, from whichever thread, ends the wait.
+            SDL_AddEventWatch(&SdlBackend::OnSdlEvent, this);
+        }
+    }
 
     ~SdlBackend() override {
+        if (!canWaitInSdl) {
+            SDL_DelEventWatch(&SdlBackend::OnSdlEvent, this);
+        }
         for (auto& [hwnd, entry] : windows) {
             SDL_DestroyWindow(entry.window);
         }
@@ -239,6 +253,9 @@ public:
         }
         lock.unlock();
         Idle();
+        if (!canWaitInSdl) {
+            return WaitWithoutSdl(lock, due);
+        }
         // One input event at a time: Win32 reads posted messages before the next input, so the
         // WM_CHAR that TranslateMessage posts for a key comes before that key's WM_KEYUP.
         SDL_Event event;
@@ -261,6 +278,63 @@ public:
 
 private:
     bool IsWindowThread() const { return GetCurrentThreadId() == windowThread; }
+
+    // The wait of a driver that cannot wait: what SDL has queued (the window events of our own
+    // calls, events pushed by other threads) is handled, then the thread sleeps until a wake-up
+    // or `due`. SDL tells its event watch of an event just before the event enters the queue, so
+    // an announced event not yet in the queue is looked for again a millisecond later (for at
+    // most EventArrivalLimit, in case SDL dropped it). Called without the user lock, returns with
+    // it held.
+    bool WaitWithoutSdl(std::unique_lock<std::mutex>& lock, Clock::time_point due) {
+        SDL_Event event;
+        bool isInput = false;
+        int taken = 0;
+        while (!isInput && SDL_PollEvent(&event)) {
+            ++taken;
+            isInput = Handle(event);
+        }
+        {
+            std::unique_lock woken(wokenMutex);
+            unseenEvents = std::max(0, unseenEvents - taken);
+            const Clock::time_point now = Clock::now();
+            if (unseenEvents > 0 && now - lastAnnounced > EventArrivalLimit) {
+                unseenEvents = 0;
+            }
+            if (unseenEvents > 0) {
+                due = std::min(due, now + std::chrono::milliseconds(1));
+            }
+            if (!isInput && taken == 0) {
+                if (due == Clock::time_point::max()) {
+                    wokenCondition.wait(woken, [this] { return isWoken; });
+                } else {
+                    wokenCondition.wait_until(woken, due, [this] { return isWoken; });
+                }
+            }
+            isWoken = false;
+        }
+        lock.lock();
+        return true;
+    }
+
+    static int OnSdlEvent(void* backend, SDL_Event* event) {
+        // SDL_PollEvent queues a sentinel of its own on every call and takes it back unseen.
+        if (event->type == SDL_POLLSENTINEL) {
+            return 0;
+        }
+        auto* self = static_cast<SdlBackend*>(backend);
+        std::lock_guard woken(self->wokenMutex);
+        ++self->unseenEvents;
+        self->lastAnnounced = Clock::now();
+        self->isWoken = true;
+        self->wokenCondition.notify_one();
+        return 0;
+    }
+
+    void WakeWithoutSdl() {
+        std::lock_guard woken(wokenMutex);
+        isWoken = true;
+        wokenCondition.notify_one();
+    }
 
     void Forget(HWND topLevel) {
         auto found = windows.find(topLevel);
@@ -320,6 +394,10 @@ private:
     // One wake-up event in SDL's queue is enough: the window thread looks at its whole message
     // queue after it has taken the event.
     void PushWake() {
+        if (!canWaitInSdl) {
+            WakeWithoutSdl();
+            return;
+        }
         if (wakePending.exchange(true)) {
             return;
         }
@@ -655,7 +733,16 @@ private:
     const DWORD windowThread;
     const Uint32 wakeEvent;
     const SIZE previousScreen;
+    const bool canWaitInSdl;
     std::atomic<bool> wakePending{false};
+    // The wake-up of a driver that cannot wait, and the events SDL announced that the window
+    // thread has not yet taken.
+    static constexpr std::chrono::milliseconds EventArrivalLimit{20};
+    std::mutex wokenMutex;
+    bool isWoken = false;
+    int unseenEvents = 0;
+    Clock::time_point lastAnnounced{};
+    std::condition_variable wokenCondition;
     // Touched by the window thread only.
     std::map<HWND, SdlWindow> windows;
     POINT lastMouse{};
@@ -701,7 +788,10 @@ DisplayBackend* CreateSdlBackend(bool isOffscreen) {
     if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
         SetScreenSize(mode.w, mode.h);
     }
-    return new SdlBackend(GetCurrentThreadId(), wakeEvent, previousScreen);
+    // SDL 2 polls once a millisecond where the driver has no way to wait for its events.
+    const std::string driver = SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "";
+    const bool canWaitInSdl = driver != "offscreen" && driver != "dummy";
+    return new SdlBackend(GetCurrentThreadId(), wakeEvent, previousScreen, canWaitInSdl);
 }
 
 } // namespace platform
