@@ -1,11 +1,15 @@
 #include "platform/UserScrollBarModel.h"
 
+#include "platform/GdiBitmaps.h"
+#include "platform/GdiDeviceContext.h"
 #include "platform/GdiDrawing.h"
 #include "platform/GdiEdges.h"
+#include "platform/GdiObjects.h"
 #include "platform/GdiSystemColours.h"
 #include "platform/UserWindows.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace platform::user {
 
@@ -39,13 +43,46 @@ void FillTrack(HDC dc, const RECT& bar, const RECT& area, bool isHeld) {
         FillRect(dc, &area, GetSysColorBrush(COLOR_3DDKSHADOW));
         return;
     }
-    FillRect(dc, &area, GetSysColorBrush(COLOR_SCROLLBAR));
-    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
-    for (LONG y = area.top; y < area.bottom; ++y) {
-        for (LONG x = area.left + ((area.left - bar.left + y - bar.top) & 1); x < area.right; x += 2) {
-            SetPixelV(dc, x, y, light);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // Drawn in memory and copied in one piece: a bar is redrawn each time its range or position
+    // changes, which a text view that follows its text does on every line it takes.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP checker = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (checker == nullptr || bits == nullptr) {
+        DeleteDC(memory);
+        FillRect(dc, &area, GetSysColorBrush(COLOR_SCROLLBAR));
+        return;
+    }
+    const auto pixelOf = [](COLORREF colour) {
+        return static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
+               GetBValue(colour);
+    };
+    const uint32_t colours[2] = {pixelOf(GetSysColor(COLOR_BTNHIGHLIGHT)), pixelOf(GetSysColor(COLOR_SCROLLBAR))};
+    auto* pixels = static_cast<uint32_t*>(bits);
+    // The light squares are those whose offset from the bar's corner sums to an even number.
+    const int phase = (area.left - bar.left + area.top - bar.top) & 1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels[static_cast<size_t>(y) * width + x] = colours[(x + y + phase) & 1];
         }
     }
+    HGDIOBJ previous = SelectObject(memory, checker);
+    BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(checker);
+    DeleteDC(memory);
 }
 
 } // namespace
