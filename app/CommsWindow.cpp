@@ -29,6 +29,8 @@ using framework::MessageRecord;
 // Work carried over to the window thread: run at once (sent) or queued (posted).
 constexpr UINT RunWorkMessage = 0x8070;
 constexpr UINT PostedWorkMessage = 0x8071;
+// State changes of the poll thread are waiting to be shown.
+constexpr UINT StateMessage = 0x8072;
 
 constexpr int32_t StatusLineId = 15201;
 constexpr int32_t ProgressFrameId = 15202;
@@ -63,6 +65,7 @@ CommsWindow::CommsWindow(framework::Window* parent) : Dialog(parent, TemplateId)
     framework::HelpService::Instance().SetHelpFile(this, HelpFile);
     AddHandler(this, Handler(&CommsWindow::OnRunMessage), RunWorkMessage);
     AddHandler(this, Handler(&CommsWindow::OnPostedWork), PostedWorkMessage);
+    AddHandler(this, Handler(&CommsWindow::OnStateMessage), StateMessage);
     AddHandler(this, Handler(&CommsWindow::OnMonitorUpdate), MonitorUpdateMessage);
 }
 
@@ -151,8 +154,14 @@ LRESULT CommsWindow::OnInitDialog(MessageRecord& record) {
 // --- Buttons ------------------------------------------------------------------------------------
 
 LRESULT CommsWindow::OnViewClicked(MessageRecord& record) {
-    panel->ShowMonitor(viewBox->IsChecked());
+    ShowMonitorPanel(viewBox->IsChecked());
     return 1;
+}
+
+void CommsWindow::ShowMonitorPanel(bool shown) {
+    panel->ShowMonitor(shown);
+    isHiddenMonitorEmpty = false;
+    isMonitorShown = panel->IsMonitorShown();
 }
 
 LRESULT CommsWindow::OnLogClicked(MessageRecord& record) {
@@ -220,6 +229,7 @@ void CommsWindow::Close() {
 
 void CommsWindow::OnWindowThread(const std::function<void()>& work) {
     if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
+        ShowPendingState();
         work();
         return;
     }
@@ -227,6 +237,7 @@ void CommsWindow::OnWindowThread(const std::function<void()>& work) {
 }
 
 LRESULT CommsWindow::OnRunMessage(MessageRecord& record) {
+    ShowPendingState();
     (*reinterpret_cast<const std::function<void()>*>(record.lParam))();
     return 1;
 }
@@ -256,15 +267,75 @@ void CommsWindow::PostToWindowThread(std::function<void()> work) {
     }
 }
 
-void CommsWindow::SetCaption(const char* text) {
-    const framework::String caption(text);
-    OnWindowThread([&] { SetWindowTextA(Handle(), caption.CStr()); });
+void CommsWindow::StateChanged(bool isFirst) {
+    if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
+        ShowPendingState();
+    } else if (isFirst) {
+        PostMessageA(Handle(), StateMessage, 0, 0);
+    }
 }
+
+LRESULT CommsWindow::OnStateMessage(MessageRecord& record) {
+    ShowPendingState();
+    return 1;
+}
+
+void CommsWindow::ShowPendingState() {
+    const PendingViewState::Changes changes = pendingState.Take();
+    if (changes.caption.has_value()) {
+        SetWindowTextA(Handle(), changes.caption->CStr());
+    }
+    if (changes.statusText.has_value() && statusLine != nullptr) {
+        // The status refresh sets the line ten times a second; it is redrawn when it changes.
+        if (!statusLine->GetText().Equals(*changes.statusText)) {
+            statusLine->SetText(changes.statusText->CStr());
+        }
+    }
+    if (meter != nullptr) {
+        if (changes.progressTotal.has_value()) {
+            meter->SetProgress(*changes.progressTotal, changes.progressDone.value_or(0));
+        } else if (changes.progressDone.has_value()) {
+            meter->SetDone(*changes.progressDone);
+        }
+    }
+    for (size_t index = 0; index < lamps.size(); ++index) {
+        LampControl* lamp = lamps[index];
+        if (!changes.lamps[index].has_value() || lamp == nullptr || lamp->IsOn() == *changes.lamps[index]) {
+            continue; // repainted only on a change
+        }
+        if (*changes.lamps[index]) {
+            lamp->SetOn();
+        } else {
+            lamp->SetOff();
+        }
+    }
+    if (changes.hidesProgressDialogs) {
+        if (receiving != nullptr) {
+            receiving->Show(SW_HIDE);
+        }
+        if (sending != nullptr) {
+            sending->Show(SW_HIDE);
+        }
+    }
+    if (changes.enablesTransferButtons) {
+        if (sendButton != nullptr) {
+            sendButton->Enable(true);
+        }
+        if (receiveButton != nullptr) {
+            receiveButton->Enable(true);
+        }
+    }
+}
+
+void CommsWindow::SetCaption(const char* text) { StateChanged(pendingState.SetCaption(text)); }
 
 void CommsWindow::MonitorUpdate(const framework::String& text) {
     if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
         AddMonitorLine(text.CStr());
         return;
+    }
+    if (!isMonitorShown && isHiddenMonitorEmpty) {
+        return; // the hidden panel would be emptied again; nothing on the screen changes
     }
     monitorText = text;
     SendMessageA(Handle(), MonitorUpdateMessage, 0, 0);
@@ -278,6 +349,7 @@ LRESULT CommsWindow::OnMonitorUpdate(MessageRecord& record) {
 void CommsWindow::AddMonitorLine(const char* text) {
     if (panel != nullptr) {
         panel->AddMonitorLine(text);
+        isHiddenMonitorEmpty = !panel->IsMonitorShown();
     }
 }
 
@@ -287,66 +359,17 @@ void CommsWindow::ShowPortError(const char* stepName, const char* text) {
     OnWindowThread([&] { framework::ShowMessage(this, body.CStr(), caption.CStr(), MB_ICONEXCLAMATION | MB_OK); });
 }
 
-void CommsWindow::SetStatusText(const char* text) {
-    const framework::String status(text);
-    OnWindowThread([&] {
-        if (statusLine != nullptr) {
-            statusLine->SetText(status.CStr());
-        }
-    });
-}
+void CommsWindow::SetStatusText(const char* text) { StateChanged(pendingState.SetStatusText(text)); }
 
-void CommsWindow::SetProgress(int32_t total, int32_t done) {
-    OnWindowThread([&] {
-        if (meter != nullptr) {
-            meter->SetProgress(total, done);
-        }
-    });
-}
+void CommsWindow::SetProgress(int32_t total, int32_t done) { StateChanged(pendingState.SetProgress(total, done)); }
 
-void CommsWindow::SetProgressDone(int32_t done) {
-    OnWindowThread([&] {
-        if (meter != nullptr) {
-            meter->SetDone(done);
-        }
-    });
-}
+void CommsWindow::SetProgressDone(int32_t done) { StateChanged(pendingState.SetProgressDone(done)); }
 
-void CommsWindow::SetLamp(engine::LinkView::Lamp which, bool isOn) {
-    OnWindowThread([&] {
-        LampControl* lamp = lamps[static_cast<size_t>(which)];
-        if (lamp == nullptr || lamp->IsOn() == isOn) {
-            return; // repainted only on a change
-        }
-        if (isOn) {
-            lamp->SetOn();
-        } else {
-            lamp->SetOff();
-        }
-    });
-}
+void CommsWindow::SetLamp(engine::LinkView::Lamp which, bool isOn) { StateChanged(pendingState.SetLamp(which, isOn)); }
 
-void CommsWindow::HideProgressDialogs() {
-    OnWindowThread([&] {
-        if (receiving != nullptr) {
-            receiving->Show(SW_HIDE);
-        }
-        if (sending != nullptr) {
-            sending->Show(SW_HIDE);
-        }
-    });
-}
+void CommsWindow::HideProgressDialogs() { StateChanged(pendingState.HideProgressDialogs()); }
 
-void CommsWindow::EnableTransferButtons() {
-    OnWindowThread([&] {
-        if (sendButton != nullptr) {
-            sendButton->Enable(true);
-        }
-        if (receiveButton != nullptr) {
-            receiveButton->Enable(true);
-        }
-    });
-}
+void CommsWindow::EnableTransferButtons() { StateChanged(pendingState.EnableTransferButtons()); }
 
 void CommsWindow::ShowInfo(const char* text) {
     const framework::String body(text);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "app/PendingViewState.h"
 #include "framework/SerialisableObject.h"
 #include "link/CommsSettings.h"
 #include "link/LinkView.h"
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -102,8 +104,15 @@ protected:
 
 private:
     // Runs work on the window thread: at once there, else by a message the poll thread waits for.
+    // The state changes still pending are shown first, so the work sees the screen up to date.
     void OnWindowThread(const std::function<void()>& work);
     LRESULT OnRunMessage(framework::MessageRecord& record);
+    // A state change was recorded: shown at once on the window thread, else the window thread is
+    // told once (a posted message) and shows all that has gathered when it gets there.
+    void StateChanged(bool isFirst);
+    LRESULT OnStateMessage(framework::MessageRecord& record);
+    void ShowPendingState();
+    void ShowMonitorPanel(bool shown);
     LRESULT OnPostedWork(framework::MessageRecord& record);
     void BindControls();
 
@@ -124,6 +133,11 @@ private:
     bool closing = false;
     DWORD windowThread = 0;
     framework::String monitorText;
+    PendingViewState pendingState;
+    // The monitor panel's visibility as the poll thread sees it: while the panel is hidden and was
+    // emptied once, a hand-over would only empty it again, so the poll thread does not wait for it.
+    std::atomic<bool> isMonitorShown{false};
+    std::atomic<bool> isHiddenMonitorEmpty{false};
     std::mutex postedMutex;
     std::deque<std::function<void()>> posted;
 };

@@ -32,6 +32,9 @@ public:
     static constexpr int32_t StateOverrun = 24;
     // How often a port that stopped answering its status check is tried again.
     static constexpr std::chrono::milliseconds StatusRetryInterval{1000};
+    // While bytes keep moving, the monitor text gathers this long between hand-overs to the
+    // window; it goes at once when the line falls quiet.
+    static constexpr std::chrono::milliseconds MonitorHandOverInterval{20};
 
     enum HoldFlag { CtsHold, DsrHold, RlsdHold, XoffHold, XoffSent, HoldFlagCount };
 
@@ -47,6 +50,9 @@ public:
     // transmitter was served while a download has lines left (an empty line is skipped without
     // moving a byte).
     bool PollPort();
+    // Gives the window the monitor text gathered so far: at once when the line is quiet, at most
+    // every MonitorHandOverInterval while bytes move.
+    void HandOverMonitorText(bool isMoving);
     bool ReadPortData();
     bool ServiceTransmitter();
     int32_t FlushTransmitBuffer();
@@ -148,6 +154,7 @@ private:
     // A failed status check is reported once; the port is then tried again once a second.
     bool isStatusFailing = false;
     std::chrono::steady_clock::time_point lastStatusTry{};
+    std::chrono::steady_clock::time_point lastMonitorHandOver{}; // poll thread only
 };
 
 } // namespace engine
