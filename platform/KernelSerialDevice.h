@@ -99,6 +99,9 @@ public:
 
     // Take what has arrived, or as much as the device accepts now, possibly nothing.
     virtual DWORD Read(BYTE* data, DWORD size, DWORD& got) = 0;
+    // True when each Read costs a system call, so that a status call made again within
+    // microseconds need not look for input again.
+    virtual bool IsReadCostly() const { return false; }
     virtual DWORD Write(const BYTE* data, DWORD size, DWORD& put) = 0;
 
     // Bytes accepted by Write and not yet sent, as far as the driver can tell (0 if it cannot).

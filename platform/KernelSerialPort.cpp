@@ -23,6 +23,11 @@ constexpr auto waitSlice = std::chrono::milliseconds(20);
 constexpr DWORD pumpBlock = 512;
 // At most 32 KiB per call, so a line that never stops cannot keep the port's lock.
 constexpr int pumpRounds = 64;
+// A terminal device that had nothing to read is asked again by ClearCommError only after this
+// long. A program that queues its bytes one at a time calls ClearCommError for each of them, and
+// each look costs a system call; a UART's receive FIFO hands bytes over later than this anyway.
+// It is below a character time at 230,400 baud.
+constexpr auto quietPumpInterval = std::chrono::microseconds(40);
 constexpr char defaultXonChar = 0x11;
 constexpr char defaultXoffChar = 0x13;
 constexpr DWORD allPurgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
@@ -179,7 +184,7 @@ void SerialPort::SetHandle(HANDLE newHandle) {
 
 // --- Input -------------------------------------------------------------------------------------
 
-DWORD SerialPort::PumpLocked() {
+DWORD SerialPort::PumpLocked(bool isStatusLook) {
     bool isDsrOn = true;
     if (block.fDsrSensitivity) {
         DWORD lines = 0;
@@ -187,12 +192,16 @@ DWORD SerialPort::PumpLocked() {
             return error;
         isDsrOn = (lines & MS_DSR_ON) != 0;
     }
+    const Clock::time_point now = Clock::now();
+    const bool isLookDue = !isStatusLook || !device->IsReadCostly() || now - lastQuietPump >= quietPumpInterval;
     BYTE bytes[pumpBlock];
-    for (int round = 0; round < pumpRounds; ++round) {
+    for (int round = 0; isLookDue && round < pumpRounds; ++round) {
         DWORD got = 0;
         if (DWORD error = device->Read(bytes, pumpBlock, got); error != ERROR_SUCCESS)
             return error;
         AcceptLocked(bytes, got, isDsrOn);
+        if (round == 0 && got == 0)
+            lastQuietPump = now;
         if (got < pumpBlock)
             break;
     }
@@ -611,7 +620,7 @@ DWORD SerialPort::Purge(DWORD flags) {
 DWORD SerialPort::ClearErrors(DWORD& errors, COMSTAT& status) {
     std::lock_guard lock(mutex);
     DWORD lines = 0;
-    DWORD error = PumpLocked();
+    DWORD error = PumpLocked(true);
     if (error == ERROR_SUCCESS)
         error = device->ModemStatus(lines);
     status = {};

@@ -107,7 +107,10 @@ private:
     enum class LineUpdate { HandshakeOnly, All };
     class Turn;
 
-    DWORD PumpLocked();
+    // Reads what the device holds into the input queue. A status look (ClearCommError) on a
+    // device whose reads cost a system call skips the read when the last one found nothing
+    // within quietPumpInterval.
+    DWORD PumpLocked(bool isStatusLook = false);
     void AcceptLocked(const BYTE* bytes, DWORD count, bool isDsrOn);
     DWORD CollectErrorsLocked();
     DWORD UpdateInputFlowLocked();
@@ -159,6 +162,8 @@ private:
     // so once the driver has said it is empty it stays so until the next write, and the status
     // calls that come between two writes, one for every byte a program queues, need not ask it.
     bool isDriverQueueEmpty = false;
+    // When a look at the device last found nothing to read.
+    Clock::time_point lastQuietPump{};
     unsigned long long writeAborts = 0;
     unsigned long long readAborts = 0;
 };

@@ -107,6 +107,7 @@ public:
 
     DWORD Configure(const platform::SerialLineSettings& settings) override;
     DWORD Read(BYTE* data, DWORD size, DWORD& got) override;
+    bool IsReadCostly() const override { return true; }
     DWORD Write(const BYTE* data, DWORD size, DWORD& put) override;
     DWORD OutputQueue(DWORD& count) override;
     DWORD Discard(bool input, bool output) override;

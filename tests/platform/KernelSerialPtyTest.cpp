@@ -116,4 +116,31 @@ TEST_F(KernelSerialPtyTest, ClosingTheFarEndHangsUpTheProgramSide) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
 }
 
+// A program that queues its bytes one at a time calls ClearCommError back to back; those calls
+// do not look at the terminal each time, but input is never missed for long, and a far end
+// that goes away is still reported.
+TEST_F(KernelSerialPtyTest, BackToBackStatusCallsStillSeeInputAndHangUp) {
+    PortHandle program(path);
+    ASSERT_TRUE(program.IsValid()) << program.OpenError();
+    EXPECT_EQ(Status(program.Get()).status.cbInQue, 0u);
+    ASSERT_TRUE(WritePort(farEnd, "N1"));
+    const auto start = std::chrono::steady_clock::now();
+    DWORD waiting = 0;
+    long calls = 0;
+    while (waiting < 2 && platform::tests::SecondsSince(start) < 2.0) {
+        waiting = Status(program.Get()).status.cbInQue;
+        ++calls;
+    }
+    EXPECT_EQ(waiting, 2u) << "after " << calls << " calls";
+    ASSERT_TRUE(CloseHandle(farEnd));
+    farEnd = INVALID_HANDLE_VALUE;
+    bool isReported = false;
+    while (!isReported && platform::tests::SecondsSince(start) < 4.0) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        isReported = !ClearCommError(program.Get(), &errors, &status);
+    }
+    EXPECT_TRUE(isReported) << "the hang-up ends the status calls";
+}
+
 } // namespace
