@@ -22,9 +22,10 @@ DWORD PortPollThread::Run() {
             platform::ThreadWaitPoint();
             continue;
         }
-        // The millisecond between polls ends early when the port has work, so a download is not
-        // held back a millisecond per line.
-        link.WaitForPortWork(1);
+        // The pause between polls ends as soon as the port has work: input arrives, the output
+        // queue drains while bytes wait, or another thread queues bytes. On a quiet line it
+        // lasts IdleWait, so a link waiting for requests costs next to nothing.
+        link.WaitForPortWork(IdleWait);
     }
     return 0;
 }

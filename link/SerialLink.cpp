@@ -371,6 +371,11 @@ bool SerialLink::AppendTransmitByteLocked(char byte) {
     }
     transmitBuffer[transmitCount++] = byte;
     transmitPending = true;
+    // Bytes queued by another thread (the loopback test, a refusal after the transmit delay)
+    // end the poll's wait, which was for input only.
+    if (isPollWaiting && port != INVALID_HANDLE_VALUE) {
+        platform::WakeCommWait(port);
+    }
     return true;
 }
 
@@ -411,10 +416,16 @@ void SerialLink::WaitForPortWork(DWORD milliseconds) {
             return;
         }
         isOutputWaiting = transmitPending;
+        isPollWaiting = true;
     }
     // Without a port (or with one that has gone) the pause is a plain sleep; the poll's own
     // status check reports the port.
-    if (port == INVALID_HANDLE_VALUE || !platform::WaitForCommWork(port, milliseconds, isOutputWaiting)) {
+    const bool hasWaited = port != INVALID_HANDLE_VALUE && platform::WaitForCommWork(port, milliseconds, isOutputWaiting);
+    {
+        std::lock_guard lock(mutex);
+        isPollWaiting = false;
+    }
+    if (!hasWaited) {
         Sleep(milliseconds);
     } else {
         // The port's wait is no suspension point; a suspension (while the settings are re-applied)

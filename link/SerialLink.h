@@ -143,6 +143,8 @@ private:
     bool transmitPending = false;
     // The last poll consumed received bytes and more wait: the next poll follows at once.
     bool isInputPending = false;
+    // The poll thread is in its pause: bytes queued meanwhile must end it.
+    bool isPollWaiting = false;
     bool receiveActivity = false;
     bool transmitActivity = false;
     framework::String monitorLine;

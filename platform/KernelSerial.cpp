@@ -92,4 +92,8 @@ BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained) {
     return OnPort(port, [&](SerialPort& serial) { return serial.WaitForWork(milliseconds, wantsOutputDrained != 0); });
 }
 
+BOOL WakeCommWait(HANDLE port) {
+    return OnPort(port, [](SerialPort& serial) { return serial.WakeWaiter(); });
+}
+
 } // namespace platform

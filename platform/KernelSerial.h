@@ -188,4 +188,9 @@ namespace platform {
 // for a handle that is no port or a device that has gone.
 BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained);
 
+// Ends another thread's WaitForCommWork on the port at once: work for the port came from
+// elsewhere (bytes queued by another thread). FALSE with the last error for a handle that is no
+// port or a device that has gone.
+BOOL WakeCommWait(HANDLE port);
+
 } // namespace platform

@@ -693,6 +693,8 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
     SerialDeadline deadline = SerialDeadline::AfterMilliseconds(milliseconds);
     for (;;) {
         WaitPlan wait{SerialEvents::Input, deadline};
+        if (isWakeRequested.exchange(false))
+            return ERROR_SUCCESS;
         {
             std::lock_guard lock(mutex);
             if (DWORD error = PumpLocked(); error != ERROR_SUCCESS)
@@ -723,6 +725,14 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
         UseFineTimerSlack();
         device->Wait(wait.events, wait.until.Earlier(SerialDeadline::After(waitSlice)));
     }
+}
+
+// The request stays until a wait takes it, so a wake-up that comes just before the wait begins
+// still ends it.
+DWORD SerialPort::WakeWaiter() {
+    isWakeRequested = true;
+    device->Wake();
+    return ERROR_SUCCESS;
 }
 
 // --- Opening -----------------------------------------------------------------------------------

@@ -92,6 +92,8 @@ public:
     DWORD ModemStatus(DWORD& lines);
     // WaitForCommWork: up to the time for input, or for a drained and unheld output queue.
     DWORD WaitForWork(DWORD milliseconds, bool wantsOutputDrained);
+    // WakeCommWait: ends a WaitForWork of another thread at once.
+    DWORD WakeWaiter();
 
 private:
     using Clock = SerialDeadline::Clock;
@@ -133,6 +135,7 @@ private:
     const bool canWrite;
     std::atomic<HANDLE> handle{nullptr};
     std::atomic<bool> isClosed{false};
+    std::atomic<bool> isWakeRequested{false};
 
     std::mutex mutex;
     std::condition_variable turnChanged;

@@ -284,3 +284,36 @@ TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
 }
 
 } // namespace
+
+namespace {
+
+// Work that comes from another thread (bytes it queued for the poll to write) ends the poll's
+// pause at once, also when the wake-up comes just before the pause begins.
+TEST(KernelSerialWorkWaitTest, WakeFromAnotherThreadEndsTheWait) {
+    Watchdog watchdog;
+    AttachedLine line{"COM7"};
+    PortHandle port("COM7");
+    ASSERT_TRUE(port.IsValid());
+    std::thread waker([&] {
+        std::this_thread::sleep_for(10ms);
+        EXPECT_TRUE(platform::WakeCommWait(port.Get()));
+    });
+    auto start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
+    const double woken = SecondsSince(start);
+    waker.join();
+    EXPECT_GE(woken, 0.009);
+    EXPECT_LT(woken, 2.0) << "the wake-up ends the wait";
+
+    EXPECT_TRUE(platform::WakeCommWait(port.Get()));
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
+    EXPECT_LT(SecondsSince(start), 2.0) << "a wake-up before the wait is not lost";
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 30, FALSE));
+    EXPECT_GE(SecondsSince(start), 0.029) << "and it is taken once";
+
+    EXPECT_FALSE(platform::WakeCommWait(INVALID_HANDLE_VALUE));
+}
+
+} // namespace
