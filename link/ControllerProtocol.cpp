@@ -2,6 +2,8 @@
 
 #include "framework/Path.h"
 
+#include <utility>
+
 namespace engine {
 
 using framework::File;
@@ -141,10 +143,12 @@ void ControllerProtocol::StartDownload() {
         std::lock_guard lock(Lock());
         Transfer& transfer = TransferLocked();
         transfer.programLines.clear();
+        // The controller waits for the first line while the whole program is read: one read per
+        // line, each line moved into the list rather than copied.
         String line;
         while (!transfer.file.AtEnd()) {
-            transfer.file.ReadLines(line, 1, false);
-            transfer.programLines.push_back(line);
+            transfer.file.ReadLine(line, '\n', 32, 255);
+            transfer.programLines.push_back(std::move(line));
         }
     }
     CloseTransferFile();
