@@ -16,7 +16,9 @@
 #include "services/MessageBoxes.h"
 #include "services/SaveFileDialog.h"
 #include "services/SystemVersion.h"
+#include "services/Timer.h"
 
+#include <chrono>
 #include <utility>
 
 namespace app {
@@ -70,6 +72,7 @@ CommsWindow::CommsWindow(framework::Window* parent) : Dialog(parent, TemplateId)
 }
 
 CommsWindow::~CommsWindow() {
+    pendingStateTimer.reset();
     if (engine != nullptr) {
         engine->ShutDownLink();
     }
@@ -147,6 +150,7 @@ LRESULT CommsWindow::OnInitDialog(MessageRecord& record) {
     sending = new ProgressDialog(this, ProgressDialog::SendingTemplate, closing);
     sending->Create(false);
     sending->Show(SW_HIDE);
+    pendingStateTimer = std::make_unique<framework::Timer>(this, &CommsWindow::ShowPendingState, 100, true);
     engine->StartPolling();
     return 1;
 }
@@ -199,6 +203,7 @@ bool CommsWindow::RunSettingsDialog() {
 
 void CommsWindow::ShutDownLink() {
     closing = true;
+    pendingStateTimer.reset();
     if (engine != nullptr) {
         engine->ShutDownLink(); // safe to run twice
     }
@@ -267,12 +272,25 @@ void CommsWindow::PostToWindowThread(std::function<void()> work) {
     }
 }
 
+// During a download the state changes with every line; the window thread is told at most every
+// StatePostInterval, and a change that finds the interval running waits for the next change of
+// the poll thread or for the status refresh, which shows it within 100 ms.
 void CommsWindow::StateChanged(bool isFirst) {
     if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
         ShowPendingState();
-    } else if (isFirst) {
-        PostMessageA(Handle(), StateMessage, 0, 0);
+        return;
     }
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(statePostMutex);
+        isStatePostOwed = isStatePostOwed || isFirst;
+        if (!isStatePostOwed || now - lastStatePost < StatePostInterval) {
+            return;
+        }
+        isStatePostOwed = false;
+        lastStatePost = now;
+    }
+    PostMessageA(Handle(), StateMessage, 0, 0);
 }
 
 LRESULT CommsWindow::OnStateMessage(MessageRecord& record) {
@@ -342,6 +360,7 @@ void CommsWindow::MonitorUpdate(const framework::String& text) {
 }
 
 LRESULT CommsWindow::OnMonitorUpdate(MessageRecord& record) {
+    ShowPendingState();
     AddMonitorLine(monitorText.CStr());
     return 1;
 }

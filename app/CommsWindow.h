@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@ class ButtonControl;
 class CheckBoxControl;
 class ProgressMeter;
 class StaticControl;
+class Timer;
 }
 
 namespace engine {
@@ -134,6 +136,12 @@ private:
     DWORD windowThread = 0;
     framework::String monitorText;
     PendingViewState pendingState;
+    static constexpr std::chrono::milliseconds StatePostInterval{20};
+    std::mutex statePostMutex;
+    bool isStatePostOwed = false;
+    std::chrono::steady_clock::time_point lastStatePost{};
+    // Shows what waits for the interval even while the engine's status refresh is paused.
+    std::unique_ptr<framework::Timer> pendingStateTimer;
     // The monitor panel's visibility as the poll thread sees it: while the panel is hidden and was
     // emptied once, a hand-over would only empty it again, so the poll thread does not wait for it.
     std::atomic<bool> isMonitorShown{false};
