@@ -33,7 +33,7 @@ TEST_F(SimulatorCommandLineTest, HelpExitsZeroAndDocumentsEveryOption) {
     EXPECT_EQ(Run({"--help"}), 0);
     for (const char* option :
          {"--pty", "--device", "--baud", "--framing", "--buffer", "--xonxoff", "--record", "--timeout", "--idle",
-          "--upload-delay", "--expect-file", "--expect-refusal", "--verdict", "--echo-end", "--linger", "--send",
+          "--upload-delay", "--expect-file", "--expect-refusal", "--verdict", "--echo-end", "--linger", "--hold", "--send",
           "--download", "--upload", "--test-line", "--echo", "--wait", "--expect", "--help"})
         EXPECT_NE(output.find(std::string("  ") + option + " "), std::string::npos) << option;
 }

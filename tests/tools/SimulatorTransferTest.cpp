@@ -1,7 +1,10 @@
 #include "SimulatorTestSupport.h"
 
+#include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -142,6 +145,29 @@ TEST_F(SimulatorTransferTest, ExpectedTextMissingFailsWithWhatArrived) {
     std::string error = simulator.StandardError();
     EXPECT_NE(error.find("step 1 (--expect \"ABC\")"), std::string::npos) << error;
     EXPECT_NE(error.find("ABD"), std::string::npos) << error;
+}
+
+// --hold keeps the cable up after the steps until the simulator is told to go, serving it all the
+// while, and then exits with the status its steps earned.
+TEST_F(SimulatorTransferTest, HoldKeepsTheCableUpUntilTerminatedAndKeepsTheVerdict) {
+    folder.Write("5.nc", program);
+    StartAndConnect({"--download", "5", "--expect-file", folder / "5.nc", "--idle", "300", "--linger", "0", "--hold"});
+    ReceiveUntil("\r");
+    Send(programOnTheLine);
+    EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(5)), "DONE");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(simulator.IsRunning()) << "the cable stays up";
+    Send("late bytes are still taken\r");
+    ASSERT_TRUE(simulator.Signal(SIGTERM));
+    EXPECT_EQ(ExitStatus(), 0) << simulator.StandardError();
+}
+
+TEST_F(SimulatorTransferTest, HoldAfterAFailedStepStillExitsOne) {
+    StartAndConnect({"--download", "5", "--timeout", "300", "--hold"});
+    EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(5)), "DONE");
+    ASSERT_TRUE(simulator.Signal(SIGINT));
+    EXPECT_EQ(ExitStatus(), 1);
+    EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos) << simulator.StandardError();
 }
 
 } // namespace

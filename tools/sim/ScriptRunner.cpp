@@ -2,6 +2,8 @@
 
 #include "tools/sim/ProgramText.h"
 
+#include <cstdio>
+
 namespace simulator {
 
 namespace {
@@ -19,13 +21,21 @@ const std::string badEndOfFileLine = "EOF 001";
 
 ScriptRunner::ScriptRunner(const SimulatorOptions& options, ControllerLine& line) : options(options), line(line) {}
 
-std::string ScriptRunner::Run() {
+std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
     std::string failure = RunSteps();
     // A closed pseudo-terminal loses what its other side has not read yet, so the line stays up
     // a little after the last step, also after a failure.
     std::string lingerFailure = Wait(options.lingerMs);
     if (failure.empty())
         failure = lingerFailure;
+    if (options.holdsLine) {
+        std::printf("DONE\n");
+        std::fflush(stdout);
+        std::string error;
+        while (!(isReleased && isReleased()) && error.empty()) {
+            line.ServeUntil(Deadline(100), [&] { return isReleased && isReleased(); }, error);
+        }
+    }
     if (failure.empty() && line.LostCount() > 0)
         failure = "the input buffer of " + std::to_string(options.bufferSize) + " bytes overflowed: " +
                   std::to_string(line.LostCount()) + " bytes lost";

@@ -7,6 +7,7 @@
 #include "tools/sim/ControllerLine.h"
 #include "tools/sim/SimulatorOptions.h"
 
+#include <functional>
 #include <string>
 
 namespace simulator {
@@ -15,8 +16,9 @@ class ScriptRunner {
 public:
     ScriptRunner(const SimulatorOptions& options, ControllerLine& line);
 
-    // Empty when every step held; otherwise the failure, naming the step.
-    std::string Run();
+    // Empty when every step held; otherwise the failure, naming the step. isReleased, when
+    // given, ends the hold of --hold.
+    std::string Run(const std::function<bool()>& isReleased = {});
 
 private:
     using Clock = ControllerLine::Clock;

@@ -150,6 +150,8 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
         options.bufferSize = static_cast<unsigned>(number);
     } else if (option == "--xonxoff") {
         options.usesXonXoff = true;
+    } else if (option == "--hold") {
+        options.holdsLine = true;
     } else if (option == "--timeout" || option == "--idle" || option == "--upload-delay" || option == "--linger") {
         bool mayBeZero = option == "--upload-delay" || option == "--linger";
         if (!reader.TakeNumber(option, mayBeZero ? 0 : 1, number, error))
@@ -243,6 +245,10 @@ Values for the steps (the last one given holds for all steps):
   --echo-end C          the byte that ends --echo: one character or 0xNN (default @)
   --linger MS           stay on the line this long after the last step, so that the DNC link
                         can read the last bytes before the cable goes (default 200)
+  --hold                after the linger, print "DONE" on standard output and keep the cable
+                        up, still serving it, until SIGTERM or SIGINT; then exit with the
+                        status the steps earned. Whoever runs the DNC link can close it first,
+                        so that it never sees the cable go
 
 Steps, run in the order given:
   --send TEXT           send TEXT as a request line ended by CR

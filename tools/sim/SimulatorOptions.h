@@ -35,6 +35,7 @@ struct SimulatorOptions {
     unsigned idleMs = 1000;
     unsigned uploadDelayMs = 500;
     unsigned lingerMs = 200;
+    bool holdsLine = false; // --hold
     std::string expectFile;
     bool expectsRefusal = false;
     bool sendsVerdict = false;

@@ -6,6 +6,7 @@
 #include "tools/sim/ScriptRunner.h"
 #include "tools/sim/SimulatorOptions.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ namespace {
 constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;
 constexpr int exitBadArguments = 2;
+
+// --hold: SIGTERM or SIGINT releases the cable.
+volatile std::sig_atomic_t isReleased = 0;
+
+void Release(int) { isReleased = 1; }
 
 int Fail(const std::string& message, int status) {
     std::fprintf(stderr, "tolva-sim: %s\n", message.c_str());
@@ -35,6 +41,10 @@ int main(int argc, char** argv) {
     case simulator::ParseOutcome::Run:
         break;
     }
+    if (options.holdsLine) {
+        std::signal(SIGTERM, Release);
+        std::signal(SIGINT, Release);
+    }
 
     simulator::EventRecorder recorder;
     if (!options.recordFile.empty() && !recorder.Open(options.recordFile))
@@ -48,7 +58,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     simulator::ScriptRunner runner(options, line);
-    if (std::string failure = runner.Run(); !failure.empty())
+    if (std::string failure = runner.Run([] { return isReleased != 0; }); !failure.empty())
         return Fail(failure, exitFailure);
     return exitSuccess;
 }
