@@ -19,6 +19,7 @@
 #include "services/Timer.h"
 
 #include <chrono>
+#include <string>
 #include <utility>
 
 namespace app {
@@ -61,10 +62,27 @@ template <class Operation> MessageHandler Handler(Operation operation) {
     return static_cast<MessageHandler>(operation);
 }
 
+// The operator's guide: beside the program in a build tree (the help viewer looks there for a
+// bare name), in share/tolva-dnc/ of an installation.
+framework::String HelpFilePath() {
+    char module[1024] = {};
+    if (GetModuleFileNameA(nullptr, module, sizeof module) == 0) {
+        return framework::String(CommsWindow::HelpFile);
+    }
+    std::string folder(module);
+    folder.erase(folder.find_last_of('/') + 1);
+    const std::string installed = folder + "../share/tolva-dnc/" + CommsWindow::HelpFile;
+    if (GetFileAttributesA((folder + CommsWindow::HelpFile).c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesA(installed.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return framework::String(installed.c_str());
+    }
+    return framework::String(CommsWindow::HelpFile);
+}
+
 } // namespace
 
 CommsWindow::CommsWindow(framework::Window* parent) : Dialog(parent, TemplateId), windowThread(GetCurrentThreadId()) {
-    framework::HelpService::Instance().SetHelpFile(this, HelpFile);
+    framework::HelpService::Instance().SetHelpFile(this, HelpFilePath().CStr());
     AddHandler(this, Handler(&CommsWindow::OnRunMessage), RunWorkMessage);
     AddHandler(this, Handler(&CommsWindow::OnPostedWork), PostedWorkMessage);
     AddHandler(this, Handler(&CommsWindow::OnStateMessage), StateMessage);
@@ -179,7 +197,12 @@ LRESULT CommsWindow::OnTestClicked(MessageRecord& record) {
 }
 
 LRESULT CommsWindow::OnHelpClicked(MessageRecord& record) {
-    framework::HelpService::Instance().ShowContents();
+    if (!framework::HelpService::Instance().ShowContents()) {
+        framework::String text;
+        text.Format("The operator's guide %s cannot be opened. Reinstall the program, or put the file beside it.",
+                    HelpFilePath().CStr());
+        framework::ShowMessage(this, text.CStr(), "Help", MB_ICONEXCLAMATION | MB_OK);
+    }
     return 1;
 }
 

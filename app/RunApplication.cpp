@@ -17,11 +17,12 @@ namespace {
 
 std::atomic<HWND> runningWindow{nullptr};
 
-// The "View" button of the main window.
+// The "View" and "Help" buttons of the main window.
 constexpr int ViewButtonId = 15207;
+constexpr int HelpButtonId = 15213;
 
-bool MonitorWanted() {
-    const char* value = std::getenv("TOLVA_MONITOR");
+bool IsSet(const char* variable) {
+    const char* value = std::getenv(variable);
     return value != nullptr && std::string(value) == "1";
 }
 
@@ -34,8 +35,12 @@ public:
         runningWindow.store(Handle());
         // TOLVA_MONITOR=1: the data monitor is shown from the start, as if "View" had been pressed
         // once the window is up (an unattended program has nobody to press it).
-        if (MonitorWanted()) {
+        if (IsSet("TOLVA_MONITOR")) {
             PostMessageA(GetDlgItem(Handle(), ViewButtonId), BM_CLICK, 0, 0);
+        }
+        // TOLVA_HELP=1: the operator's guide opens with the window, as "Help" would open it.
+        if (IsSet("TOLVA_HELP")) {
+            PostMessageA(GetDlgItem(Handle(), HelpButtonId), BM_CLICK, 0, 0);
         }
         return result;
     }
