@@ -560,6 +560,11 @@ void Command(HWND hwnd, ComboBoxState& state, WPARAM wParam, LPARAM lParam) {
 LRESULT ComboBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         MakeState<ComboBoxState>(hwnd);
+        // WS_VSCROLL in a combo box's template is meant for its list, which always scrolls; the
+        // field itself never has scroll bars or a border, so the styles leave the combo box, as
+        // Win32's combo box drops them, and the field keeps its whole width.
+        const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+        SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL | WS_BORDER));
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     ComboBoxState* state = State(hwnd);
