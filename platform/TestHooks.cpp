@@ -5,6 +5,7 @@
 #include "platform/KernelThreads.h"
 #include "platform/UserDialog.h"
 #include "platform/KernelTime.h"
+#include "platform/TextFitCheck.h"
 #include "platform/UserMessages.h"
 #include "platform/UserState.h"
 #include "platform/UserWindows.h"
@@ -408,7 +409,8 @@ std::string DumpWindowTree(HWND root) {
         dump += line.className + " id=" + std::to_string(line.id) + " " + Quoted(WindowText(line.hwnd)) + " " + rect;
         dump += line.isVisible ? " visible" : " hidden";
         dump += line.isEnabled ? " enabled" : " disabled";
-        dump += IsChecked(line.hwnd) ? " checked\n" : " unchecked\n";
+        dump += IsChecked(line.hwnd) ? " checked" : " unchecked";
+        dump += line.isVisible && IsTextClipped(line.hwnd) ? " CLIPPED\n" : "\n";
     }
     return dump;
 }

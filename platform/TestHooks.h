@@ -55,6 +55,8 @@ bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers = Modifier::None);
 // The rectangle is in the parent's client coordinates (the screen for a top-level window);
 // visible is the window's own WS_VISIBLE; a quote, backslash or control character in the text
 // is written as \", \\ or \xNN.
+// A visible control whose text does not fit the room it draws it in ends its line with
+// " CLIPPED" (see TextFitCheck.h), so a dump compared with an expected one fails on it.
 std::string DumpWindowTree(HWND root);
 
 // The colour of a pixel of a window's client area as it stands on its top-level surface

@@ -124,12 +124,43 @@ TEST_F(TestHooks, ReadTextAndState) {
     EXPECT_FALSE(IsShown(field)) << "a hidden parent hides its children";
 }
 
+// A control whose text does not fit the room it draws it in is marked in the dump: a static that
+// wraps its last word out of sight, a push button too narrow for its caption, a check box too
+// short for its line. Edit fields scroll and are never marked.
+TEST_F(TestHooks, DumpMarksTextsThatDoNotFitTheirControls) {
+    HWND roomy = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 100, 200, 20, top,
+                                 reinterpret_cast<HMENU>(201), nullptr, nullptr);
+    HWND wrapped = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 120, 30, 13, top,
+                                   reinterpret_cast<HMENU>(202), nullptr, nullptr);
+    HWND narrow = CreateWindowExA(0, "BUTTON", "Change Settings", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 140, 40,
+                                  23, top, reinterpret_cast<HMENU>(203), nullptr, nullptr);
+    HWND box = CreateWindowExA(0, "BUTTON", "Write Log File", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 170, 200,
+                               20, top, reinterpret_cast<HMENU>(204), nullptr, nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "/a/very/long/path/that/scrolls/in/its/field", WS_CHILD | WS_VISIBLE, 0,
+                                200, 40, 20, top, reinterpret_cast<HMENU>(205), nullptr, nullptr);
+    for (HWND control : {roomy, wrapped, narrow, box, edit}) {
+        ASSERT_NE(control, nullptr);
+    }
+    auto lineOf = [&](int id) {
+        const std::string dump = platform::testing::DumpWindowTree(top);
+        const std::size_t at = dump.find(" id=" + std::to_string(id) + " ");
+        return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
+    };
+    EXPECT_EQ(lineOf(201).find("CLIPPED"), std::string::npos) << lineOf(201);
+    EXPECT_NE(lineOf(202).find("CLIPPED"), std::string::npos) << "the second line falls below: " << lineOf(202);
+    EXPECT_NE(lineOf(203).find("CLIPPED"), std::string::npos) << lineOf(203);
+    EXPECT_EQ(lineOf(204).find("CLIPPED"), std::string::npos) << lineOf(204);
+    EXPECT_EQ(lineOf(205).find("CLIPPED"), std::string::npos) << "edit fields scroll: " << lineOf(205);
+    MoveWindow(box, 0, 170, 200, 8, TRUE);
+    EXPECT_NE(lineOf(204).find("CLIPPED"), std::string::npos) << "a check box shorter than its line: " << lineOf(204);
+}
+
 TEST_F(TestHooks, DumpShowsTheTreeIndentedByDepth) {
     const std::string expected =
         "HookTop id=0 \"Hooks \\\"main\\\"\" (100,50)-(400,250) visible enabled unchecked\n"
         "  HookTop id=7 \"\" (10,10)-(210,110) visible enabled unchecked\n"
         "    HookField id=101 \"Port\" (20,30)-(100,50) visible enabled unchecked\n"
-        "    Button id=102 \"Echo\" (20,60)-(100,76) visible disabled checked\n"
+        "    Button id=102 \"Echo\" (20,60)-(100,76) visible disabled checked CLIPPED\n"
         "  Button id=8 \"Line\\x09feed\" (220,10)-(280,30) hidden enabled unchecked\n";
     EXPECT_EQ(platform::testing::DumpWindowTree(top), expected);
     MoveWindow(field, 5, 6, 70, 10, TRUE);
