@@ -62,6 +62,24 @@ template <class Operation> MessageHandler Handler(Operation operation) {
     return static_cast<MessageHandler>(operation);
 }
 
+// Whether the text, wrapped at words as a static control wraps it, fits the control's client area.
+bool FitsItsField(HWND field, const framework::String& text) {
+    RECT client{};
+    if (field == nullptr || !GetClientRect(field, &client)) {
+        return true;
+    }
+    HDC dc = GetDC(field);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(field, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+    RECT needed{0, 0, client.right, 0};
+    DrawTextA(dc, text.CStr(), text.Length(), &needed, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    if (previous != nullptr) {
+        SelectObject(dc, previous);
+    }
+    ReleaseDC(field, dc);
+    return needed.right <= client.right && needed.bottom <= client.bottom;
+}
+
 // The operator's guide: beside the program in a build tree (the help viewer looks there for a
 // bare name), in share/tolva-dnc/ of an installation.
 framework::String HelpFilePath() {
@@ -136,8 +154,13 @@ void CommsWindow::BindControls() {
     for (size_t index = 0; index < lamps.size(); ++index) {
         lamps[index] = new LampControl(this, lampPlaces[index].id, LampControl::UnlitImage, lampPlaces[index].litImage);
     }
+    // The version field holds two lines: the program's version and the system's name, in few
+    // words when the distribution's full name would wrap out of sight.
     framework::String version;
     version.Format("%s\n%s", VersionText, framework::OperatingSystemName().CStr());
+    if (!FitsItsField(GetDlgItem(Handle(), VersionId), version)) {
+        version.Format("%s\n%s", VersionText, framework::OperatingSystemShortName().CStr());
+    }
     SetDlgItemTextA(Handle(), VersionId, version.CStr());
     AddCommandHandler(this, Handler(&CommsWindow::OnTestClicked), TestId, BN_CLICKED);
     sendButton->Show(SW_HIDE);

@@ -110,6 +110,27 @@ std::string OperatingSystemName() {
     return "Linux";
 }
 
+std::string OperatingSystemShortName() {
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        std::ifstream file(path);
+        if (!file) {
+            continue;
+        }
+        const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::string name = ReleaseValue(content, "NAME");
+        name = name.substr(0, name.find(' '));
+        const std::string version = ReleaseValue(content, "VERSION_ID");
+        if (!name.empty()) {
+            return version.empty() ? name : name + " " + version;
+        }
+    }
+    utsname system{};
+    if (uname(&system) == 0) {
+        return std::string(system.sysname) + " " + system.release;
+    }
+    return "Linux";
+}
+
 namespace testing {
 
 void SetVersionAnswer(std::optional<VersionAnswer> answer) {

@@ -47,6 +47,9 @@ namespace platform {
 // The running system for people to read: the distribution's name and version from os-release,
 // else the kernel's name and release; never empty.
 std::string OperatingSystemName();
+// The same in few words, for a narrow field: the first word of the distribution's name and its
+// version number ("Debian 12"), else the kernel's name and release; never empty.
+std::string OperatingSystemShortName();
 
 namespace testing {
 

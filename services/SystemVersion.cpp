@@ -88,4 +88,6 @@ bool IsWindowsNT() {
 
 String OperatingSystemName() { return String(platform::OperatingSystemName().c_str()); }
 
+String OperatingSystemShortName() { return String(platform::OperatingSystemShortName().c_str()); }
+
 } // namespace framework

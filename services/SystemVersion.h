@@ -13,5 +13,7 @@ bool IsWindowsNT();
 
 // The running operating system for display, e.g. "Debian GNU/Linux 12 (bookworm)".
 String OperatingSystemName();
+// The same in few words for a narrow field, e.g. "Debian 12".
+String OperatingSystemShortName();
 
 } // namespace framework
