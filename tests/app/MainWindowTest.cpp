@@ -5,6 +5,7 @@
 #include "framework/ProgressMeter.h"
 #include "link/TransferEngine.h"
 #include "platform/TestHooks.h"
+#include "platform/TextFitCheck.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
 #include "services/TextView.h"
@@ -121,6 +122,8 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         EXPECT_STREQ(text, "TOLVA - No Link"); // the profile name, and the port that failed
         GetDlgItemTextA(main, 15259, text, sizeof text);
         EXPECT_EQ(std::string(text).rfind("2.26.050 \n", 0), 0u);
+        // The system's name, in full or in short, is whole in its field.
+        EXPECT_FALSE(platform::testing::IsTextClipped(GetDlgItem(main, 15259))) << text;
         EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15210)));
         EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15270)));
         // Lamps start unlit and change only when asked to change.
