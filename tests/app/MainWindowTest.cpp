@@ -87,7 +87,8 @@ protected:
 TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, fs::path(folder.Path()) / "nc" / "123.T3");
     tools::tests::SimulatorProcess simulator(folder.Path());
-    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "300", "--download", "000123", "--expect-file",
+    // The request waits until the window is surely up and the monitor shown, also under a sanitizer.
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "1500", "--download", "000123", "--expect-file",
                                  (fs::path(folder.Path()) / "nc" / "123.T3").string(), "--idle", "300"}));
     const std::string port = simulator.ReadPortPath();
     ASSERT_FALSE(port.empty());

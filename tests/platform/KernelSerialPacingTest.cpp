@@ -294,11 +294,11 @@ TEST(KernelSerialWorkWaitTest, WakeFromAnotherThreadEndsTheWait) {
     AttachedLine line{"COM7"};
     PortHandle port("COM7");
     ASSERT_TRUE(port.IsValid());
+    auto start = Clock::now();
     std::thread waker([&] {
         std::this_thread::sleep_for(10ms);
         EXPECT_TRUE(platform::WakeCommWait(port.Get()));
     });
-    auto start = Clock::now();
     EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
     const double woken = SecondsSince(start);
     waker.join();
