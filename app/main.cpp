@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread(WatchSignals, signals).detach();
+    // A file-size limit makes the write that passes it fail (EFBIG), as a full disk does, and the
+    // upload ends with its error instead of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     bool unattended = UnattendedWanted();
     if (unattended && std::getenv("TOLVA_DISPLAY") == nullptr) {

@@ -54,6 +54,9 @@ void ControllerProtocol::ProcessReceived() {
 
 void ControllerProtocol::HandleEndOfFile() {
     CloseTransferFile();
+    if (State() == TransferState::UploadErrors) {
+        return; // an upload that failed to write stays failed, whatever the controller says
+    }
     const bool isSuccess = RequestLine().FindText("000") > 0;
     const bool wasUploading = State() == TransferState::Uploading;
     if (isSuccess && wasUploading) {
@@ -228,15 +231,29 @@ void ControllerProtocol::StartUpload() {
     View().SetProgress(UploadTotal, 0);
 }
 
+// A line that cannot be written whole (a full disk, a file-size limit, a folder gone) ends the
+// upload at once: a program that lost a line must never look complete. The part written stays
+// under its name, the status and the activity log say "Upload Error(s)", and the controller gets
+// the refusal byte; the lines that still come are not written.
 void ControllerProtocol::WriteUploadLine(const String& text) {
     int32_t total = 0;
     int32_t done = 0;
+    bool isWritten = true;
     {
         std::lock_guard lock(Lock());
         Transfer& transfer = TransferLocked();
-        // Text mode writes the line feed as CR LF.
-        transfer.file.WriteText(text.Concat("\n"));
+        // Text mode writes each line feed as CR LF.
+        const String line = text.Concat("\n");
+        uint32_t wanted = static_cast<uint32_t>(line.Length());
+        for (int32_t position = 1; position <= line.Length(); ++position) {
+            wanted += line.At(position) == '\n' ? 1 : 0;
+        }
+        isWritten = transfer.file.WriteText(line) == wanted;
         transfer.byteCount = static_cast<int32_t>(transfer.file.Position());
+        if (!isWritten) {
+            transfer.file.Close();
+            EngineState() = TransferState::UploadErrors;
+        }
         if (transfer.byteCount > transfer.total) {
             transfer.total *= 2;
         }
@@ -245,6 +262,10 @@ void ControllerProtocol::WriteUploadLine(const String& text) {
         done = transfer.byteCount;
     }
     View().SetProgress(total, done);
+    if (!isWritten) {
+        UpdateStatus();
+        SendFormatted("%c", RefusalByte);
+    }
 }
 
 } // namespace engine

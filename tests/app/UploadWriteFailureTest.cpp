@@ -1,0 +1,108 @@
+// The real tolva-dnc, run as an operator runs it, receiving uploads from tolva-sim while the
+// upload folder cannot take more: a file-size limit on the program (RLIMIT_FSIZE, set from here)
+// makes the write that passes it fail as a full disk does.
+
+#include "tools/ChildProcess.h"
+#include "tools/SimulatorProcess.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tools::tests::ChildProcess;
+using tools::tests::SimulatorProcess;
+
+constexpr rlim_t FileSizeLimit = 4096;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The lines of a program as the link stores them: each ended by CR LF.
+std::string Stored(const std::string& program) {
+    std::string stored;
+    std::istringstream lines(program);
+    for (std::string line; std::getline(lines, line);) {
+        stored += line + "\r\n";
+    }
+    return stored;
+}
+
+std::string NumberedProgram(int lines) {
+    std::string program;
+    for (int number = 1; number <= lines; ++number) {
+        program += "N" + std::to_string(number * 10) + " G01 X" + std::to_string(number) + ".250 Y-12.5 F1200\n";
+    }
+    return program;
+}
+
+// A write that fails ends the upload with its error, keeps what was written, refuses the rest,
+// and leaves the program serving: the next upload that fits is stored whole.
+TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUploadWorks) {
+    testsupport::TempFolder folder;
+    fs::create_directories(folder / "nc");
+    fs::create_directories(folder / "config");
+    const std::string large = NumberedProgram(400); // about 14 kB, past the limit
+    const std::string small = NumberedProgram(20);
+    folder.Write("large.nc", large);
+    folder.Write("small.nc", small);
+    folder.Write("config/UPLOAD.INI", "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\n"
+                                      "stopbits=1\nflow control=None\ntransmit delay=0\n[Files]\nupload path=" +
+                                          (folder / "nc/") + "\ndownload path=" + (folder / "nc/") +
+                                          "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") +
+                                          "\nwrite log=1\n");
+
+    SimulatorProcess simulator(folder.Path());
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--record", folder / "line.txt", "--wait", "1500",
+                                 "--upload-delay", "300", "--upload", "7", folder / "large.nc", "--wait", "1500",
+                                 "--upload", "8", folder / "small.nc", "--wait", "1500", "--hold"}));
+    const std::string port = simulator.ReadPortPath();
+    ASSERT_FALSE(port.empty()) << simulator.StandardError();
+
+    ChildProcess program(folder.Path(), "tolva-dnc");
+    ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+                               {"UPLOAD"},
+                               {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                               folder.Path()}));
+    const rlimit limit{FileSizeLimit, FileSizeLimit};
+    ASSERT_EQ(prlimit(program.Id(), RLIMIT_FSIZE, &limit, nullptr), 0);
+
+    EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(30)), "DONE");
+    EXPECT_TRUE(program.IsRunning()) << "the failed write ended the upload, not the program";
+    ASSERT_TRUE(program.Signal(SIGTERM));
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(10)), 0) << program.StandardError();
+    ASSERT_TRUE(simulator.Signal(SIGTERM));
+    EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.StandardError();
+
+    const std::string part = ReadAll(folder / "nc/7.T3");
+    EXPECT_GT(part.size(), 0u);
+    EXPECT_LE(part.size(), FileSizeLimit);
+    EXPECT_EQ(Stored(large).compare(0, part.size(), part), 0) << "the part kept is the program's beginning";
+    EXPECT_EQ(ReadAll(folder / "nc/8.T3"), Stored(small)) << "the next upload is whole";
+
+    const std::string log = ReadAll(folder / "activity.log");
+    const std::size_t failed = log.find("Upload Error(s)");
+    const std::size_t completed = log.find("Upload Completed");
+    ASSERT_NE(failed, std::string::npos) << log;
+    ASSERT_NE(completed, std::string::npos) << log;
+    EXPECT_LT(failed, completed);
+    EXPECT_EQ(log.find("Upload Completed", completed + 1), std::string::npos) << "the failed one is not complete: " << log;
+    EXPECT_NE(ReadAll(folder / "line.txt").find(" RX [04]"), std::string::npos) << "the controller got the refusal";
+    EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << program.StandardError();
+}
+
+} // namespace
