@@ -1,0 +1,118 @@
+// Virtual cables as users make them, served by the real tolva-dnc: a socat pseudo-terminal pair
+// named by its links, and a /dev/serial/by-id style symlink to a pseudo-terminal. The port map
+// names the link, and the program serves a download through it as through a device.
+
+#include "tools/ChildProcess.h"
+#include "tools/SimulatorProcess.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tools::tests::ChildProcess;
+using tools::tests::SimulatorProcess;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string FoundOnPath(const std::string& name) {
+    std::istringstream folders(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const fs::path candidate = fs::path(folder) / name;
+        if (fs::exists(candidate)) {
+            return candidate.string();
+        }
+    }
+    return {};
+}
+
+class VirtualCableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder / "nc");
+        fs::create_directories(folder / "config");
+        fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
+        folder.Write("config/CABLE.INI", "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\n"
+                                         "stopbits=1\nflow control=None\ntransmit delay=0\n[Files]\nupload path=" +
+                                             (folder / "nc/") + "\ndownload path=" + (folder / "nc/") +
+                                             "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") +
+                                             "\nwrite log=1\n");
+    }
+
+    // The simulator on its side of the cable asks for program 5; the program, its COM1 mapped to
+    // what portPath makes of the simulator's port, serves it and is closed first.
+    void ExpectDownloadThrough(const std::vector<std::string>& simulatorCable,
+                               const std::function<std::string(const std::string&)>& portPath) {
+        std::vector<std::string> arguments = simulatorCable;
+        for (const char* argument : {"--baud", "115200", "--wait", "1500", "--download", "5", "--hold"}) {
+            arguments.emplace_back(argument);
+        }
+        arguments.insert(arguments.end(), {"--expect-file", folder / "nc/5.T3"});
+        SimulatorProcess simulator(folder.Path());
+        ASSERT_TRUE(simulator.Start(arguments));
+        const std::string simulatorPort = simulator.ReadPortPath();
+        ASSERT_FALSE(simulatorPort.empty()) << simulator.StandardError();
+        const std::string port = portPath(simulatorPort);
+        ASSERT_FALSE(port.empty());
+        ChildProcess program(folder.Path(), "tolva-dnc");
+        ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+                                   {"CABLE"},
+                                   {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                                   folder.Path()}));
+        EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(30)), "DONE");
+        ASSERT_TRUE(program.Signal(SIGTERM));
+        EXPECT_EQ(program.WaitForExit(), 0) << program.StandardError();
+        ASSERT_TRUE(simulator.Signal(SIGTERM));
+        EXPECT_EQ(simulator.WaitForExit(), 0) << "the program arrived as sent: " << simulator.StandardError();
+        EXPECT_NE(ReadAll(folder / "activity.log").find("Download Completed"), std::string::npos);
+        EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << "no box: " << program.StandardError();
+    }
+
+    testsupport::TempFolder folder;
+};
+
+TEST_F(VirtualCableTest, ASocatPseudoTerminalPairServesLikeADevice) {
+    const std::string socat = FoundOnPath("socat");
+    ASSERT_FALSE(socat.empty()) << "socat is installed by tools/install-deps";
+    ChildProcess cable(folder.Path(), "socat");
+    ASSERT_TRUE(cable.Start({socat,
+                             {"PTY,link=" + (folder / "machine") + ",raw,echo=0", "PTY,link=" + (folder / "dnc") + ",raw,echo=0"},
+                             {},
+                             {}}));
+    for (int round = 0; round < 100 && !(fs::exists(folder / "machine") && fs::exists(folder / "dnc")); ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(fs::exists(folder / "dnc")) << cable.StandardError();
+    ExpectDownloadThrough({"--device", folder / "machine"}, [&](const std::string&) { return folder / "dnc"; });
+    cable.Signal(SIGTERM);
+    cable.WaitForExit();
+}
+
+TEST_F(VirtualCableTest, ABySerialIdSymlinkServesLikeTheDeviceItNames) {
+    const std::string link = folder / "serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0";
+    fs::create_directories(fs::path(link).parent_path());
+    // The link is made before the program starts, as udev makes it when the adapter is plugged in.
+    ExpectDownloadThrough({"--pty"}, [&](const std::string& simulatorPort) {
+        fs::create_symlink(simulatorPort, link);
+        return link;
+    });
+}
+
+} // namespace
