@@ -238,8 +238,11 @@ bool SerialLink::PollPort() {
         std::lock_guard lock(mutex);
         isInputPending = receiveCount > 0 && receiveCount < received;
     }
-    HandOverMonitorText(read || written);
-    return read || written || (canTransmit && IsSendingProgram());
+    // Between two program lines the poll finds nothing to do while the last line is on the wire:
+    // the line is quiet only when nothing is queued and no download is under way.
+    const bool isSending = IsSendingProgram();
+    HandOverMonitorText(read || written || outputQueue > 0 || isSending);
+    return read || written || (canTransmit && isSending);
 }
 
 // The window waits while it takes the monitor text, so during a transfer the text of many poll
