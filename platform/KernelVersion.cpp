@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <sys/utsname.h>
 
@@ -84,23 +85,19 @@ BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
 
 namespace platform {
 
-std::string OperatingSystemName() {
+namespace {
+
+// The first os-release file's name for the system, as `name` makes it from the file's content;
+// else the kernel's name and release.
+std::string NameFromRelease(const std::function<std::string(const std::string&)>& name) {
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
         std::ifstream file(path);
         if (!file) {
             continue;
         }
         const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        std::string name = ReleaseValue(content, "PRETTY_NAME");
-        if (name.empty()) {
-            name = ReleaseValue(content, "NAME");
-            const std::string version = ReleaseValue(content, "VERSION");
-            if (!name.empty() && !version.empty()) {
-                name += " " + version;
-            }
-        }
-        if (!name.empty()) {
-            return name;
+        if (std::string found = name(content); !found.empty()) {
+            return found;
         }
     }
     utsname system{};
@@ -110,25 +107,29 @@ std::string OperatingSystemName() {
     return "Linux";
 }
 
-std::string OperatingSystemShortName() {
-    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        std::ifstream file(path);
-        if (!file) {
-            continue;
+} // namespace
+
+std::string OperatingSystemName() {
+    return NameFromRelease([](const std::string& content) {
+        std::string name = ReleaseValue(content, "PRETTY_NAME");
+        if (name.empty()) {
+            name = ReleaseValue(content, "NAME");
+            const std::string version = ReleaseValue(content, "VERSION");
+            if (!name.empty() && !version.empty()) {
+                name += " " + version;
+            }
         }
-        const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        return name;
+    });
+}
+
+std::string OperatingSystemShortName() {
+    return NameFromRelease([](const std::string& content) {
         std::string name = ReleaseValue(content, "NAME");
         name = name.substr(0, name.find(' '));
         const std::string version = ReleaseValue(content, "VERSION_ID");
-        if (!name.empty()) {
-            return version.empty() ? name : name + " " + version;
-        }
-    }
-    utsname system{};
-    if (uname(&system) == 0) {
-        return std::string(system.sysname) + " " + system.release;
-    }
-    return "Linux";
+        return name.empty() || version.empty() ? name : name + " " + version;
+    });
 }
 
 namespace testing {

@@ -4,14 +4,13 @@
 
 #include "tools/ChildProcess.h"
 #include "tools/SimulatorProcess.h"
+#include "FirstRunProfile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -19,18 +18,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using tools::tests::ChildProcess;
 using tools::tests::SimulatorProcess;
 
 constexpr rlim_t FileSizeLimit = 4096;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // The lines of a program as the link stores them: each ended by CR LF.
 std::string Stored(const std::string& program) {
@@ -54,17 +45,11 @@ std::string NumberedProgram(int lines) {
 // and leaves the program serving: the next upload that fits is stored whole.
 TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUploadWorks) {
     testsupport::TempFolder folder;
-    fs::create_directories(folder / "nc");
-    fs::create_directories(folder / "config");
+    apptest::WriteFirstRunProfile(folder, "UPLOAD");
     const std::string large = NumberedProgram(400); // about 14 kB, past the limit
     const std::string small = NumberedProgram(20);
     folder.Write("large.nc", large);
     folder.Write("small.nc", small);
-    folder.Write("config/UPLOAD.INI", "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\n"
-                                      "stopbits=1\nflow control=None\ntransmit delay=0\n[Files]\nupload path=" +
-                                          (folder / "nc/") + "\ndownload path=" + (folder / "nc/") +
-                                          "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") +
-                                          "\nwrite log=1\n");
 
     SimulatorProcess simulator(folder.Path());
     ASSERT_TRUE(simulator.Start({"--baud", "115200", "--record", folder / "line.txt", "--wait", "1500",
@@ -88,20 +73,20 @@ TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUplo
     ASSERT_TRUE(simulator.Signal(SIGTERM));
     EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.StandardError();
 
-    const std::string part = ReadAll(folder / "nc/7.T3");
+    const std::string part = folder.Read("nc/7.T3");
     EXPECT_GT(part.size(), 0u);
     EXPECT_LE(part.size(), FileSizeLimit);
     EXPECT_EQ(Stored(large).compare(0, part.size(), part), 0) << "the part kept is the program's beginning";
-    EXPECT_EQ(ReadAll(folder / "nc/8.T3"), Stored(small)) << "the next upload is whole";
+    EXPECT_EQ(folder.Read("nc/8.T3"), Stored(small)) << "the next upload is whole";
 
-    const std::string log = ReadAll(folder / "activity.log");
+    const std::string log = folder.Read("activity.log");
     const std::size_t failed = log.find("Upload Error(s)");
     const std::size_t completed = log.find("Upload Completed");
     ASSERT_NE(failed, std::string::npos) << log;
     ASSERT_NE(completed, std::string::npos) << log;
     EXPECT_LT(failed, completed);
     EXPECT_EQ(log.find("Upload Completed", completed + 1), std::string::npos) << "the failed one is not complete: " << log;
-    EXPECT_NE(ReadAll(folder / "line.txt").find(" RX [04]"), std::string::npos) << "the controller got the refusal";
+    EXPECT_NE(folder.Read("line.txt").find(" RX [04]"), std::string::npos) << "the controller got the refusal";
     EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << program.StandardError();
 }
 

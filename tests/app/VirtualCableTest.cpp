@@ -4,6 +4,7 @@
 
 #include "tools/ChildProcess.h"
 #include "tools/SimulatorProcess.h"
+#include "FirstRunProfile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,13 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using tools::tests::ChildProcess;
 using tools::tests::SimulatorProcess;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::string FoundOnPath(const std::string& name) {
     std::istringstream folders(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin");
@@ -46,14 +39,8 @@ std::string FoundOnPath(const std::string& name) {
 class VirtualCableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(folder / "nc");
-        fs::create_directories(folder / "config");
+        apptest::WriteFirstRunProfile(folder, "CABLE");
         fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
-        folder.Write("config/CABLE.INI", "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\n"
-                                         "stopbits=1\nflow control=None\ntransmit delay=0\n[Files]\nupload path=" +
-                                             (folder / "nc/") + "\ndownload path=" + (folder / "nc/") +
-                                             "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") +
-                                             "\nwrite log=1\n");
     }
 
     // The simulator on its side of the cable asks for program 5; the program, its COM1 mapped to
@@ -81,7 +68,7 @@ protected:
         EXPECT_EQ(program.WaitForExit(), 0) << program.StandardError();
         ASSERT_TRUE(simulator.Signal(SIGTERM));
         EXPECT_EQ(simulator.WaitForExit(), 0) << "the program arrived as sent: " << simulator.StandardError();
-        EXPECT_NE(ReadAll(folder / "activity.log").find("Download Completed"), std::string::npos);
+        EXPECT_NE(folder.Read("activity.log").find("Download Completed"), std::string::npos);
         EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << "no box: " << program.StandardError();
     }
 
