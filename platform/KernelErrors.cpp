@@ -57,6 +57,10 @@ constexpr ErrnoMapping errnoMappings[] = {
     {EOVERFLOW, ERROR_ARITHMETIC_OVERFLOW},
     {EOPNOTSUPP, ERROR_NOT_SUPPORTED},
     {ETIMEDOUT, ERROR_TIMEOUT},
+    {ECONNREFUSED, WSAECONNREFUSED},
+    {ECONNRESET, WSAECONNRESET},
+    {ENETUNREACH, WSAENETUNREACH},
+    {EHOSTUNREACH, WSAEHOSTUNREACH},
     {ESTALE, ERROR_FILE_INVALID},
     {EDQUOT, ERROR_DISK_FULL},
     {ENOMEDIUM, ERROR_NOT_READY},
@@ -90,6 +94,7 @@ constexpr SystemMessage systemMessages[] = {
     {ERROR_SHARING_BUFFER_EXCEEDED, "Too many files opened for sharing."},
     {ERROR_HANDLE_EOF, "Reached the end of the file."},
     {ERROR_NOT_SUPPORTED, "The request is not supported."},
+    {ERROR_BAD_NETPATH, "The network path was not found."},
     {ERROR_FILE_EXISTS, "The file exists."},
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {ERROR_BROKEN_PIPE, "The pipe has been ended."},
@@ -134,6 +139,13 @@ constexpr SystemMessage systemMessages[] = {
     {ERROR_TIMEOUT, "This operation returned because the timeout period expired."},
     {ERROR_RESOURCE_LANG_NOT_FOUND, "The specified resource language ID cannot be found in the image file."},
     {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system."},
+    {WSAENETUNREACH, "A socket operation was attempted to an unreachable network."},
+    {WSAECONNRESET, "An existing connection was forcibly closed by the remote host."},
+    {WSAETIMEDOUT, "A connection attempt failed because the connected party did not properly respond after a "
+                   "period of time, or established connection failed because connected host has failed to respond."},
+    {WSAECONNREFUSED, "No connection could be made because the target machine actively refused it."},
+    {WSAEHOSTUNREACH, "A socket operation was attempted to an unreachable host."},
+    {WSAHOST_NOT_FOUND, "No such host is known."},
 };
 
 bool IsFolder(const std::string& nativePath) {

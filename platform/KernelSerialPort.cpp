@@ -4,6 +4,7 @@
 #include "platform/KernelFiles.h"
 #include "platform/KernelSerialMemoryLine.h"
 #include "platform/KernelSerialPortMap.h"
+#include "platform/KernelSerialNetwork.h"
 #include "platform/KernelSerialTermios.h"
 #include "platform/KernelThreads.h"
 
@@ -749,6 +750,8 @@ bool OpenSerialPortByName(LPCSTR name, DWORD access, HANDLE& handle) {
     } else if (SerialPortMapping mapping = MapSerialPort(key);
                mapping.source == SerialPortSource::MemoryLine) {
         device = OpenMemoryLine(key, error);
+    } else if (mapping.source != SerialPortSource::None && IsNetworkPortAddress(mapping.device)) {
+        device = OpenNetworkDevice(mapping.device, error);
     } else if (mapping.source != SerialPortSource::None) {
         device = OpenTermiosDevice(mapping.device, error);
     }

@@ -19,8 +19,10 @@
 //     are not fitted. So a user with one USB adapter and no on-board port finds it at COM1
 //     without editing a file; the order moves when adapters come and go, which is what the
 //     environment and platform.ini are for.
-// An empty value in 2 or 3 counts as no entry. CreateFileA also takes an absolute path to a
-// terminal device (/dev/ttyUSB0, a socat link) as a port, as it stands.
+// An empty value in 2 or 3 counts as no entry. A value of 2 or 3 may also be the address of a port
+// on a serial device server, "tcp://HOST:PORT" or "rfc2217://HOST:PORT" (KernelSerialNetwork.h).
+// CreateFileA also takes an absolute path to a terminal device (/dev/ttyUSB0, a socat link) as a
+// port, as it stands.
 
 #include <string>
 #include <vector>

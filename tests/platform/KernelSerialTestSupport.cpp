@@ -164,4 +164,41 @@ std::string Pattern(std::size_t length) {
     return bytes;
 }
 
+std::string SystemText(DWORD code) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                   sizeof text, nullptr);
+    return text;
+}
+
+// Every call on a port whose device has gone fails with the same readable code, at once.
+void ExpectEveryCallFails(HANDLE port) {
+    auto start = std::chrono::steady_clock::now();
+    char buffer[16];
+    DWORD count = 0;
+    DCB block{};
+    COMMTIMEOUTS timeouts{};
+    DWORD lines = 0;
+    const std::pair<const char*, BOOL> calls[] = {
+        {"ClearCommError", Status(port).isDone},
+        {"ReadFile", ReadFile(port, buffer, sizeof buffer, &count, nullptr)},
+        {"WriteFile", WriteFile(port, "x", 1, &count, nullptr)},
+        {"GetCommState", GetCommState(port, &block)},
+        {"SetCommState", (block = DCB{}, block.BaudRate = 9600, block.ByteSize = 8, block.XonChar = 1,
+                          SetCommState(port, &block))},
+        {"SetCommTimeouts", SetCommTimeouts(port, &timeouts)},
+        {"PurgeComm", PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR)},
+        {"SetupComm", SetupComm(port, 4000, 1000)},
+        {"EscapeCommFunction", EscapeCommFunction(port, SETDTR)},
+        {"GetCommModemStatus", GetCommModemStatus(port, &lines)},
+    };
+    for (const auto& [name, isDone] : calls)
+        EXPECT_FALSE(isDone) << name;
+    SetLastError(0);
+    EXPECT_FALSE(ClearCommError(port, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(SystemText(GetLastError()), "The device is not connected.\r\n");
+    EXPECT_LT(SecondsSince(start), 0.5) << "a gone device answers at once";
+}
+
 } // namespace platform::tests

@@ -114,6 +114,11 @@ std::string ReadPort(HANDLE port, DWORD count);
 BOOL WritePort(HANDLE port, const std::string& bytes, DWORD* written = nullptr);
 
 double SecondsSince(std::chrono::steady_clock::time_point start);
+// FormatMessageA's text of a system error code.
+std::string SystemText(DWORD code);
+// Every call on a port whose device has gone fails at once with ERROR_DEVICE_NOT_CONNECTED and
+// its text (gtest expectations).
+void ExpectEveryCallFails(HANDLE port);
 // Bytes 0x20 to 0x7E over and over, so that no XON or XOFF appears by chance.
 std::string Pattern(std::size_t length);
 
