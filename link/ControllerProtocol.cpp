@@ -191,7 +191,7 @@ void ControllerProtocol::OnTransmitReady() {
         }
         View().SetProgressDone(done);
     }
-    if (index >= count - 1) {
+    if (index >= count - 1 && IsSendingProgram()) {
         if (Settings().sendEndCode) {
             QueueByte(Settings().endCode, false);
         }
@@ -201,6 +201,23 @@ void ControllerProtocol::OnTransmitReady() {
     }
     std::lock_guard lock(Lock());
     ++TransferLocked().lineIndex;
+}
+
+// A port lost in the middle of a transfer ends it as failed: the controller cannot have had the
+// rest of a download, and an upload's file holds only what came, so neither may look complete, nor
+// go on where it stopped once the port is back. The part of an upload stays under its name.
+void ControllerProtocol::OnPortLost() {
+    const int32_t state = State();
+    if (state == TransferState::Downloading) {
+        SetState(TransferState::DownloadErrors);
+    } else if (state == TransferState::Uploading) {
+        CloseTransferFile();
+        SetState(TransferState::UploadErrors);
+    } else {
+        return;
+    }
+    UpdateStatus();
+    View().SetProgressDone(0);
 }
 
 // --- Upload --------------------------------------------------------------------------------------

@@ -39,6 +39,7 @@ protected:
     void OnTransmitReady() override;
     bool IsSendingProgram() override;
     void StartDownload() override;
+    void OnPortLost() override;
 
 private:
     framework::String lineTerminator;

@@ -122,8 +122,7 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
         }
         port = INVALID_HANDLE_VALUE;
     }
-    String text;
-    text.Format("%s - %s", settings.profileName.CStr(), "No Link");
+    suppressesSoftwareFlow = suppressSoftwareFlow;
     {
         std::lock_guard lock(mutex);
         isStatusFailing = false;
@@ -134,7 +133,39 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
     port = opened;
     if (port == INVALID_HANDLE_VALUE) {
         ReportPortError("Open Comm");
-    } else {
+    }
+    ConfigureOpenedPort();
+}
+
+bool SerialLink::ReconnectPort() {
+    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    if (port != INVALID_HANDLE_VALUE) {
+        // A lost port has nothing left to purge, and closing it cannot fail in a way worth a box.
+        CloseHandle(port);
+    }
+    port = opened;
+    {
+        std::lock_guard lock(mutex);
+        isStatusFailing = false;
+    }
+    ConfigureOpenedPort();
+    return true;
+}
+
+bool SerialLink::IsPortLost() const {
+    std::lock_guard lock(mutex);
+    return port == INVALID_HANDLE_VALUE || isStatusFailing;
+}
+
+// The caption names the port and its settings once they are all in force, else "No Link".
+void SerialLink::ConfigureOpenedPort() {
+    String text;
+    text.Format("%s - %s", settings.profileName.CStr(), "No Link");
+    if (port != INVALID_HANDLE_VALUE) {
         const String control = DeviceControlString(settings);
         if (!SetupComm(port, InputQueueSize, OutputQueueSize)) {
             ReportPortError("Set Comm Buffer Sizes");
@@ -146,7 +177,7 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
         if (!BuildCommDCBA(control.CStr(), &dcb)) {
             ReportPortError("Update Comm State");
         } else {
-            ApplyFlowControl(dcb, settings.flowControl, suppressSoftwareFlow);
+            ApplyFlowControl(dcb, settings.flowControl, suppressesSoftwareFlow);
             if (!SetCommState(port, &dcb)) {
                 ReportPortError("Set Comm State");
             } else if (!SetCommTimeouts(port, &timeouts)) {
@@ -191,6 +222,7 @@ bool SerialLink::CheckStatus() {
             ReportPortError("Comms Status Check");
             String text;
             SetCaption(text.Format("%s - %s", settings.profileName.CStr(), "No Link"));
+            OnPortLost();
         }
         return false;
     }
@@ -211,6 +243,7 @@ bool SerialLink::CheckStatus() {
 
 bool SerialLink::PollPort() {
     if (port == INVALID_HANDLE_VALUE || !CheckStatus()) {
+        ProbeLostPort();
         return false;
     }
     CheckLineStatus();
@@ -243,6 +276,24 @@ bool SerialLink::PollPort() {
     const bool isSending = IsSendingProgram();
     HandOverMonitorText(read || written || outputQueue > 0 || isSending);
     return read || written || (canTransmit && isSending);
+}
+
+// A lost port (or one that never opened) is opened and closed again every ReconnectInterval; the
+// first time that works, the window thread is asked to reconnect. The poll never swaps the handle
+// itself: the window thread uses it too.
+void SerialLink::ProbeLostPort() {
+    const auto now = std::chrono::steady_clock::now();
+    if (!IsPortLost() || now - lastReconnectProbe < ReconnectInterval) {
+        return;
+    }
+    lastReconnectProbe = now;
+    HANDLE probe = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    CloseHandle(probe);
+    OnPortBack();
 }
 
 // The window waits while it takes the monitor text, so during a transfer the text of many poll

@@ -32,6 +32,8 @@ public:
     static constexpr int32_t StateOverrun = 24;
     // How often a port that stopped answering its status check is tried again.
     static constexpr std::chrono::milliseconds StatusRetryInterval{1000};
+    // How often the poll looks whether a lost port can be opened again.
+    static constexpr std::chrono::milliseconds ReconnectInterval{2000};
     // While bytes keep moving, the monitor text gathers this long between hand-overs to the
     // window; it goes at once when the line falls quiet.
     static constexpr std::chrono::milliseconds MonitorHandOverInterval{20};
@@ -44,6 +46,12 @@ public:
     virtual ~SerialLink();
 
     virtual void ApplyPortSettings(bool suppressSoftwareFlow);
+    // Opens the port of the settings again after it was lost or could not be opened, quietly: a
+    // port that is still missing gives no box. True when it opened; it is then set up as
+    // ApplyPortSettings sets it up. The poll thread is suspended meanwhile.
+    bool ReconnectPort();
+    // True while there is no working port: none opened, or its status check fails.
+    bool IsPortLost() const;
     void ReportPortError(const char* stepName);
     // One poll cycle: reads what arrived, serves the transmitter when the port can take more, and
     // handles received lines. True when the next cycle should come at once: bytes moved, or the
@@ -107,6 +115,12 @@ protected:
 
     // Refreshes the line-status record with ClearCommError; false (reported once) when it failed.
     bool CheckStatus();
+    // The status check of the port has just failed for the first time (an adapter pulled, a
+    // device server gone). Either thread.
+    virtual void OnPortLost() {}
+    // A lost port opened again when the poll tried it (and was closed again at once): the port is
+    // back, for the window thread to reconnect. Poll thread.
+    virtual void OnPortBack() {}
     void SetCaption(const framework::String& text);
 
     // What follows needs the lock held.
@@ -125,6 +139,8 @@ protected:
 
 private:
     void Purge();
+    void ConfigureOpenedPort();
+    void ProbeLostPort();
 
     CommsSettings& settings;
     LinkView& view;
@@ -132,6 +148,7 @@ private:
     // Keeps flushes from two threads in order: held from taking the buffer to the end of its write.
     std::mutex flushMutex;
     HANDLE port;
+    bool suppressesSoftwareFlow = false;
     DCB dcb{};
     COMSTAT lineStatus{};
     DWORD errorMask = 0;
@@ -157,6 +174,7 @@ private:
     bool isStatusFailing = false;
     std::chrono::steady_clock::time_point lastStatusTry{};
     std::chrono::steady_clock::time_point lastMonitorHandOver{}; // poll thread only
+    std::chrono::steady_clock::time_point lastReconnectProbe{};  // poll thread only
 };
 
 } // namespace engine

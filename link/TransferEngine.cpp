@@ -63,6 +63,20 @@ void TransferEngine::ApplySettingsChange() {
     ResumePolling();
 }
 
+void TransferEngine::OnPortBack() {
+    View().PostToWindowThread([this] { ReconnectLostPort(); });
+}
+
+// Only while the poll thread runs: a link that has closed stays closed.
+void TransferEngine::ReconnectLostPort() {
+    if (pollThread == nullptr || !IsPortLost()) {
+        return;
+    }
+    SuspendPolling();
+    ReconnectPort();
+    ResumePolling();
+}
+
 void TransferEngine::SuspendPolling() {
     if (pollThread != nullptr) {
         pollThread->Suspend();

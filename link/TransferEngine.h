@@ -30,6 +30,8 @@ namespace engine {
 //   initialisation: ApplyPortSettings(false), ResetWorkingState(), StartStatusRefresh(),
 //                   StartPolling()
 //   settings dialog accepted: ApplySettingsChange()
+//   a lost port that comes back is reconnected by itself (the poll finds it, the window thread
+//   reopens it)
 //   "Log" button: ToggleTraceLog(pressed); "Test" button: StartLoopbackTest()
 //   closing: ShutDownLink() (safe to run twice), then the window saves the settings.
 class TransferEngine : public SerialLink {
@@ -103,6 +105,7 @@ protected:
     };
 
     void StartDownload() override;
+    void OnPortBack() override;
     bool CheckLineStatus() override;
     bool CheckLoopbackEcho() override;
 
@@ -116,6 +119,8 @@ private:
     void LinePause();
     void SendExpansion(const char* bytes, size_t count);
     void ArmTransmitDelay(uint64_t request, DWORD interval);
+    // Window thread: reopens a lost port that the poll found back, unless the link closed meanwhile.
+    void ReconnectLostPort();
     void RefreshLamps();
     void LogRecordLocked(const framework::String& text, bool forced);
 

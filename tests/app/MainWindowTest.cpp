@@ -11,13 +11,16 @@
 #include "services/TextView.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
+#include "tools/DeviceServerProcess.h"
 #include "tools/SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -110,6 +113,53 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
     EXPECT_GT(window.Panel()->Monitor()->LineCount(), 10);
     EXPECT_NE(std::string(window.Engine()->StatusText().CStr()).find("123.T3"), std::string::npos);
     EXPECT_EQ(window.Meter()->Percent(), 100.0);
+}
+
+// A device server that goes away takes the link with it: one box and "No Link". Applying the
+// settings once it is back reconnects at once, without waiting for the link to find it by itself.
+TEST_F(MainWindowTest, ApplyingTheSettingsReconnectsAPortWhoseServerCameBack) {
+    using tools::tests::DeviceServerProcess;
+    tools::tests::SimulatorProcess simulator(folder.Path());
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "30000"}));
+    const std::string pty = simulator.ReadPortPath();
+    ASSERT_FALSE(pty.empty());
+    DeviceServerProcess server(folder.Path());
+    ASSERT_TRUE(server.Start(pty, DeviceServerProcess::Protocol::ComPortControl)) << server.Problem();
+    setenv("COM1", server.Address().c_str(), 1);
+    framework::String boxes;
+    application.AttachLog(&boxes);
+
+    TestWindow window(fs::path(folder.Path()) / "nc");
+    std::optional<DeviceServerProcess> restarted;
+    int phase = 0;
+    std::string captionWhenLost;
+    std::string captionWhenApplied;
+    RunUntil(window, [&] {
+        const std::string caption = window.Engine()->CaptionText().CStr();
+        if (phase == 0 && caption.find("COM1:115200") != std::string::npos) {
+            server.Signal(SIGKILL);
+            server.WaitForExit();
+            phase = 1;
+        } else if (phase == 1 && caption.find("No Link") != std::string::npos) {
+            captionWhenLost = caption;
+            restarted.emplace(folder.Path());
+            EXPECT_TRUE(restarted->Start(pty, DeviceServerProcess::Protocol::ComPortControl, server.Port()))
+                << restarted->Problem();
+            window.Engine()->ApplySettingsChange();
+            captionWhenApplied = window.Engine()->CaptionText().CStr();
+            return true;
+        }
+        return false;
+    });
+    application.AttachLog(nullptr);
+    EXPECT_NE(captionWhenLost.find("No Link"), std::string::npos);
+    EXPECT_NE(captionWhenApplied.find("COM1:115200,N,8,1,None"), std::string::npos) << captionWhenApplied;
+    const std::string log = boxes.CStr();
+    EXPECT_NE(log.find("Comms Status Check"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Comms Status Check"), log.rfind("Comms Status Check")) << "one box: " << log;
+    EXPECT_EQ(log.find("Open Comm"), std::string::npos) << log;
+    simulator.Signal(SIGTERM);
+    simulator.WaitForExit();
 }
 
 TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {

@@ -5,6 +5,7 @@
 #include "tools/ChildProcess.h"
 #include "tools/SimulatorProcess.h"
 #include "FirstRunProfile.h"
+#include "TestPrograms.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -20,26 +21,10 @@ namespace {
 
 using tools::tests::ChildProcess;
 using tools::tests::SimulatorProcess;
+using apptest::NumberedProgram;
+using apptest::Stored;
 
 constexpr rlim_t FileSizeLimit = 4096;
-
-// The lines of a program as the link stores them: each ended by CR LF.
-std::string Stored(const std::string& program) {
-    std::string stored;
-    std::istringstream lines(program);
-    for (std::string line; std::getline(lines, line);) {
-        stored += line + "\r\n";
-    }
-    return stored;
-}
-
-std::string NumberedProgram(int lines) {
-    std::string program;
-    for (int number = 1; number <= lines; ++number) {
-        program += "N" + std::to_string(number * 10) + " G01 X" + std::to_string(number) + ".250 Y-12.5 F1200\n";
-    }
-    return program;
-}
 
 // A write that fails ends the upload with its error, keeps what was written, refuses the rest,
 // and leaves the program serving: the next upload that fits is stored whole.
