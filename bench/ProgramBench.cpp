@@ -10,14 +10,17 @@
 //   against a bare loop of 1 ms sleeps measured beside it, and its resident memory.
 // - A paced download (character delay 2 ms): its length from the request to the last byte against
 //   the sum of its pauses and wire time, and its processor time.
+// - A download at 115,200 baud through ser2net with RFC 2217 (the pseudo-terminal served on a
+//   loopback port, COM1 mapped to rfc2217://127.0.0.1:N), against the same download cabled.
 //
 // The simulator checks every download against the file (its exit status); a run that went wrong
 // says so on its line. Times come from the simulator's record of the line, one line an event.
-// "program_bench BAUD BYTES [monitor]" measures one download only.
+// "program_bench BAUD BYTES [monitor|ser2net]" measures one download only.
 
 #include "framework/Archive.h"
 #include "link/CommsSettings.h"
 #include "tools/ChildProcess.h"
+#include "tools/DeviceServerProcess.h"
 #include "tools/SimulatorProcess.h"
 
 #include <atomic>
@@ -156,6 +159,7 @@ struct RunPlan {
     bool isMonitorShown = false;
     int charDelay = 0;
     std::chrono::milliseconds idleSpan{0};
+    bool isThroughDeviceServer = false;
 };
 
 struct RunOutcome {
@@ -234,7 +238,15 @@ RunOutcome Run(const std::string& root, const RunPlan& plan) {
         outcome.problem = "the simulator did not start";
         return outcome;
     }
-    const std::string port = simulator.ReadPortPath();
+    std::string port = simulator.ReadPortPath();
+    tools::tests::DeviceServerProcess server(folder);
+    if (plan.isThroughDeviceServer) {
+        if (port.empty() || !server.Start(port, tools::tests::DeviceServerProcess::Protocol::ComPortControl)) {
+            outcome.problem = "ser2net did not start: " + server.Problem();
+            return outcome;
+        }
+        port = server.Address();
+    }
     ChildProcess dnc(folder, "tolva-dnc");
     ChildProcess::Launch launch{tools::tests::ProgramPath(), {"BENCH"}, {}, folder};
     launch.environment = {{"COM1", port},
@@ -326,9 +338,10 @@ void PrintDownload(const RunPlan& plan, const RunOutcome& outcome, double target
     if (target > 0) {
         std::snprintf(wanted, sizeof wanted, " (target >= %.2f, <= 1.0)", target);
     }
-    std::printf("%6u baud, monitor %s: %ld bytes in %.3f s, ratio %.4f%s; answer %.2f ms after the CR came in; "
+    std::printf("%6u baud%s, monitor %s: %ld bytes in %.3f s, ratio %.4f%s; answer %.2f ms after the CR came in; "
                 "program CPU %.1f %% of one core%s%s\n",
-                plan.baud, plan.isMonitorShown ? "shown " : "hidden", outcome.bytes, outcome.firstToLast, ratio, wanted,
+                plan.baud, plan.isThroughDeviceServer ? " through ser2net (RFC 2217)" : "",
+                plan.isMonitorShown ? "shown " : "hidden", outcome.bytes, outcome.firstToLast, ratio, wanted,
                 outcome.answerLatency * 1e3,
                 outcome.requestToLast > 0 ? 100.0 * outcome.cpuSeconds / outcome.requestToLast : 0.0,
                 outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
@@ -343,7 +356,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root);
     std::printf("tolva-dnc (unattended, offscreen display) downloading to tolva-sim through a pseudo-terminal\n");
     if (argc >= 3) {
-        RunPlan plan{static_cast<unsigned>(std::stoul(argv[1])), std::stoul(argv[2]), argc > 3};
+        const std::string how = argc > 3 ? argv[3] : "";
+        RunPlan plan{static_cast<unsigned>(std::stoul(argv[1])), std::stoul(argv[2]), how == "monitor"};
+        plan.isThroughDeviceServer = how == "ser2net";
         PrintDownload(plan, Run(root, plan), 0.0);
         return 0;
     }
@@ -395,6 +410,20 @@ int main(int argc, char** argv) {
                 pacedOutcome.requestToLast > 0 ? 100.0 * pacedOutcome.cpuSeconds / pacedOutcome.requestToLast : 0.0,
                 pacedOutcome.isRight ? "" : " -- WRONG: ", pacedOutcome.problem.c_str());
     isAllRight = isAllRight && pacedOutcome.isRight;
+
+    // A machine behind a serial device server, beside the same download cabled.
+    RunPlan cabled{115200, 120000, false};
+    RunPlan served = cabled;
+    served.isThroughDeviceServer = true;
+    const RunOutcome cabledOutcome = Run(root, cabled);
+    const RunOutcome servedOutcome = Run(root, served);
+    PrintDownload(cabled, cabledOutcome, 0.97);
+    PrintDownload(served, servedOutcome, 0.95);
+    if (cabledOutcome.firstToLast > 0 && servedOutcome.firstToLast > 0) {
+        std::printf("through ser2net against cabled: ratio %.4f\n",
+                    (servedOutcome.bytes / servedOutcome.firstToLast) / (cabledOutcome.bytes / cabledOutcome.firstToLast));
+    }
+    isAllRight = isAllRight && cabledOutcome.isRight && servedOutcome.isRight;
     std::filesystem::remove_all(root);
     return isAllRight ? 0 : 1;
 }
