@@ -10,6 +10,7 @@
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
+#include "tools/DeviceServerProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -497,6 +498,37 @@ TEST_F(SettingsDialogTest, PortListShowsTheCurrentPortAndEveryOtherPortThatOpens
         CloseHandle(again);
     }
     CloseHandle(freeCable);
+    CloseHandle(heldCable);
+}
+
+// A port on a device server is offered like a device: when the server answers and no other
+// client holds it. One nobody serves is not.
+TEST_F(SettingsDialogTest, PortListOffersServedNetworkPortsThatAreFree) {
+    using tools::tests::DeviceServerProcess;
+    std::string servedPath, heldPath;
+    HANDLE servedCable = platform::OpenPseudoTerminal(servedPath);
+    HANDLE heldCable = platform::OpenPseudoTerminal(heldPath);
+    ASSERT_NE(servedCable, INVALID_HANDLE_VALUE);
+    ASSERT_NE(heldCable, INVALID_HANDLE_VALUE);
+    DeviceServerProcess served(folders.string());
+    DeviceServerProcess held(folders.string());
+    ASSERT_TRUE(served.Start(servedPath, DeviceServerProcess::Protocol::ComPortControl)) << served.Problem();
+    ASSERT_TRUE(held.Start(heldPath, DeviceServerProcess::Protocol::ComPortControl)) << held.Problem();
+    SetPort(3, served.Address());
+    SetPort(4, "rfc2217://127.0.0.1:" + std::to_string(tools::tests::FreeLoopbackPort()));
+    SetPort(5, held.Address());
+    HANDLE otherClient = CreateFileA("COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(otherClient, INVALID_HANDLE_VALUE);
+    {
+        SettingsDialog dialog(&owner, settings);
+        Run(dialog, [&](HWND hwnd) {
+            EXPECT_EQ(Items(Item(hwnd, SettingsDialog::PortList)), (std::vector<std::string>{"COM1", "COM3"}));
+            hooks::Click(Item(hwnd, IDCANCEL));
+        });
+    }
+    CloseHandle(otherClient);
+    CloseHandle(servedCable);
     CloseHandle(heldCable);
 }
 
