@@ -1,6 +1,7 @@
 #include "tools/sim/ControllerLine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace simulator {
@@ -14,6 +15,10 @@ constexpr char xoff = 0x13;
 constexpr DWORD portQueueSize = 65536;
 // How long a round sleeps when nothing is due, short against a character time at 115200 baud.
 constexpr auto roundPause = std::chrono::microseconds(200);
+// Storms: holds of 1 ms to 2 s, bursts of one to five XOFFs.
+constexpr double shortestHoldSeconds = 0.001;
+constexpr double longestHoldSeconds = 2.0;
+constexpr int longestBurst = 5;
 
 BYTE ParityCode(char parity) {
     switch (parity) {
@@ -39,7 +44,8 @@ std::chrono::nanoseconds CharacterTimeOf(const SimulatorOptions& options) {
 } // namespace
 
 ControllerLine::ControllerLine(const SimulatorOptions& options, EventRecorder& recorder)
-    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()) {}
+    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()),
+      random(options.stormSeed) {}
 
 ControllerLine::~ControllerLine() {
     if (port != INVALID_HANDLE_VALUE)
@@ -147,12 +153,53 @@ void ControllerLine::TakePaced(Clock::time_point now) {
     }
 }
 
+void ControllerLine::AllowStorms(bool isAllowed) {
+    if (isAllowed && !areStormsAllowed)
+        nextStormAt = Clock::now() + NextStormGap();
+    areStormsAllowed = isAllowed && options.stormSeed != 0;
+}
+
+ControllerLine::Clock::duration ControllerLine::NextStormGap() {
+    std::exponential_distribution<double> gap(1000.0 / options.stormGapMs);
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(gap(random)));
+}
+
+// A busy controller that is ready again has taken its last byte now, so the idle time that ends
+// a download counts from the end of the hold.
+bool ControllerLine::UpdateStorm(Clock::time_point now, std::string& error) {
+    if (isBusy) {
+        if (now < busyUntil)
+            return true;
+        isBusy = false;
+        lastTaken = now;
+        nextTakeAt = std::max(nextTakeAt, now);
+        nextStormAt = now + NextStormGap();
+        return true;
+    }
+    if (!areStormsAllowed || now < nextStormAt)
+        return true;
+    std::uniform_int_distribution<int> burst(1, longestBurst);
+    std::uniform_real_distribution<double> holdExponent(std::log(shortestHoldSeconds), std::log(longestHoldSeconds));
+    const int xoffs = burst(random);
+    std::string bytes;
+    for (int index = 0; index < xoffs; ++index)
+        bytes += index == 0 ? std::string(1, xoff) : std::string{xon, xoff};
+    isBusy = true;
+    isXoffSent = true;
+    ++stormCount;
+    xoffCount += static_cast<unsigned long long>(xoffs);
+    busyUntil = now + std::chrono::duration_cast<Clock::duration>(
+                          std::chrono::duration<double>(std::exp(holdExponent(random))));
+    return Send(bytes, error);
+}
+
 bool ControllerLine::UpdateFlow(std::string& error) {
-    if (!options.usesXonXoff)
+    if (!options.usesXonXoff || isBusy)
         return true;
     std::size_t level = buffer.size();
     if (!isXoffSent && level > options.bufferSize * 3 / 4) {
         isXoffSent = true;
+        ++xoffCount;
         return Send(std::string(1, xoff), error);
     }
     if (isXoffSent && level < options.bufferSize / 4) {
@@ -165,7 +212,11 @@ bool ControllerLine::UpdateFlow(std::string& error) {
 bool ControllerLine::Serve(std::string& error) {
     if (!Pump(error))
         return false;
-    TakePaced(Clock::now());
+    const Clock::time_point now = Clock::now();
+    if (!UpdateStorm(now, error))
+        return false;
+    if (!isBusy)
+        TakePaced(now);
     return UpdateFlow(error);
 }
 

@@ -11,6 +11,10 @@
 // size, XON once it holds less than a quarter. A simulated controller thereby behaves like a
 // machine that parses each character as it comes, and a sender that outruns it fills the buffer.
 // Everything sent and received goes through the recorder.
+//
+// XOFF storms (--xoff-storms): while storms are allowed, the controller turns busy at random
+// moments: it sends a burst of XOFFs with XONs between them, ending in XOFF, takes nothing from its
+// buffer for the hold, and then goes on as before; the buffer's own flow control sends the XON.
 
 #include "tools/sim/EventRecorder.h"
 #include "tools/sim/SimulatorOptions.h"
@@ -20,6 +24,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <random>
 #include <string>
 
 namespace simulator {
@@ -47,6 +52,13 @@ public:
     // failed, which also ends the wait with false.
     bool ServeUntil(Clock::time_point deadline, const std::function<bool()>& done, std::string& error);
 
+    // Storms may begin while allowed (during downloads); one under way runs its course.
+    void AllowStorms(bool isAllowed);
+    // Inside a storm's hold: the controller takes nothing and says nothing.
+    bool IsBusy() const { return isBusy; }
+    unsigned long long StormCount() const { return stormCount; }
+    unsigned long long XoffCount() const { return xoffCount; }
+
     // Everything the controller has taken from its buffer so far, in order.
     const std::string& Received() const { return received; }
     // When the controller last took a byte; the start of the run before the first one.
@@ -58,6 +70,8 @@ private:
     bool Pump(std::string& error);
     void TakePaced(Clock::time_point now);
     bool UpdateFlow(std::string& error);
+    bool UpdateStorm(Clock::time_point now, std::string& error);
+    Clock::duration NextStormGap();
     std::string PortError(const char* what) const;
 
     const SimulatorOptions& options;
@@ -70,6 +84,14 @@ private:
     Clock::time_point lastTaken;
     unsigned long long lostCount = 0;
     bool isXoffSent = false;
+
+    std::mt19937_64 random;
+    bool areStormsAllowed = false;
+    bool isBusy = false;
+    Clock::time_point nextStormAt;
+    Clock::time_point busyUntil;
+    unsigned long long stormCount = 0;
+    unsigned long long xoffCount = 0;
 };
 
 } // namespace simulator

@@ -2,7 +2,9 @@
 
 #include "tools/sim/ProgramText.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace simulator {
 
@@ -22,7 +24,11 @@ const std::string badEndOfFileLine = "EOF 001";
 ScriptRunner::ScriptRunner(const SimulatorOptions& options, ControllerLine& line) : options(options), line(line) {}
 
 std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
-    std::string failure = RunSteps();
+    std::string failure = RunRounds();
+    if (options.printsSummary) {
+        std::printf("%s\n", SummaryLine().c_str());
+        std::fflush(stdout);
+    }
     // A closed pseudo-terminal loses what its other side has not read yet, so the line stays up
     // a little after the last step, also after a failure.
     std::string lingerFailure = Wait(options.lingerMs);
@@ -42,6 +48,19 @@ std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
     return failure;
 }
 
+std::string ScriptRunner::RunRounds() {
+    if (std::string failure = Wait(options.startWaitMs); !failure.empty())
+        return failure;
+    const Clock::time_point start = Clock::now();
+    for (round = 0; options.repeatCount == 0 || round < options.repeatCount; ++round) {
+        if (options.forSeconds != 0 && Clock::now() - start >= std::chrono::seconds(options.forSeconds))
+            break;
+        if (std::string failure = RunSteps(); !failure.empty())
+            return options.repeatCount == 1 ? failure : "round " + std::to_string(round + 1) + ", " + failure;
+    }
+    return {};
+}
+
 std::string ScriptRunner::RunSteps() {
     for (std::size_t index = 0; index < options.steps.size(); ++index) {
         const ScriptStep& step = options.steps[index];
@@ -49,6 +68,13 @@ std::string ScriptRunner::RunSteps() {
             return "step " + std::to_string(index + 1) + " (" + step.label + ") failed: " + failure;
     }
     return {};
+}
+
+std::string ScriptRunner::SummaryLine() const {
+    return "SUMMARY rounds=" + std::to_string(round) + " downloads=" + std::to_string(downloads) +
+           " uploads=" + std::to_string(uploads) + " lines=" + std::to_string(lines) +
+           " bytes=" + std::to_string(bytes) + " storms=" + std::to_string(line.StormCount()) +
+           " xoffs=" + std::to_string(line.XoffCount()) + " lost=" + std::to_string(line.LostCount());
 }
 
 std::string ScriptRunner::RunStep(const ScriptStep& step) {
@@ -98,14 +124,19 @@ std::string ScriptRunner::Download(const ScriptStep& step) {
         return "nothing arrived within " + std::to_string(options.timeoutMs) + " ms";
     auto isOver = [&] {
         return NotYetRead().find(refusal) != std::string::npos ||
-               Clock::now() - line.LastTaken() >= std::chrono::milliseconds(options.idleMs);
+               (!line.IsBusy() && Clock::now() - line.LastTaken() >= std::chrono::milliseconds(options.idleMs));
     };
+    line.AllowStorms(true);
     line.ServeUntil(Clock::time_point::max(), isOver, error);
+    line.AllowStorms(false);
     if (!error.empty())
         return error;
     std::string arrived = NotYetRead();
     cursor = line.Received().size();
-    std::string failure = CheckDownload(arrived);
+    ++downloads;
+    bytes += arrived.size();
+    lines += static_cast<unsigned long long>(std::count(arrived.begin(), arrived.end(), '\n'));
+    std::string failure = CheckDownload(step.text, arrived);
     if (options.sendsVerdict && arrived.find(refusal) == std::string::npos) {
         if (std::string sent = SendLine(failure.empty() ? endOfFileLine : badEndOfFileLine); !sent.empty())
             return sent;
@@ -113,19 +144,31 @@ std::string ScriptRunner::Download(const ScriptStep& step) {
     return failure;
 }
 
-std::string ScriptRunner::CheckDownload(const std::string& arrived) {
+std::string ScriptRunner::ExpectedFile(const std::string& number) const {
+    if (options.expectFolder.empty())
+        return options.expectFile;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(options.expectFolder, ignored)) {
+        if (entry.path().stem() == number)
+            return entry.path().string();
+    }
+    return options.expectFolder + "/" + number;
+}
+
+std::string ScriptRunner::CheckDownload(const std::string& number, const std::string& arrived) {
     bool isRefused = arrived.find(refusal) != std::string::npos;
     if (options.expectsRefusal)
         return isRefused ? std::string() : "the download was not refused with 0x04";
     if (isRefused)
         return "the download was refused with 0x04";
-    if (options.expectFile.empty())
+    const std::string expectedFile = ExpectedFile(number);
+    if (expectedFile.empty())
         return {};
     std::string expected;
-    if (!ReadWholeFile(options.expectFile, expected))
-        return "cannot read " + options.expectFile;
+    if (!ReadWholeFile(expectedFile, expected))
+        return "cannot read " + expectedFile;
     std::string difference = CompareProgram(ProgramLines(expected), ProgramLines(arrived));
-    return difference.empty() ? std::string() : difference + " (compared with " + options.expectFile + ")";
+    return difference.empty() ? std::string() : difference + " (compared with " + expectedFile + ")";
 }
 
 std::string ScriptRunner::Upload(const ScriptStep& step) {
@@ -133,7 +176,9 @@ std::string ScriptRunner::Upload(const ScriptStep& step) {
     if (!ReadWholeFile(step.file, program))
         return "cannot read " + step.file;
     cursor = line.Received().size();
-    if (std::string failure = SendLine("UPLOAD PROGRAM:" + step.text); !failure.empty())
+    const std::string number =
+        step.isNumberCounted ? std::to_string(std::stoull(step.text.substr(0, step.text.size() - 1)) + round) : step.text;
+    if (std::string failure = SendLine("UPLOAD PROGRAM:" + number); !failure.empty())
         return failure;
     if (std::string failure = Wait(options.uploadDelayMs); !failure.empty())
         return failure;
@@ -143,7 +188,10 @@ std::string ScriptRunner::Upload(const ScriptStep& step) {
     for (const std::string& programLine : ProgramLines(program)) {
         if (!line.Send(programLine + programLineEnd, error) || !line.Serve(error))
             return error;
+        ++lines;
+        bytes += programLine.size() + programLineEnd.size();
     }
+    ++uploads;
     return line.Send(endOfFileLine + programLineEnd, error) ? std::string() : error;
 }
 

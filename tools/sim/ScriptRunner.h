@@ -1,8 +1,9 @@
 #pragma once
 
-// Plays the steps of the command line in order on the controller's line, and stops at the first
-// step whose expectation fails. Each step reads from where the previous one stopped reading, so
-// "--download 1 --download 2" checks the two transfers separately.
+// Plays the steps of the command line in order on the controller's line, round after round as
+// --repeat and --for-seconds say, and stops at the first step whose expectation fails. Each step
+// reads from where the previous one stopped reading, so "--download 1 --download 2" checks the
+// two transfers separately.
 
 #include "tools/sim/ControllerLine.h"
 #include "tools/sim/SimulatorOptions.h"
@@ -23,11 +24,15 @@ public:
 private:
     using Clock = ControllerLine::Clock;
 
+    std::string RunRounds();
     std::string RunSteps();
+    std::string SummaryLine() const;
+    // The program a download of number must deliver: --expect-folder's file, else --expect-file.
+    std::string ExpectedFile(const std::string& number) const;
     std::string RunStep(const ScriptStep& step);
     std::string SendLine(const std::string& text);
     std::string Download(const ScriptStep& step);
-    std::string CheckDownload(const std::string& arrived);
+    std::string CheckDownload(const std::string& number, const std::string& arrived);
     std::string Upload(const ScriptStep& step);
     std::string TestLine();
     std::string Echo();
@@ -39,6 +44,11 @@ private:
     const SimulatorOptions& options;
     ControllerLine& line;
     std::size_t cursor = 0;
+    unsigned round = 0;
+    unsigned long long downloads = 0;
+    unsigned long long uploads = 0;
+    unsigned long long lines = 0;
+    unsigned long long bytes = 0;
 };
 
 } // namespace simulator

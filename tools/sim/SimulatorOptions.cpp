@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 namespace simulator {
@@ -101,6 +102,14 @@ bool ParseStep(const std::string& option, ArgumentReader& reader, SimulatorOptio
         step.kind = StepKind::Upload;
         if (!reader.TakeValue(option, step.text, error) || !reader.TakeValue(option, step.file, error))
             return false;
+        if (step.text.size() > 1 && step.text.back() == '+') {
+            unsigned long long first = 0;
+            if (!ParseNumber(step.text.substr(0, step.text.size() - 1), first)) {
+                error = "--upload: a counted program number is digits and '+', not \"" + step.text + "\"";
+                return false;
+            }
+            step.isNumberCounted = true;
+        }
         if (!IsReadable(step.file)) {
             error = "--upload: cannot read " + step.file;
             return false;
@@ -168,6 +177,29 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
             error = "--expect-file: cannot read " + options.expectFile;
             return false;
         }
+    } else if (option == "--expect-folder") {
+        if (!reader.TakeValue(option, options.expectFolder, error))
+            return false;
+        if (!std::filesystem::is_directory(options.expectFolder)) {
+            error = "--expect-folder: no folder " + options.expectFolder;
+            return false;
+        }
+    } else if (option == "--xoff-storms") {
+        if (!reader.TakeNumber(option, 1, options.stormSeed, error))
+            return false;
+        options.usesXonXoff = true;
+    } else if (option == "--storm-gap") {
+        if (!reader.TakeNumber(option, 1, number, error))
+            return false;
+        options.stormGapMs = static_cast<unsigned>(number);
+    } else if (option == "--repeat" || option == "--for-seconds" || option == "--start-wait") {
+        if (!reader.TakeNumber(option, 0, number, error))
+            return false;
+        (option == "--repeat" ? options.repeatCount : option == "--for-seconds" ? options.forSeconds
+                                                                                 : options.startWaitMs) =
+            static_cast<unsigned>(number);
+    } else if (option == "--summary") {
+        options.printsSummary = true;
     } else if (option == "--expect-refusal") {
         options.expectsRefusal = true;
     } else if (option == "--verdict") {
@@ -240,11 +272,26 @@ Values for the steps (the last one given holds for all steps):
   --upload-delay MS     pause between the upload request and the first line (default 500)
   --expect-file FILE    the program a download must deliver, compared line by line ignoring
                         line ends and empty lines
+  --expect-folder DIR   a download of program N must deliver the file of DIR named N with any
+                        extension (N.T3, say); takes the place of --expect-file
   --expect-refusal      downloads must be refused with the byte 0x04 instead
   --verdict             after each download send "EOF 000" when it was right, "EOF 001" when not
   --echo-end C          the byte that ends --echo: one character or 0xNN (default @)
   --linger MS           stay on the line this long after the last step, so that the DNC link
                         can read the last bytes before the cable goes (default 200)
+  --xoff-storms SEED    (implies --xonxoff) during downloads the controller turns busy at random
+                        moments, --storm-gap apart on average: it sends a burst of one to five
+                        XOFFs with XONs between them, stops taking bytes from its buffer for 1 ms
+                        to 2 s (spread evenly on a log scale), then takes them again and sends
+                        XON; SEED makes the moments and lengths repeatable
+  --storm-gap MS        the mean time between two XOFF storms (default 500)
+  --repeat N            play the steps N times over (default 1; 0 for no limit); in an --upload
+                        the program number N+ counts up from N with each round
+  --for-seconds S       begin no new round after S seconds (0: no limit)
+  --start-wait MS       keep receiving for MS milliseconds before the first round only
+  --summary             before the linger, print one line on standard output: "SUMMARY" and the
+                        counts of the run as NAME=VALUE (rounds, downloads, uploads, lines,
+                        bytes, storms, xoffs, lost)
   --hold                after the linger, print "DONE" on standard output and keep the cable
                         up, still serving it, until SIGTERM or SIGINT; then exit with the
                         status the steps earned. Whoever runs the DNC link can close it first,
@@ -255,7 +302,7 @@ Steps, run in the order given:
   --download N          send "DOWNLOAD PROGRAM:N", receive until the refusal byte 0x04 or until
                         the line stays idle, and check what arrived (see --expect-file)
   --upload N FILE       send "UPLOAD PROGRAM:N", wait --upload-delay, send the lines of FILE each
-                        ended by CR LF, then the end-of-file line "EOF 000"
+                        ended by CR LF, then the end-of-file line "EOF 000" (see --repeat for N+)
   --test-line           send "XYZ" and expect the test line of digits and letters back
   --echo                send back every byte received until the --echo-end byte or --timeout
   --wait MS             keep receiving for MS milliseconds

@@ -15,6 +15,7 @@ enum class StepKind { Send, Download, Upload, TestLine, Echo, Wait, Expect };
 struct ScriptStep {
     StepKind kind = StepKind::Wait;
     std::string text;       // request text, program number or expected text
+    bool isNumberCounted = false; // "--upload 100+": the number plus the round, from 0
     std::string file;       // the program to upload
     unsigned milliseconds = 0;
     std::string label;      // the step as the user gave it, for messages
@@ -37,6 +38,17 @@ struct SimulatorOptions {
     unsigned lingerMs = 200;
     bool holdsLine = false; // --hold
     std::string expectFile;
+    std::string expectFolder;
+    // XOFF storms: a seed for the random moments and lengths, 0 for none.
+    unsigned long long stormSeed = 0;
+    unsigned stormGapMs = 500; // the mean time between two storms
+    // Rounds of the steps: at most repeatCount (0: no limit), none begun after forSeconds (0: no
+    // limit).
+    unsigned repeatCount = 1;
+    unsigned forSeconds = 0;
+    // Received before the first round only, so that the DNC link can open its end.
+    unsigned startWaitMs = 0;
+    bool printsSummary = false;
     bool expectsRefusal = false;
     bool sendsVerdict = false;
     char echoEnd = '@';
