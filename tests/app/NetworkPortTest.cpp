@@ -22,20 +22,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using apptest::CountOf;
 using apptest::NumberedProgram;
 using apptest::Stored;
 using tools::tests::ChildProcess;
 using tools::tests::DeviceServerProcess;
 using tools::tests::SimulatorProcess;
 using Protocol = DeviceServerProcess::Protocol;
-
-std::size_t CountOf(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 class NetworkPortTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #pragma once
 
-// NC programs made up for the end-to-end tests, and the form the link stores them in.
+// NC programs made up for the end-to-end tests, the form the link stores them in, and a count of
+// what a log or a program's standard error says.
 
 #include <sstream>
 #include <string>
@@ -24,6 +25,15 @@ inline std::string NumberedProgram(int lines) {
         program += "N" + std::to_string(number * 10) + " G01 X" + std::to_string(number) + ".250 Y-12.5 F1200\n";
     }
     return program;
+}
+
+// How often what occurs in text.
+inline std::size_t CountOf(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 } // namespace apptest

@@ -34,7 +34,8 @@ TEST_F(SimulatorCommandLineTest, HelpExitsZeroAndDocumentsEveryOption) {
     for (const char* option :
          {"--pty", "--device", "--baud", "--framing", "--buffer", "--xonxoff", "--record", "--timeout", "--idle",
           "--upload-delay", "--expect-file", "--expect-refusal", "--verdict", "--echo-end", "--linger", "--hold", "--send",
-          "--download", "--upload", "--test-line", "--echo", "--wait", "--expect", "--help"})
+          "--download", "--upload", "--test-line", "--echo", "--wait", "--expect", "--help", "--expect-folder",
+          "--xoff-storms", "--storm-gap", "--repeat", "--for-seconds", "--start-wait", "--summary"})
         EXPECT_NE(output.find(std::string("  ") + option + " "), std::string::npos) << option;
 }
 
@@ -54,6 +55,10 @@ TEST_F(SimulatorCommandLineTest, BadArgumentsExitTwoWithAReason) {
         {{"--upload", "7", "/nonexistent/7.nc"}, "cannot read"},
         {{"--expect-file", "/nonexistent/7.nc"}, "cannot read"},
         {{"--echo-end", "ab"}, "--echo-end"},
+        {{"--xoff-storms", "0"}, "--xoff-storms needs a whole number of at least 1"},
+        {{"--storm-gap", "0"}, "--storm-gap"},
+        {{"--expect-folder", "/nonexistent"}, "no folder"},
+        {{"--upload", "1x+", "/nonexistent/7.nc"}, "counted program number"},
     };
     for (const Case& test : cases) {
         std::string context = test.arguments[0];

@@ -1,0 +1,29 @@
+// The soak in its short form: tolva-soak drives the real program with downloads, uploads and XOFF
+// storms for a quarter of a minute and checks every byte, every activity-log line, memory and
+// descriptors. Under the sanitizer presets the program it drives is the sanitizer build.
+
+#include "tools/ChildProcess.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+TEST(SoakTest, AQuarterMinuteOfStormsLosesNothingAndLeaksNothing) {
+    testsupport::TempFolder folder;
+    tools::tests::ChildProcess soak(folder.Path(), "soak");
+    ASSERT_TRUE(soak.Start({TOLVA_SOAK_PATH, {"--seconds", "15", "--seed", "3"}, {}, folder.Path()}));
+    std::string report;
+    for (std::string line = soak.ReadOutputLine(std::chrono::seconds(90)); !line.empty();
+         line = soak.ReadOutputLine(std::chrono::seconds(30))) {
+        report += line + "\n";
+    }
+    EXPECT_EQ(soak.WaitForExit(std::chrono::seconds(30)), 0) << report << soak.StandardError();
+    EXPECT_NE(report.find(" 0 bytes lost, 0 programs altered"), std::string::npos) << report;
+    EXPECT_EQ(report.find(" 0 downloads"), std::string::npos) << "the soak moved programs: " << report;
+}
+
+} // namespace
