@@ -59,7 +59,10 @@ void TraceLog::WriteOne(const String& text) {
     const double sincePrevious = sinceStart - previousRecordTime;
     previousRecordTime = sinceStart;
     const String line = FormatRecord(sinceStart, sincePrevious, text.CStr());
-    file->Write(line.CStr(), static_cast<uint32_t>(line.Length()));
+    const uint32_t length = static_cast<uint32_t>(line.Length());
+    if (file->Write(line.CStr(), length) != length) {
+        hasFailed = true;
+    }
 }
 
 } // namespace engine

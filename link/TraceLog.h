@@ -28,6 +28,9 @@ public:
     bool Create(const framework::String& path);
     bool IsOpen() const;
     void Write(const framework::String& text);
+    // True once a record could not be written whole (a full disk, say); later records are still
+    // tried.
+    bool HasFailed() const { return hasFailed; }
     void Close();
 
     // The record line for a time since the start and since the previous record.
@@ -38,6 +41,7 @@ private:
 
     ClockFunction clock;
     std::unique_ptr<framework::File> file;
+    bool hasFailed = false;
     double startTime = 0.0;
     double previousRecordTime = 0.0;
 };

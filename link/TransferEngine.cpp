@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace engine {
 
@@ -391,9 +392,17 @@ bool TransferEngine::CheckLineStatus() {
 
 // --- Logs ----------------------------------------------------------------------------------------
 
+// A trace log that stops taking records (its disk is full) says so once, not at every record.
 void TransferEngine::LogRecord(const char* text, bool forced) {
-    std::lock_guard lock(Lock());
-    LogRecordLocked(String(text), forced);
+    bool isFirstFailure = false;
+    {
+        std::lock_guard lock(Lock());
+        LogRecordLocked(String(text), forced);
+        isFirstFailure = traceLog.HasFailed() && !std::exchange(isTraceFailureShown, true);
+    }
+    if (isFirstFailure) {
+        View().ShowInfo(LogFileProblem);
+    }
 }
 
 void TransferEngine::LogRecordLocked(const String& text, bool forced) {
@@ -467,6 +476,7 @@ void TransferEngine::ToggleTraceLog(bool isPressed) {
     {
         std::lock_guard lock(Lock());
         isCreated = traceLog.Create(chosen);
+        isTraceFailureShown = false;
     }
     if (!isCreated) {
         View().ShowInfo(LogFileProblem);

@@ -131,6 +131,7 @@ private:
     bool lampStates[static_cast<int>(LinkView::Lamp::Count)] = {};
     COMSTAT previousLineStatus{};
     TraceLog traceLog;
+    bool isTraceFailureShown = false;
     framework::String lastLoggedText;
     // The outcome whose activity-log line could not be written; its box is shown once.
     framework::String failedActivityText;

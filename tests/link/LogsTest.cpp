@@ -3,8 +3,10 @@
 #include "link/TraceLog.h"
 #include "link/TransferState.h"
 
+#include <csignal>
 #include <regex>
 #include <sstream>
+#include <sys/resource.h>
 
 using engine::TraceLog;
 using engine::TransferState;
@@ -150,6 +152,32 @@ TEST_F(LogsTest, CancelledOrUnwritableLogReleasesTheButton) {
     EXPECT_FALSE(engine.IsTraceLogOpen());
     EXPECT_EQ(view.Infos(), std::vector<std::string>{"Unable to write to log file"});
     EXPECT_EQ(view.Events(), (std::vector<std::string>{"log button released", "log button released"}));
+}
+
+// A disk that fills while the trace log runs (a file-size limit on this process stands for it):
+// the box comes once, not at every record, and a new log may say so again.
+TEST_F(LogsTest, ATraceLogThatStopsTakingRecordsSaysSoOnce) {
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{1024, previous.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    StartTraceLog();
+    for (int record = 0; record < 100; ++record) {
+        engine.LogRecord(("record " + std::to_string(record)).c_str(), false);
+    }
+    const std::vector<std::string> infos = view.Infos();
+    engine.ToggleTraceLog(false);
+    StartTraceLog();
+    for (int record = 0; record < 100; ++record) {
+        engine.LogRecord(("again " + std::to_string(record)).c_str(), false);
+    }
+    engine.ToggleTraceLog(false);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(infos, std::vector<std::string>{"Unable to write to log file"});
+    EXPECT_EQ(view.Infos(), (std::vector<std::string>{"Unable to write to log file", "Unable to write to log file"}));
+    EXPECT_LE(folder.Read("trace.log").size(), 1024u);
 }
 
 TEST_F(LogsTest, RepeatedTransmitRecordsAreSuppressedButReceivedOnesAreNot) {
