@@ -135,13 +135,18 @@ bool ControllerLine::Pump(std::string& error) {
     // quiet line saves up no credit for a burst that follows.
     if (buffer.empty())
         nextTakeAt = std::max(nextTakeAt, Clock::now());
-    for (DWORD index = 0; index < got; ++index) {
-        if (buffer.size() < options.bufferSize)
-            buffer.push_back(bytes[index]);
-        else
-            ++lostCount;
-    }
+    buffer.insert(buffer.end(), bytes, bytes + got);
     return true;
+}
+
+// Bytes read late (the simulator was not scheduled for a while) came in at the line's pace, and
+// the controller took its share of them meanwhile; so the buffer is held to its size only after
+// the controller has taken what it could by now. What is still beyond the size is lost.
+void ControllerLine::DropOverflow() {
+    while (buffer.size() > options.bufferSize) {
+        buffer.pop_back();
+        ++lostCount;
+    }
 }
 
 void ControllerLine::TakePaced(Clock::time_point now) {
@@ -217,6 +222,7 @@ bool ControllerLine::Serve(std::string& error) {
         return false;
     if (!isBusy)
         TakePaced(now);
+    DropOverflow();
     return UpdateFlow(error);
 }
 

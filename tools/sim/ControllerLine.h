@@ -5,8 +5,8 @@
 //
 // How it works: Serve() is called in a tight loop by whoever waits (ServeUntil is the one waiting
 // loop of the simulator). Each call takes whatever the port has received into the input buffer,
-// where bytes that find the buffer full are lost and counted, then lets the controller take one
-// byte from the buffer per character time at the line speed, appending it to Received(), and
+// lets the controller take one byte from the buffer per character time at the line speed,
+// appending it to Received(), counts as lost the bytes that still find the buffer full, and
 // finally applies XON/XOFF input flow: XOFF when the buffer holds more than three quarters of its
 // size, XON once it holds less than a quarter. A simulated controller thereby behaves like a
 // machine that parses each character as it comes, and a sender that outruns it fills the buffer.
@@ -69,6 +69,7 @@ private:
     bool Configure(std::string& error);
     bool Pump(std::string& error);
     void TakePaced(Clock::time_point now);
+    void DropOverflow();
     bool UpdateFlow(std::string& error);
     bool UpdateStorm(Clock::time_point now, std::string& error);
     Clock::duration NextStormGap();
