@@ -9,13 +9,20 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace {
 
 TEST(SoakTest, AQuarterMinuteOfStormsLosesNothingAndLeaksNothing) {
     testsupport::TempFolder folder;
     tools::tests::ChildProcess soak(folder.Path(), "soak");
-    ASSERT_TRUE(soak.Start({TOLVA_SOAK_PATH, {"--seconds", "15", "--seed", "3"}, {}, folder.Path()}));
+    std::vector<std::string> arguments{"--seconds", "15", "--seed", "3"};
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so resident memory grows without a leak;
+    // its leak checker, which fails the program's exit, stands in for the memory figure here.
+    arguments.insert(arguments.end(), {"--allowed-growth", "262144"});
+#endif
+    ASSERT_TRUE(soak.Start({TOLVA_SOAK_PATH, arguments, {}, folder.Path()}));
     std::string report;
     for (std::string line = soak.ReadOutputLine(std::chrono::seconds(90)); !line.empty();
          line = soak.ReadOutputLine(std::chrono::seconds(30))) {

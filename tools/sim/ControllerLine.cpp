@@ -217,11 +217,12 @@ bool ControllerLine::UpdateFlow(std::string& error) {
 bool ControllerLine::Serve(std::string& error) {
     if (!Pump(error))
         return false;
+    // What was due before now is taken before a storm may begin now.
     const Clock::time_point now = Clock::now();
-    if (!UpdateStorm(now, error))
-        return false;
     if (!isBusy)
         TakePaced(now);
+    if (!UpdateStorm(now, error))
+        return false;
     DropOverflow();
     return UpdateFlow(error);
 }

@@ -5,7 +5,11 @@
 // the simulator, every upload byte by byte here, every outcome with its activity-log line, and the
 // program's resident memory and open descriptors are sampled throughout.
 //
-//   tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] [--keep]
+//   tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] [--allowed-growth KB]
+//              [--keep]
+//
+// --allowed-growth is the growth of resident memory after the warm-up that still counts as flat
+// (default 1024 kB).
 //
 // Prints the figures of the run and exits 0 when nothing was lost or altered, the program
 // closed cleanly, and memory and descriptors stayed flat after the warm-up; 1 otherwise.
@@ -33,7 +37,6 @@ using Clock = std::chrono::steady_clock;
 using tools::tests::ChildProcess;
 using tools::tests::SimulatorProcess;
 
-constexpr long allowedGrowthKilobytes = 1024;
 constexpr auto sampleInterval = std::chrono::seconds(2);
 constexpr auto longestWarmUp = std::chrono::seconds(30);
 constexpr int firstUploadNumber = 100;
@@ -44,6 +47,7 @@ struct SoakOptions {
     unsigned long long seed = 1;
     unsigned stormGapMs = 500;
     unsigned baud = 115200;
+    long allowedGrowthKilobytes = 1024;
     bool keepsFolder = false;
 };
 
@@ -104,10 +108,13 @@ bool ParseArguments(int argc, char** argv, SoakOptions& options) {
             options.stormGapMs = static_cast<unsigned>(std::max(1UL, std::stoul(argv[++index])));
         } else if (option == "--baud" && hasValue) {
             options.baud = static_cast<unsigned>(std::stoul(argv[++index]));
+        } else if (option == "--allowed-growth" && hasValue) {
+            options.allowedGrowthKilobytes = std::stol(argv[++index]);
         } else if (option == "--keep") {
             options.keepsFolder = true;
         } else {
-            std::fprintf(stderr, "usage: tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] [--keep]\n");
+            std::fprintf(stderr, "usage: tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] "
+                         "[--allowed-growth KB] [--keep]\n");
             return false;
         }
     }
@@ -266,7 +273,7 @@ int main(int argc, char** argv) {
             peakDescriptors = std::max(peakDescriptors, sample->descriptors);
             fewestDescriptors = std::min(fewestDescriptors, sample->descriptors);
         }
-        if (peakKilobytes - startKilobytes > allowedGrowthKilobytes) {
+        if (peakKilobytes - startKilobytes > options.allowedGrowthKilobytes) {
             problems.push_back("resident memory grew by " + std::to_string(peakKilobytes - startKilobytes) +
                                " kB after the warm-up");
         }
