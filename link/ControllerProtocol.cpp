@@ -223,6 +223,9 @@ void ControllerProtocol::OnPortLost() {
 // --- Upload --------------------------------------------------------------------------------------
 
 void ControllerProtocol::StartUpload() {
+    // The outcome of the last transfer stays on the status line until now; left in force while
+    // the new path goes in, a status refresh in between would log it again under the new path.
+    SetState(TransferState::UploadPreparation);
     const bool isSafe = BuildProgramPath(Settings().uploadPath);
     bool isOpen = false;
     {

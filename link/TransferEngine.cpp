@@ -117,23 +117,32 @@ void TransferEngine::ShutDownLink() {
 
 // --- Status --------------------------------------------------------------------------------------
 
+// Both threads update the status. A call that finds another under way (the other thread's, or
+// its own thread's from inside a box) leaves its outcome to that one, which logs it when it is
+// done: an outcome may last only until the next request, and must be logged all the same.
 void TransferEngine::UpdateStatus() {
     String text;
+    String number;
     int32_t state = 0;
     int32_t done = 0;
     {
         std::lock_guard lock(Lock());
+        state = EngineState();
         if (isUpdatingStatus) {
+            if (TransferState::IsLogged(state)) {
+                TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, pendingOutcome);
+                pendingOutcomeNumber = transfer.programNumber;
+            }
             return;
         }
         isUpdatingStatus = true;
-        state = EngineState();
         TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, statusText);
         text = statusText;
+        number = transfer.programNumber;
         done = transfer.byteCount;
     }
     if (TransferState::IsLogged(state)) {
-        AppendActivityLog();
+        AppendOutcome(text, number);
     }
     if (state == TransferState::DownloadCompleted) {
         View().HideProgressDialogs();
@@ -146,8 +155,19 @@ void TransferEngine::UpdateStatus() {
     }
     View().SetStatusText(text.CStr());
     RefreshLamps();
-    std::lock_guard lock(Lock());
-    isUpdatingStatus = false;
+    for (;;) {
+        String outcome;
+        {
+            std::lock_guard lock(Lock());
+            if (pendingOutcome.IsEmpty()) {
+                isUpdatingStatus = false;
+                return;
+            }
+            outcome = std::exchange(pendingOutcome, String());
+            number = pendingOutcomeNumber;
+        }
+        AppendOutcome(outcome, number);
+    }
 }
 
 void TransferEngine::RefreshLamps() {
@@ -488,17 +508,24 @@ void TransferEngine::ToggleTraceLog(bool isPressed) {
 }
 
 void TransferEngine::AppendActivityLog() {
-    String path;
     String number;
     String text;
     {
         std::lock_guard lock(Lock());
-        if (Settings().writeLog == 0 || statusText.Equals(lastLoggedText)) {
+        number = transfer.programNumber;
+        text = statusText;
+    }
+    AppendOutcome(text, number);
+}
+
+void TransferEngine::AppendOutcome(const String& text, const String& number) {
+    String path;
+    {
+        std::lock_guard lock(Lock());
+        if (Settings().writeLog == 0 || text.Equals(lastLoggedText)) {
             return;
         }
         path = Settings().logFile;
-        number = transfer.programNumber;
-        text = statusText;
     }
     if (!ActivityLog::Append(path, number, text)) {
         // The refresh tries again every 100 ms; the box comes once per outcome.

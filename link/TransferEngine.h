@@ -123,10 +123,15 @@ private:
     void ReconnectLostPort();
     void RefreshLamps();
     void LogRecordLocked(const framework::String& text, bool forced);
+    // One outcome's activity-log line, unless it is the one logged last.
+    void AppendOutcome(const framework::String& text, const framework::String& number);
 
     Transfer transfer;
     framework::String statusText;
     bool isUpdatingStatus = false;
+    // An outcome a status update saw while another was under way, for that one to log.
+    framework::String pendingOutcome;
+    framework::String pendingOutcomeNumber;
     bool isStatusRefreshPaused = false;
     bool lampStates[static_cast<int>(LinkView::Lamp::Count)] = {};
     COMSTAT previousLineStatus{};

@@ -2,6 +2,7 @@
 
 #include "link/TransferState.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using engine::ControllerProtocol;
@@ -174,6 +175,37 @@ TEST_F(ControllerProtocolTest, UploadStoresTheLinesUntilTheEndOfFileLine) {
     EXPECT_TRUE(PumpUntil([&] { return view.LastStatus().rfind(status, 0) == 0; })) << view.LastStatus();
     EXPECT_EQ(ActivityLog(), "       7 12:34:56 05/12/2024 " + status + "\r\n");
     EXPECT_EQ(view.Captions().back(), "TOLVA  7");
+}
+
+// A status refresh can come at any point of a request: one that comes while the next upload's
+// path goes in must not log the last outcome again under that path.
+TEST_F(ControllerProtocolTest, ARefreshAsTheNextUploadBeginsLogsNothingOfTheLastOne) {
+    settings.writeLog = 1;
+    Start();
+    SendSlowly("UPLOAD PROGRAM:6\r\nN10 G00\r\nEOF 000\r\n");
+    ASSERT_TRUE(WaitForState(TransferState::UploadCompleted));
+    engine.UpdateStatus();
+    view.onCaption = [this] { engine.UpdateStatus(); };
+    SendSlowly("UPLOAD PROGRAM:7\r\nN20 G01 X5\r\nEOF 000\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return ActivityLog().find("/7.T3") != std::string::npos; }));
+    view.onCaption = nullptr;
+    const std::string log = ActivityLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_NE(log.find("Upload Completed " + folder.Path() + "/up/6.T3"), std::string::npos) << log;
+    EXPECT_NE(log.find("Upload Completed " + folder.Path() + "/up/7.T3"), std::string::npos) << log;
+}
+
+// An outcome set while a status update is under way (from inside one of its calls to the window,
+// as a box's message loop would) is logged when that update ends, not dropped.
+TEST_F(ControllerProtocolTest, AnOutcomeSetDuringAStatusUpdateIsStillLogged) {
+    settings.writeLog = 1;
+    Start();
+    view.onStatusText = [this] {
+        engine.SetState(TransferState::DownloadCancelled);
+        engine.UpdateStatus();
+    };
+    engine.UpdateStatus();
+    EXPECT_NE(ActivityLog().find("Download Cancelled"), std::string::npos) << ActivityLog();
 }
 
 TEST_F(ControllerProtocolTest, UploadWithErrorsAndAGrowingProgressTotal) {

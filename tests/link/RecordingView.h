@@ -10,13 +10,24 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace linktest {
 
 class RecordingView : public engine::LinkView {
 public:
-    void SetCaption(const char* text) override { Add(captions, text); }
+    // Run inside the engine's calls, as a window's timer or message loop may run between them:
+    // at every caption, and once at the next status text.
+    std::function<void()> onCaption;
+    std::function<void()> onStatusText;
+
+    void SetCaption(const char* text) override {
+        Add(captions, text);
+        if (onCaption) {
+            onCaption();
+        }
+    }
     void MonitorUpdate(const framework::String& text) override {
         std::lock_guard lock(mutex);
         monitor += text.CStr();
@@ -31,6 +42,12 @@ public:
             statusTexts.push_back(text);
         }
         ++statusWrites;
+        if (onStatusText) {
+            std::function<void()> hook = std::exchange(onStatusText, nullptr);
+            mutex.unlock();
+            hook();
+            mutex.lock();
+        }
     }
     void SetProgress(int32_t total, int32_t done) override {
         std::lock_guard lock(mutex);
