@@ -128,14 +128,22 @@ bool ControllerLine::Pump(std::string& error) {
         error = PortError("receiving");
         return false;
     }
-    if (got == 0)
+    if (got == 0) {
+        wasQuiet = true;
         return true;
+    }
     recorder.Record(Direction::Received, std::string(bytes, got));
-    // A byte arriving at an empty buffer is taken at once and the pace starts again from it, so a
-    // quiet line saves up no credit for a burst that follows.
-    if (buffer.empty())
+    // A byte arriving at an empty buffer after a quiet read is taken at once and the pace starts
+    // again from it, so a quiet line saves up no credit for a burst that follows. A burst read in
+    // several pieces keeps its credit: it was on the line all along.
+    if (buffer.empty() && wasQuiet)
         nextTakeAt = std::max(nextTakeAt, Clock::now());
+    wasQuiet = false;
     buffer.insert(buffer.end(), bytes, bytes + got);
+    if (isXoffSent) {
+        sinceXoff += got;
+        mostSinceXoff = std::max(mostSinceXoff, sinceXoff);
+    }
     return true;
 }
 
@@ -190,6 +198,8 @@ bool ControllerLine::UpdateStorm(Clock::time_point now, std::string& error) {
     for (int index = 0; index < xoffs; ++index)
         bytes += index == 0 ? std::string(1, xoff) : std::string{xon, xoff};
     isBusy = true;
+    if (!isXoffSent)
+        sinceXoff = 0;
     isXoffSent = true;
     ++stormCount;
     xoffCount += static_cast<unsigned long long>(xoffs);
@@ -204,6 +214,7 @@ bool ControllerLine::UpdateFlow(std::string& error) {
     std::size_t level = buffer.size();
     if (!isXoffSent && level > options.bufferSize * 3 / 4) {
         isXoffSent = true;
+        sinceXoff = 0;
         ++xoffCount;
         return Send(std::string(1, xoff), error);
     }

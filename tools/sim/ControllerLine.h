@@ -58,6 +58,9 @@ public:
     bool IsBusy() const { return isBusy; }
     unsigned long long StormCount() const { return stormCount; }
     unsigned long long XoffCount() const { return xoffCount; }
+    // The most bytes that arrived between an XOFF of the controller and its next XON: what the
+    // sender still sent after it was told to stop.
+    unsigned long long MostAfterXoff() const { return mostSinceXoff; }
 
     // Everything the controller has taken from its buffer so far, in order.
     const std::string& Received() const { return received; }
@@ -93,6 +96,9 @@ private:
     Clock::time_point busyUntil;
     unsigned long long stormCount = 0;
     unsigned long long xoffCount = 0;
+    unsigned long long sinceXoff = 0;
+    unsigned long long mostSinceXoff = 0;
+    bool wasQuiet = true;
 };
 
 } // namespace simulator

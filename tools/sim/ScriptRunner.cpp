@@ -74,7 +74,8 @@ std::string ScriptRunner::SummaryLine() const {
     return "SUMMARY rounds=" + std::to_string(round) + " downloads=" + std::to_string(downloads) +
            " uploads=" + std::to_string(uploads) + " lines=" + std::to_string(lines) +
            " bytes=" + std::to_string(bytes) + " storms=" + std::to_string(line.StormCount()) +
-           " xoffs=" + std::to_string(line.XoffCount()) + " lost=" + std::to_string(line.LostCount());
+           " xoffs=" + std::to_string(line.XoffCount()) + " after-xoff=" + std::to_string(line.MostAfterXoff()) +
+           " lost=" + std::to_string(line.LostCount());
 }
 
 std::string ScriptRunner::RunStep(const ScriptStep& step) {

@@ -291,7 +291,8 @@ Values for the steps (the last one given holds for all steps):
   --start-wait MS       keep receiving for MS milliseconds before the first round only
   --summary             before the linger, print one line on standard output: "SUMMARY" and the
                         counts of the run as NAME=VALUE (rounds, downloads, uploads, lines,
-                        bytes, storms, xoffs, lost)
+                        bytes, storms, xoffs, after-xoff: the most bytes that came between an
+                        XOFF and the next XON, lost)
   --hold                after the linger, print "DONE" on standard output and keep the cable
                         up, still serving it, until SIGTERM or SIGINT; then exit with the
                         status the steps earned. Whoever runs the DNC link can close it first,

@@ -286,10 +286,11 @@ int main(int argc, char** argv) {
     }
 
     std::printf("%.0f s, %llu rounds: %llu downloads and %llu uploads, %llu lines, %llu bytes through the line; "
-                "%llu XOFF storms with %llu XOFFs; %llu bytes lost, %llu programs altered\n",
+                "%llu XOFF storms with %llu XOFFs, at most %llu bytes after an XOFF; %llu bytes lost, %llu programs "
+                "altered\n",
                 seconds, SummaryValue(summary, "rounds"), downloads, uploads, SummaryValue(summary, "lines"),
                 SummaryValue(summary, "bytes"), SummaryValue(summary, "storms"), SummaryValue(summary, "xoffs"),
-                SummaryValue(summary, "lost"), wrongUploads + (simulatorStatus == 0 ? 0 : 1ULL));
+                SummaryValue(summary, "after-xoff"), SummaryValue(summary, "lost"), wrongUploads + (simulatorStatus == 0 ? 0 : 1ULL));
     std::printf("resident memory after %.0f s of warm-up %.1f MB, at the end %.1f MB, highest %.1f MB; "
                 "open descriptors at the fewest %d, at the end %d, during transfers up to %d\n",
                 warmUp, startKilobytes / 1024.0, endKilobytes / 1024.0, peakKilobytes / 1024.0, fewestDescriptors,
