@@ -49,8 +49,11 @@ std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
 }
 
 std::string ScriptRunner::RunRounds() {
-    if (std::string failure = Wait(options.startWaitMs); !failure.empty())
-        return failure;
+    // Without --start-wait the first step reads from the very first byte.
+    if (options.startWaitMs > 0) {
+        if (std::string failure = Wait(options.startWaitMs); !failure.empty())
+            return failure;
+    }
     const Clock::time_point start = Clock::now();
     for (round = 0; options.repeatCount == 0 || round < options.repeatCount; ++round) {
         if (options.forSeconds != 0 && Clock::now() - start >= std::chrono::seconds(options.forSeconds))
