@@ -1,7 +1,9 @@
 #include "SimulatorTestSupport.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -63,6 +65,27 @@ TEST_F(SimulatorFlowTest, WriterThatHonoursXoffLosesNothing) {
     ASSERT_NE(xoff, std::string::npos) << record;
     EXPECT_NE(xon, std::string::npos) << record;
     EXPECT_GT(xon, xoff);
+}
+
+TEST_F(SimulatorFlowTest, ASimulatorNotScheduledForAWhileStillCreditsAPacedSender) {
+    // The writer paces at an eighth of the controller's speed, so a real line never fills the
+    // buffer, and the buffer is empty most of the time between two chunks. The simulator is stopped
+    // three times for 300 ms, as a loaded machine may leave it unscheduled: what piled up meanwhile,
+    // over twice the buffer, spent that time on the line and must not count as overflow.
+    std::string text = Pattern(300);
+    StartAndConnect({"--baud", "9600", "--buffer", "16", "--expect", text, "--timeout", "8000"});
+    UseFastWriter(CBR_1200, false);
+    std::thread pause([this] {
+        for (int stop = 0; stop < 3; ++stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(simulator.Id(), SIGSTOP);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(simulator.Id(), SIGCONT);
+        }
+    });
+    Send(text);
+    pause.join();
+    EXPECT_EQ(ExitStatus(), 0) << simulator.StandardError();
 }
 
 TEST_F(SimulatorFlowTest, OverflowWithoutFlowControlFailsTheRun) {

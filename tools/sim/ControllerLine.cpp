@@ -44,7 +44,7 @@ std::chrono::nanoseconds CharacterTimeOf(const SimulatorOptions& options) {
 } // namespace
 
 ControllerLine::ControllerLine(const SimulatorOptions& options, EventRecorder& recorder)
-    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()),
+    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()), lastReadAt(Clock::now()),
       random(options.stormSeed) {}
 
 ControllerLine::~ControllerLine() {
@@ -124,21 +124,23 @@ bool ControllerLine::Send(const std::string& bytes, std::string& error) {
 bool ControllerLine::Pump(std::string& error) {
     char bytes[4096];
     DWORD got = 0;
+    const Clock::time_point previousReadAt = lastReadAt;
+    lastReadAt = Clock::now();
     if (!ReadFile(port, bytes, sizeof bytes, &got, nullptr)) {
         error = PortError("receiving");
         return false;
     }
-    if (got == 0) {
-        wasQuiet = true;
+    if (got == 0)
         return true;
-    }
     recorder.Record(Direction::Received, std::string(bytes, got));
-    // A byte arriving at an empty buffer after a quiet read is taken at once and the pace starts
-    // again from it, so a quiet line saves up no credit for a burst that follows. A burst read in
-    // several pieces keeps its credit: it was on the line all along.
-    if (buffer.empty() && wasQuiet)
-        nextTakeAt = std::max(nextTakeAt, Clock::now());
-    wasQuiet = false;
+    // A pseudo-terminal does not say when a byte came, only that it came after the previous read
+    // began. A real line would have handed the first of these bytes to an idle controller at that
+    // moment at the earliest, so the pace starts again from there: a quiet line saves up no credit,
+    // and a simulator that was not scheduled for a while still gives a paced sender the time its
+    // bytes spent on the line. A sender that outruns the line sends more than that time carries,
+    // and overflows the buffer all the same.
+    if (buffer.empty())
+        nextTakeAt = std::max(nextTakeAt, previousReadAt);
     buffer.insert(buffer.end(), bytes, bytes + got);
     if (isXoffSent) {
         sinceXoff += got;

@@ -86,6 +86,8 @@ private:
     std::string received;
     Clock::time_point nextTakeAt;
     Clock::time_point lastTaken;
+    // When the last read began: bytes a read returns came in after it.
+    Clock::time_point lastReadAt;
     unsigned long long lostCount = 0;
     bool isXoffSent = false;
 
@@ -98,7 +100,6 @@ private:
     unsigned long long xoffCount = 0;
     unsigned long long sinceXoff = 0;
     unsigned long long mostSinceXoff = 0;
-    bool wasQuiet = true;
 };
 
 } // namespace simulator
