@@ -47,10 +47,12 @@ int RunSystemBox(HWND owner, const char* text, const char* caption, uint32_t typ
 }
 
 // Without an application nobody has said that a screen exists to show a box on, and a box that
-// nobody sees would stop the caller for good; the line goes to standard error instead.
+// nobody sees would stop the caller for good; the line goes to standard error instead. The line
+// ends the box: a reader of the stream, the journal of a service above all, takes a line only
+// once its end has come, and the last box must not wait there for the next one.
 void WriteUnattended(Application* application, const char* caption, const char* text, const char* answerWord) {
     String line;
-    line.Format("\n%s: %s", caption, text).AppendFormat(" (%s)", answerWord);
+    line.Format("%s: %s", caption, text).AppendFormat(" (%s)\n", answerWord);
     if (application != nullptr) {
         application->Log("%s", line.CStr());
     } else {

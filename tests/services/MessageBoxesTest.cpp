@@ -69,18 +69,18 @@ TEST_F(MessageBoxesTest, UnattendedBoxesAnswerThemselvesIntoTheLog) {
         const MessageBoxResult result = ShowMessage(nullptr, "Overwrite O1234.NC?", "Upload", each.type);
         EXPECT_EQ(result.answer, each.answer) << each.context;
         EXPECT_EQ(result.toAll, 0u) << each.context;
-        EXPECT_EQ(std::string(log.CStr()), std::string("\nUpload: Overwrite O1234.NC? (") + each.word + ")")
+        EXPECT_EQ(std::string(log.CStr()), std::string("Upload: Overwrite O1234.NC? (") + each.word + ")\n")
             << each.context;
     }
 
     log = "";
     EXPECT_EQ(ShowInfo("%d lines written to %s", 12, "TRACE.LOG").answer, IDOK);
-    EXPECT_STREQ(log.CStr(), "\nInformation: 12 lines written to TRACE.LOG (OK)");
+    EXPECT_STREQ(log.CStr(), "Information: 12 lines written to TRACE.LOG (OK)\n");
 
     log = "";
     ShowMessage(nullptr, "first", "A", MB_OK, true);
     ShowMessage(nullptr, "second", "B", MB_YESNO);
-    EXPECT_STREQ(log.CStr(), "\nA: first (OK)\nB: second (Yes)") << "the own box is not shown either; lines add up";
+    EXPECT_STREQ(log.CStr(), "A: first (OK)\nB: second (Yes)\n") << "the own box is not shown either; lines add up";
     EXPECT_EQ(platform::testing::FindWindowByCaption("A"), nullptr);
     application.AttachLog(nullptr);
 }
