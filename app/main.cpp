@@ -1,6 +1,7 @@
 // tolva-dnc: the DNC link. Its whole command line, the arguments joined by single blanks, is the
 // profile name. With TOLVA_UNATTENDED=1, or when no display can be opened, it runs without a
-// screen: message boxes answer themselves and are logged to standard error. SIGINT and SIGTERM
+// screen: message boxes answer themselves and are logged to standard error, each line with the
+// syslog level of the box's icon in front when standard error is the journal. SIGINT and SIGTERM
 // close the main window as its "Close" button does.
 
 #include "app/RunApplication.h"
@@ -11,11 +12,14 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +37,17 @@ std::string JoinedArguments(int argc, char** argv) {
 bool UnattendedWanted() {
     const char* value = std::getenv("TOLVA_UNATTENDED");
     return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// Whether standard error is the journal's stream, as systemd connects it for a service: it names
+// the stream's device and inode in JOURNAL_STREAM.
+bool IsStandardErrorTheJournal() {
+    const char* value = std::getenv("JOURNAL_STREAM");
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    struct stat status {};
+    return value != nullptr && std::sscanf(value, "%llu:%llu", &device, &inode) == 2 &&
+           fstat(STDERR_FILENO, &status) == 0 && status.st_dev == device && status.st_ino == inode;
 }
 
 // Waits for SIGINT or SIGTERM on a thread of its own and closes the main window then; a signal
@@ -77,7 +92,7 @@ int main(int argc, char** argv) {
         framework::Application application(GetModuleHandleA(nullptr));
         application.SetUnattended(unattended);
         if (unattended) {
-            application.AttachLogStream(stderr);
+            application.AttachLogStream(stderr, IsStandardErrorTheJournal());
         }
         const framework::PlainString plain(JoinedArguments(argc, argv).c_str());
         const framework::String commandLine(plain.CStr());

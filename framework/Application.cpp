@@ -10,6 +10,7 @@
 #include "services/Timer.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <vector>
 
 namespace framework {
@@ -361,7 +362,7 @@ void Application::SetCurrentPopupMenu(PopupMenu* menu) {
 
 // --- Message log and modal boxes -----------------------------------------------------------------
 
-void Application::Log(const char* format, ...) {
+void Application::Log(int level, const char* format, ...) {
     if (logText == nullptr && logStream == nullptr) {
         return;
     }
@@ -373,10 +374,20 @@ void Application::Log(const char* format, ...) {
     if (logText != nullptr) {
         logText->Append(entry);
     }
-    if (logStream != nullptr) {
-        std::fputs(entry.CStr(), logStream);
-        std::fflush(logStream);
+    if (logStream == nullptr) {
+        return;
     }
+    if (!doesLogStreamTakeLevels) {
+        std::fputs(entry.CStr(), logStream);
+    } else {
+        for (const char* line = entry.CStr(); *line != '\0';) {
+            const char* end = std::strchr(line, '\n');
+            const int length = static_cast<int>(end ? end - line : std::strlen(line));
+            std::fprintf(logStream, "<%d>%.*s\n", level, length, line);
+            line += length + (end ? 1 : 0);
+        }
+    }
+    std::fflush(logStream);
 }
 
 namespace {

@@ -113,10 +113,15 @@ public:
     void SetUnattended(bool unattended) { isUnattended = unattended; }
     // The message log: Log appends to the attached text and writes to the attached stream
     // (standard error unless another or none is attached); with neither it does nothing. Both
-    // stay owned by the caller.
+    // stay owned by the caller. An entry has a syslog level (3 error, 4 warning, 5 notice,
+    // 6 information); a stream that takes levels, the journal's, gets each line of the entry
+    // with its level in front ("<4>..."), so that the journal files a warning as a warning.
     void AttachLog(String* text) { logText = text; }
-    void AttachLogStream(std::FILE* stream) { logStream = stream; }
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void AttachLogStream(std::FILE* stream, bool takesLevels = false) {
+        logStream = stream;
+        doesLogStreamTakeLevels = takesLevels;
+    }
+    void Log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     // Disables every enabled top-level window of this thread while a modal box is up; the matching
     // EnableWindows enables exactly those again. Calls nest.
@@ -170,6 +175,7 @@ private:
     bool isUnattended = true;
     String* logText = nullptr;
     std::FILE* logStream = stderr;
+    bool doesLogStreamTakeLevels = false;
     PointerArray disabledWindows;
     int disableDepth = 0;
 };

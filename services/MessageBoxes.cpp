@@ -46,15 +46,31 @@ int RunSystemBox(HWND owner, const char* text, const char* caption, uint32_t typ
     return answer;
 }
 
+// The syslog level a box's icon stands for: a stop sign is an error, an exclamation mark a
+// warning, a question a notice, an "i" information; a box without an icon is a notice.
+int SyslogLevelOf(uint32_t type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONHAND:
+        return 3;
+    case MB_ICONEXCLAMATION:
+        return 4;
+    case MB_ICONINFORMATION:
+        return 6;
+    default:
+        return 5;
+    }
+}
+
 // Without an application nobody has said that a screen exists to show a box on, and a box that
 // nobody sees would stop the caller for good; the line goes to standard error instead. The line
 // ends the box: a reader of the stream, the journal of a service above all, takes a line only
 // once its end has come, and the last box must not wait there for the next one.
-void WriteUnattended(Application* application, const char* caption, const char* text, const char* answerWord) {
+void WriteUnattended(Application* application, const char* caption, const char* text, const char* answerWord,
+                     uint32_t type) {
     String line;
     line.Format("%s: %s", caption, text).AppendFormat(" (%s)\n", answerWord);
     if (application != nullptr) {
-        application->Log("%s", line.CStr());
+        application->Log(SyslogLevelOf(type), "%s", line.CStr());
     } else {
         std::fputs(line.CStr(), stderr);
         std::fflush(stderr);
@@ -70,10 +86,10 @@ MessageBoxResult ShowMessage(Window* owner, const char* text, const char* captio
     Application* application = Application::Instance();
     if (application == nullptr || application->IsUnattended()) {
         if (HasOkButton(type)) {
-            WriteUnattended(application, caption, text, FrameworkText(OkText));
+            WriteUnattended(application, caption, text, FrameworkText(OkText), type);
             result.answer = IDOK;
         } else {
-            WriteUnattended(application, caption, text, FrameworkText(YesText));
+            WriteUnattended(application, caption, text, FrameworkText(YesText), type);
         }
         return result;
     }
@@ -97,7 +113,8 @@ MessageBoxResult ShowInfo(const char* format, ...) {
     MessageBoxResult result;
     Application* application = Application::Instance();
     if (application == nullptr || application->IsUnattended()) {
-        WriteUnattended(application, FrameworkText(InformationCaption), text, FrameworkText(OkText));
+        WriteUnattended(application, FrameworkText(InformationCaption), text, FrameworkText(OkText),
+                        MB_ICONINFORMATION);
         result.answer = IDOK;
         return result;
     }

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 
 using framework::Application;
 using framework::MessageBoxResult;
@@ -83,6 +85,36 @@ TEST_F(MessageBoxesTest, UnattendedBoxesAnswerThemselvesIntoTheLog) {
     EXPECT_STREQ(log.CStr(), "A: first (OK)\nB: second (Yes)\n") << "the own box is not shown either; lines add up";
     EXPECT_EQ(platform::testing::FindWindowByCaption("A"), nullptr);
     application.AttachLog(nullptr);
+}
+
+TEST_F(MessageBoxesTest, AStreamThatTakesLevelsGetsEachLineWithTheLevelOfTheBoxsIcon) {
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    auto written = [stream] {
+        std::fflush(stream);
+        std::string text(static_cast<size_t>(std::ftell(stream)), '\0');
+        std::rewind(stream);
+        text.resize(std::fread(text.data(), 1, text.size(), stream));
+        std::rewind(stream);
+        if (ftruncate(fileno(stream), 0) != 0)
+            ADD_FAILURE() << "cannot empty the stream";
+        return text;
+    };
+    application.AttachLogStream(stream, true);
+    ShowMessage(nullptr, "COM1\nAccess is denied.", "Open Comm", MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(written(), "<4>Open Comm: COM1\n<4>Access is denied. (OK)\n") << "every line of the box, one level";
+    ShowMessage(nullptr, "gone", "Problem", MB_ICONHAND);
+    ShowMessage(nullptr, "Overwrite?", "Upload", MB_YESNO | MB_ICONQUESTION);
+    ShowMessage(nullptr, "plain", "Note", MB_OK);
+    ShowInfo("%d lines", 12);
+    EXPECT_EQ(written(), "<3>Problem: gone (OK)\n<5>Upload: Overwrite? (Yes)\n<5>Note: plain (OK)\n"
+                         "<6>Information: 12 lines (OK)\n");
+
+    application.AttachLogStream(stream);
+    ShowMessage(nullptr, "COM1\nAccess is denied.", "Open Comm", MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(written(), "Open Comm: COM1\nAccess is denied. (OK)\n") << "a plain stream gets the box as it is";
+    application.AttachLogStream(nullptr);
+    std::fclose(stream);
 }
 
 TEST_F(MessageBoxesTest, SystemBoxShowsTheTextDisablesTheWindowsAndGivesTheFocusBack) {
