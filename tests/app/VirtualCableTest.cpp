@@ -13,10 +13,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,18 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using tools::tests::ChildProcess;
+using tools::tests::InstalledProgramPath;
 using tools::tests::SimulatorProcess;
-
-std::string FoundOnPath(const std::string& name) {
-    std::istringstream folders(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (fs::exists(candidate)) {
-            return candidate.string();
-        }
-    }
-    return {};
-}
 
 class VirtualCableTest : public ::testing::Test {
 protected:
@@ -78,7 +66,7 @@ protected:
 };
 
 TEST_F(VirtualCableTest, ASocatPseudoTerminalPairServesLikeADevice) {
-    const std::string socat = FoundOnPath("socat");
+    const std::string socat = InstalledProgramPath("socat");
     ASSERT_FALSE(socat.empty()) << "socat is installed by tools/install-deps";
     ChildProcess cable(folder.Path(), "socat");
     ASSERT_TRUE(cable.Start({socat,

@@ -35,6 +35,20 @@ std::string ProgramPath() {
 #endif
 }
 
+std::string InstalledProgramPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(std::string(path != nullptr ? path : "") +
+                               ":/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (folder.empty())
+            continue;
+        const std::string candidate = folder + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
 ChildProcess::ChildProcess(const std::string& scratchFolder, const std::string& errorFileStem)
     : errorPath(scratchFolder + "/" + errorFileStem + "-stderr.txt") {}
 

@@ -64,5 +64,8 @@ private:
 // The paths of the programs, as the build gave them.
 std::string SimulatorPath();
 std::string ProgramPath();
+// The path of a program the system has installed (socat, ser2net): looked for on PATH and then in
+// the system's program folders, which a user's PATH may lack; empty when it is nowhere.
+std::string InstalledProgramPath(const std::string& name);
 
 } // namespace tools::tests

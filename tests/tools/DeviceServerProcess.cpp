@@ -12,19 +12,6 @@
 
 namespace tools::tests {
 
-namespace {
-
-std::string FoundOnPath(const std::string& name) {
-    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin", "/usr/local/sbin", "/usr/local/bin"}) {
-        const std::filesystem::path candidate = std::filesystem::path(folder) / name;
-        if (std::filesystem::exists(candidate))
-            return candidate.string();
-    }
-    return {};
-}
-
-} // namespace
-
 int FreeLoopbackPort() {
     int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -62,7 +49,7 @@ bool IsListening(int port) {
 bool DeviceServerProcess::Start(const std::string& devicePath, Protocol newProtocol, int newPort) {
     protocol = newProtocol;
     port = newPort != 0 ? newPort : FreeLoopbackPort();
-    const std::string program = FoundOnPath("ser2net");
+    const std::string program = InstalledProgramPath("ser2net");
     if (program.empty()) {
         problem = "ser2net is not installed (tools/install-deps installs it)";
         return false;
