@@ -44,8 +44,8 @@ std::chrono::nanoseconds CharacterTimeOf(const SimulatorOptions& options) {
 } // namespace
 
 ControllerLine::ControllerLine(const SimulatorOptions& options, EventRecorder& recorder)
-    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()), lastReadAt(Clock::now()),
-      random(options.stormSeed) {}
+    : options(options), recorder(recorder), nextTakeAt(Clock::now()), lastTaken(Clock::now()),
+      lastReadAt(Clock::now()), random(options.stormSeed) {}
 
 ControllerLine::~ControllerLine() {
     if (port != INVALID_HANDLE_VALUE)
