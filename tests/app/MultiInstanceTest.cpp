@@ -7,6 +7,7 @@
 #include "FirstRunProfile.h"
 #include "TestPrograms.h"
 #include "support/TempFolder.h"
+#include "tools/sim/PortHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,8 @@ TEST(MultiInstanceTest, FourMachinesAtOnceEachExactWithItsOwnSettingsAndLog) {
         root.Write(machine.profile + "/upload.nc", machine.upload);
         machine.simulator = std::make_unique<SimulatorProcess>(machine.folder);
         ASSERT_TRUE(machine.simulator->Start({"--baud", "115200", "--xonxoff", "--buffer", "512", "--timeout", "30000",
-                                              "--start-wait", "2000", "--expect-folder", machine.folder + "/nc",
+                                              "--start-when-open", "--start-wait", "500", "--expect-folder",
+                                              machine.folder + "/nc",
                                               "--download", "5", "--upload", "8", machine.folder + "/upload.nc",
                                               "--download", "6", "--hold"}));
         machine.port = machine.simulator->ReadPortPath();
@@ -126,13 +128,17 @@ TEST(MultiInstanceTest, ASecondInstanceOnAHeldPortIsRefusedAndTheFirstIsUndistur
     WriteProfile(root, second.profile);
     root.Write("FIRST/nc/5.T3", Stored(NumberedProgram(400)));
     first.simulator = std::make_unique<SimulatorProcess>(first.folder);
-    ASSERT_TRUE(first.simulator->Start({"--baud", "115200", "--xonxoff", "--timeout", "30000", "--start-wait", "3000",
-                                        "--expect-folder", first.folder + "/nc", "--download", "5", "--hold"}));
+    ASSERT_TRUE(first.simulator->Start({"--baud", "115200", "--xonxoff", "--timeout", "30000", "--start-when-open",
+                                        "--start-wait", "500", "--expect-folder", first.folder + "/nc", "--download",
+                                        "5", "--hold"}));
     first.port = first.simulator->ReadPortPath();
     ASSERT_FALSE(first.port.empty());
     ASSERT_TRUE(StartProgram(root, first, first.port));
-    // The second starts once the first has its port.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // The second starts once the first holds its port, however long a loaded machine takes to get
+    // it there.
+    for (int look = 0; look < 3000 && !simulator::IsPortHeld(first.port); ++look)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(simulator::IsPortHeld(first.port)) << first.program->StandardError();
     ASSERT_TRUE(StartProgram(root, second, first.port));
     EXPECT_EQ(first.simulator->ReadOutputLine(std::chrono::seconds(60)), "DONE");
     ASSERT_TRUE(second.program->Signal(SIGTERM));

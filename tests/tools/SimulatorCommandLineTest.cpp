@@ -59,6 +59,7 @@ TEST_F(SimulatorCommandLineTest, BadArgumentsExitTwoWithAReason) {
         {{"--storm-gap", "0"}, "--storm-gap"},
         {{"--expect-folder", "/nonexistent"}, "no folder"},
         {{"--upload", "1x+", "/nonexistent/7.nc"}, "counted program number"},
+        {{"--start-when-open", "--device", "/dev/null"}, "needs the simulator's own pseudo-terminal"},
     };
     for (const Case& test : cases) {
         std::string context = test.arguments[0];

@@ -170,4 +170,32 @@ TEST_F(SimulatorTransferTest, HoldAfterAFailedStepStillExitsOne) {
     EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos) << simulator.StandardError();
 }
 
+// --start-when-open plays the first step only once the DNC link holds its end of the cable, which
+// it does with an exclusive lock when it opens the port; a link that never opens it fails the run.
+TEST_F(SimulatorTransferTest, StartWhenOpenWaitsUntilTheLinkHoldsItsEnd) {
+    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "5000", "--linger", "0",
+                                 "--record", folder / "record.txt"}));
+    const std::string path = simulator.ReadPortPath();
+    ASSERT_FALSE(path.empty()) << simulator.StandardError();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    port = std::make_unique<platform::tests::PortHandle>(path);
+    ASSERT_TRUE(port->IsValid()) << port->OpenError();
+    platform::tests::SetTimeouts(Port(), MAXDWORD, MAXDWORD, 50);
+    EXPECT_EQ(ReceiveUntil("HELLO\r"), "HELLO\r");
+    EXPECT_EQ(ExitStatus(), 0) << simulator.StandardError();
+    const std::string record = folder.Read("record.txt");
+    const std::size_t sent = record.find(" TX HELLO");
+    ASSERT_NE(sent, std::string::npos) << record;
+    const std::size_t lineStart = record.rfind('\n', sent);
+    const double sentAt = std::stod(record.substr(lineStart == std::string::npos ? 0 : lineStart + 1));
+    EXPECT_GE(sentAt, 0.65) << "sent only once the port was open: " << record;
+}
+
+TEST_F(SimulatorTransferTest, StartWhenOpenFailsWhenTheLinkNeverOpensItsEnd) {
+    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "300"}));
+    EXPECT_FALSE(simulator.ReadPortPath().empty());
+    EXPECT_EQ(ExitStatus(), 1);
+    EXPECT_NE(simulator.StandardError().find("did not open"), std::string::npos) << simulator.StandardError();
+}
+
 } // namespace

@@ -69,6 +69,7 @@ bool ControllerLine::Open(std::string& path, std::string& error) {
                                                                        : ("opening " + path).c_str());
         return false;
     }
+    portPath = path;
     return Configure(error);
 }
 

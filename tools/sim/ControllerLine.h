@@ -41,6 +41,8 @@ public:
     // Opens the pseudo-terminal pair or the device and sets the line up. On success path is what
     // the DNC link opens; on failure error says why.
     bool Open(std::string& path, std::string& error);
+    // The path Open gave: what the DNC link opens.
+    const std::string& Path() const { return portPath; }
 
     // Sends bytes as they are; false with error set when the port fails.
     bool Send(const std::string& bytes, std::string& error);
@@ -81,6 +83,7 @@ private:
     const SimulatorOptions& options;
     EventRecorder& recorder;
     HANDLE port = INVALID_HANDLE_VALUE;
+    std::string portPath;
     std::chrono::nanoseconds characterTime{0};
     std::deque<char> buffer;
     std::string received;

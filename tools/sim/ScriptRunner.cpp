@@ -1,5 +1,6 @@
 #include "tools/sim/ScriptRunner.h"
 
+#include "tools/sim/PortHolder.h"
 #include "tools/sim/ProgramText.h"
 
 #include <algorithm>
@@ -49,6 +50,10 @@ std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
 }
 
 std::string ScriptRunner::RunRounds() {
+    if (options.startsWhenOpen) {
+        if (std::string failure = WaitUntilOpen(); !failure.empty())
+            return failure;
+    }
     // Without --start-wait the first step reads from the very first byte.
     if (options.startWaitMs > 0) {
         if (std::string failure = Wait(options.startWaitMs); !failure.empty())
@@ -226,6 +231,24 @@ std::string ScriptRunner::Echo() {
     };
     line.ServeUntil(Deadline(options.timeoutMs), echoSome, error);
     return error;
+}
+
+// The line is served meanwhile, as in any wait; /proc/locks is read every 10 ms only.
+std::string ScriptRunner::WaitUntilOpen() {
+    Clock::time_point nextLook = Clock::now();
+    auto isOpen = [&] {
+        if (Clock::now() < nextLook)
+            return false;
+        nextLook = Clock::now() + std::chrono::milliseconds(10);
+        return IsPortHeld(line.Path());
+    };
+    std::string error;
+    if (line.ServeUntil(Deadline(options.timeoutMs), isOpen, error))
+        return {};
+    if (!error.empty())
+        return error;
+    return "before the first round: the DNC link did not open " + line.Path() + " within " +
+           std::to_string(options.timeoutMs) + " ms";
 }
 
 std::string ScriptRunner::Wait(unsigned milliseconds) {

@@ -25,6 +25,7 @@ private:
     using Clock = ControllerLine::Clock;
 
     std::string RunRounds();
+    std::string WaitUntilOpen();
     std::string RunSteps();
     std::string SummaryLine() const;
     // The program a download of number must deliver: --expect-folder's file, else --expect-file.

@@ -161,6 +161,8 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
         options.usesXonXoff = true;
     } else if (option == "--hold") {
         options.holdsLine = true;
+    } else if (option == "--start-when-open") {
+        options.startsWhenOpen = true;
     } else if (option == "--timeout" || option == "--idle" || option == "--upload-delay" || option == "--linger") {
         bool mayBeZero = option == "--upload-delay" || option == "--linger";
         if (!reader.TakeNumber(option, mayBeZero ? 0 : 1, number, error))
@@ -238,6 +240,12 @@ ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOp
             return ParseOutcome::Invalid;
         }
     }
+    // The DNC link cannot open the device the simulator has open; the lock to wait for would be
+    // on the far end of a cable the simulator cannot see.
+    if (options.startsWhenOpen && options.source == PortSource::Device) {
+        error = "--start-when-open needs the simulator's own pseudo-terminal, not --device";
+        return ParseOutcome::Invalid;
+    }
     return ParseOutcome::Run;
 }
 
@@ -289,6 +297,9 @@ Values for the steps (the last one given holds for all steps):
                         the program number N+ counts up from N with each round
   --for-seconds S       begin no new round after S seconds (0: no limit)
   --start-wait MS       keep receiving for MS milliseconds before the first round only
+  --start-when-open     before the first round (and before --start-wait), wait until the DNC
+                        link holds its end of the cable open, seen by its exclusive lock in
+                        /proc/locks; fail after --timeout if it never does (not with --device)
   --summary             before the linger, print one line on standard output: "SUMMARY" and the
                         counts of the run as NAME=VALUE (rounds, downloads, uploads, lines,
                         bytes, storms, xoffs, after-xoff: the most bytes that came between an

@@ -46,7 +46,9 @@ struct SimulatorOptions {
     // limit).
     unsigned repeatCount = 1;
     unsigned forSeconds = 0;
-    // Received before the first round only, so that the DNC link can open its end.
+    // Before the first round only: with startsWhenOpen, served until the DNC link holds its end
+    // of the cable; then, so that it can open and set up its end, received for startWaitMs.
+    bool startsWhenOpen = false;
     unsigned startWaitMs = 0;
     bool printsSummary = false;
     bool expectsRefusal = false;

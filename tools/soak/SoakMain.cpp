@@ -168,9 +168,10 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> arguments{"--baud", std::to_string(options.baud), "--xoff-storms",
                                        std::to_string(options.seed), "--storm-gap", std::to_string(options.stormGapMs),
-                                       "--buffer", "1024", "--idle", "300",
-                                       "--timeout", "30000", "--upload-delay", "300", "--start-wait", "1500", "--expect-folder",
-                                       folder + "/nc", "--summary", "--hold", "--repeat", std::to_string(rounds)};
+                                       "--buffer", "1024", "--idle", "300", "--timeout", "30000",
+                                       "--upload-delay", "300", "--start-when-open", "--start-wait", "500",
+                                       "--expect-folder", folder + "/nc", "--summary", "--hold", "--repeat",
+                                       std::to_string(rounds)};
     if (options.lines == 0) {
         arguments.insert(arguments.end(), {"--for-seconds", std::to_string(options.seconds)});
     }
