@@ -254,11 +254,13 @@ TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
     EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 30, TRUE));
     EXPECT_LT(SecondsSince(start), 0.015) << "an empty output queue is work when asked for";
 
+    // Timed from before the sender exists: on a loaded machine the new thread may sleep and send
+    // before its creator runs again.
+    start = Clock::now();
     std::thread sender([&] {
         std::this_thread::sleep_for(10ms);
         line->Send("x");
     });
-    start = Clock::now();
     EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 1000, FALSE));
     const double forInput = SecondsSince(start);
     sender.join();
