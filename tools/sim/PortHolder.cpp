@@ -1,5 +1,6 @@
 #include "tools/sim/PortHolder.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -29,8 +30,8 @@ bool IsPortHeld(const std::string& path) {
             !std::getline(parts, inodePart))
             continue;
         std::ostringstream seen;
-        seen << std::hex << std::stoul(majorPart, nullptr, 16) << ':' << std::stoul(minorPart, nullptr, 16) << ':'
-             << inodePart;
+        seen << std::hex << std::strtoul(majorPart.c_str(), nullptr, 16) << ':'
+             << std::strtoul(minorPart.c_str(), nullptr, 16) << ':' << inodePart;
         if (seen.str() == wanted.str())
             return true;
     }
