@@ -41,7 +41,8 @@ public:
     // Opens the pseudo-terminal pair or the device and sets the line up. On success path is what
     // the DNC link opens; on failure error says why.
     bool Open(std::string& path, std::string& error);
-    // The path Open gave: what the DNC link opens.
+    // The path Open gave: the DNC link's end of a pseudo-terminal, or the simulator's own device
+    // with --device.
     const std::string& Path() const { return portPath; }
 
     // Sends bytes as they are; false with error set when the port fails.
