@@ -23,7 +23,7 @@ LRESULT PictureWindow::OnPaintDefault(framework::MessageRecord& record) {
                       information->client.bottom};
     if (picture == nullptr) {
         const framework::Application* application = framework::Application::Instance();
-        picture = LoadBitmapA(application ? application->ModuleHandle() : nullptr,
+        picture = LoadBitmapA(application ? application->ModuleHandle() : GetModuleHandleA(nullptr),
                               MAKEINTRESOURCEA(static_cast<WORD>(bitmapId)));
     }
     BITMAP size{};

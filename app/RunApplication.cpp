@@ -5,7 +5,7 @@
 #include "framework/ClassRegistry.h"
 #include "services/FrameworkClasses.h"
 #include "services/ProgramPaths.h"
-#include "platform/TestHooks.h"
+#include "platform/Extras.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -48,7 +48,7 @@ public:
         runningWindow.store(nullptr);
         // The demo leaves a picture of the window as it was at the end.
         if (const char* path = std::getenv("TOLVA_SCREENSHOT"); path != nullptr && Handle() != nullptr) {
-            platform::testing::SnapshotPng(Handle(), path);
+            platform::SnapshotPng(Handle(), path);
         }
         TolvaWindow::Close();
     }

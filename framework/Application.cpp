@@ -149,7 +149,9 @@ void Application::CheckControlsVersion() {
     HMODULE controls = LoadLibraryA("comctl32.dll");
     if (controls != nullptr) {
         controlsMajor = 4; // a library without DllGetVersion counts as 4.0
-        auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(controls, "DllGetVersion"));
+        // Through void*: FARPROC has no parameters, and a direct cast is a function-type mismatch.
+        void* entry = reinterpret_cast<void*>(GetProcAddress(controls, "DllGetVersion"));
+        auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(entry);
         DLLVERSIONINFO info{sizeof(DLLVERSIONINFO), 0, 0, 0, 0};
         if (getVersion != nullptr && getVersion(&info) == S_OK) {
             controlsMajor = info.dwMajorVersion;

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <strings.h>
 
 namespace framework {
 
@@ -97,7 +96,7 @@ HWND NumberEditControl::FindUpDown() const {
          sibling = GetWindow(sibling, GW_HWNDNEXT)) {
         char name[32] = "";
         GetClassNameA(sibling, name, sizeof name);
-        if (strcasecmp(name, UPDOWN_CLASSA) == 0 &&
+        if (lstrcmpiA(name, UPDOWN_CLASSA) == 0 &&
             reinterpret_cast<HWND>(SendMessageA(sibling, UDM_GETBUDDY, 0, 0)) == Handle()) {
             return sibling;
         }

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 namespace framework {
 
@@ -560,7 +559,7 @@ LRESULT Window::HandleScroll(MessageRecord& record) {
     char className[32] = "";
     GetClassNameA(control, className, sizeof className);
     Window* object = FromHandle(control);
-    if (object == nullptr || (strcasecmp(className, "ScrollBar") != 0 && strcasecmp(className, "msctls_trackbar32") != 0)) {
+    if (object == nullptr || (lstrcmpiA(className, "ScrollBar") != 0 && lstrcmpiA(className, "msctls_trackbar32") != 0)) {
         return 0;
     }
     return object->Bar(SB_CTL).HandleScroll(record);

@@ -1,5 +1,6 @@
 #include "link/HighResSeconds.h"
 
+#include "platform/Extras.h"
 #include "platform/Windows.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "link/PortPollThread.h"
 
 #include "link/SerialLink.h"
+#include "platform/Extras.h"
 #include "platform/Windows.h"
 
 namespace engine {

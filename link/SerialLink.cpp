@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include "framework/SystemErrorText.h"
+#include "platform/Extras.h"
 
 #include <cstring>
 #include <utility>

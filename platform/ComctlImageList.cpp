@@ -67,7 +67,8 @@ int PictureCount(HIMAGELIST list, HBITMAP strip) {
     if (strip == nullptr || GetObjectA(strip, sizeof info, &info) == 0) {
         return 0;
     }
-    return std::max(1, static_cast<int>(info.bmWidth) / list->width);
+    // As in Win32: as many whole pictures as the strip holds, none for a narrower one.
+    return static_cast<int>(info.bmWidth) / list->width;
 }
 
 } // namespace
@@ -133,11 +134,12 @@ int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
     if (!Valid(himl)) {
         return -1;
     }
-    const int count = PictureCount(himl, hbmImage);
-    if (count == 0) {
+    BITMAP info{};
+    if (hbmImage == nullptr || GetObjectA(hbmImage, sizeof info, &info) == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    const int count = PictureCount(himl, hbmImage);
     const int first = static_cast<int>(himl->images.size());
     const bool masked = (himl->flags & ILC_MASK) != 0;
     for (int index = 0; index < count; ++index) {

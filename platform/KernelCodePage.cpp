@@ -235,3 +235,17 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     }
     return StoreResult(text, lpMultiByteStr, cbMultiByte);
 }
+
+int lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
+    // Null sorts before every string, as in Win32.
+    if (lpString1 == nullptr || lpString2 == nullptr) {
+        return (lpString1 != nullptr) - (lpString2 != nullptr);
+    }
+    const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : int(c); };
+    for (;; ++lpString1, ++lpString2) {
+        const int difference = fold(*lpString1) - fold(*lpString2);
+        if (difference != 0 || *lpString1 == '\0') {
+            return difference < 0 ? -1 : (difference > 0 ? 1 : 0);
+        }
+    }
+}

@@ -42,3 +42,8 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);
+
+// Compares two strings with letters folded to one case: below zero, zero or above zero as the first
+// sorts before, with or after the second. The stand-in folds A to Z only; Windows folds by the
+// user's locale, which gives the same order for the plain ASCII names the program compares.
+int lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);

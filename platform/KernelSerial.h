@@ -21,6 +21,7 @@
 //    WaitCommEvent is not part of the subset.
 //  - Calls with a null structure pointer fail with ERROR_INVALID_PARAMETER.
 
+#include "platform/Extras.h"
 #include "platform/WinTypes.h"
 
 constexpr DWORD MAXDWORD = 0xFFFFFFFF;
@@ -176,21 +177,3 @@ BOOL ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT lpStat);
 BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat);
 
-namespace platform {
-
-// The stand-in's early wake for a polling thread, in place of a fixed Sleep between polls: waits
-// up to the given time for work on the port, and returns as soon as its input queue holds a
-// byte or, with wantsOutputDrained, as soon as its output queue is empty and output is not held
-// (XOFF, CTS, DSR, break). Win32 programs get the same from WaitCommEvent with EV_RXCHAR and
-// EV_TXEMPTY; this subset has no event masks, so the wait is one call. The wait is no thread wait
-// point (a thread suspended inside would hold the device through a re-open of the port), so the
-// caller gives a suspension its chance, with a Sleep, after it returns. FALSE with the last error
-// for a handle that is no port or a device that has gone.
-BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained);
-
-// Ends another thread's WaitForCommWork on the port at once: work for the port came from
-// elsewhere (bytes queued by another thread). FALSE with the last error for a handle that is no
-// port or a device that has gone.
-BOOL WakeCommWait(HANDLE port);
-
-} // namespace platform

@@ -8,6 +8,7 @@
 // cannot be suspended; SuspendThread then waits up to SuspendTimeoutMs and fails.
 
 #include "platform/KernelHandles.h"
+#include "platform/Extras.h"
 #include "platform/WinTypes.h"
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
@@ -38,10 +39,6 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 namespace platform {
 
 constexpr DWORD SuspendTimeoutMs = 5000;
-
-// Parks the calling thread while it is suspended. Every blocking call of the stand-in calls it
-// before and after it waits.
-void ThreadWaitPoint();
 
 // A kernel object that WaitForSingleObject can wait for.
 class WaitableObject : public KernelObject {

@@ -4,6 +4,7 @@
 // pack 3, the system generation whose common controls it provides; what the machine really runs
 // is named by OperatingSystemName, for display.
 
+#include "platform/Extras.h"
 #include "platform/WinTypes.h"
 
 #include <optional>
@@ -43,13 +44,6 @@ constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 
 namespace platform {
-
-// The running system for people to read: the distribution's name and version from os-release,
-// else the kernel's name and release; never empty.
-std::string OperatingSystemName();
-// The same in few words, for a narrow field: the first word of the distribution's name and its
-// version number ("Debian 12"), else the kernel's name and release; never empty.
-std::string OperatingSystemShortName();
 
 namespace testing {
 

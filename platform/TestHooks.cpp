@@ -210,12 +210,6 @@ COLORREF ClientPixel(HWND hwnd, int x, int y) {
                static_cast<BYTE>(pixel & 0xFF));
 }
 
-bool SnapshotPng(HWND hwnd, const std::string& path) {
-    POINT origin{};
-    Surface* surface = SurfaceOf(hwnd, origin);
-    return surface != nullptr && SaveSurfacePng(surface, path);
-}
-
 void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -234,6 +228,17 @@ void PumpMessages() {
 }
 
 } // namespace platform::testing
+
+namespace platform {
+
+// The program's own extra: the screenshot of the demo and the tests.
+bool SnapshotPng(HWND hwnd, const std::string& path) {
+    POINT origin{};
+    Surface* surface = testing::SurfaceOf(hwnd, origin);
+    return surface != nullptr && SaveSurfacePng(surface, path);
+}
+
+} // namespace platform
 
 namespace platform::testing {
 

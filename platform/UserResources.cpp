@@ -331,7 +331,9 @@ DWORD SizeofResource(HMODULE, HRSRC hResInfo) {
 BOOL FreeResource(HGLOBAL) { return FALSE; }
 
 HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
-    const platform::ResourceEntry* entry = Find(hInstance, lpBitmapName, RT_BITMAP);
+    // A null instance asks for the system's predefined bitmaps (OBM_...), which the stand-in does
+    // not have; it never means the program's own module here, as it does for FindResourceA.
+    const platform::ResourceEntry* entry = hInstance != nullptr ? Find(hInstance, lpBitmapName, RT_BITMAP) : nullptr;
     if (entry == nullptr) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;

@@ -1,7 +1,33 @@
 #pragma once
 
-// The Win32-shaped API on Linux. Code above the platform includes only this header, as it would
-// include <windows.h>; the stand-in's own extras are in namespace platform.
+// The Win32 API as code above the platform sees it. On Windows this is the real <windows.h> with
+// the companions the program uses; on Linux it is the stand-in, whose own extras are in namespace
+// platform. Code above the platform includes only this header (and platform/Extras.h for the few
+// things the two platforms provide differently), as it would include <windows.h>.
+
+#if defined(_WIN32)
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <windowsx.h>
+// clang-format on
+
+// The framework's own operations of these names are not the Win32 calls that <windows.h> maps to
+// their A or W forms; code above the platform calls the A forms by their full names.
+#undef ChooseFont
+#undef FindText
+#undef RegisterClass
+#undef UnregisterClass
+
+#else
 
 #include "platform/ComctlImageList.h"
 #include "platform/ComdlgCommon.h"
@@ -55,3 +81,5 @@
 #include "platform/UserUpDown.h"
 #include "platform/UserWindows.h"
 #include "platform/WinTypes.h"
+
+#endif

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace framework {
 

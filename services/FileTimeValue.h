@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/Windows.h"
 
 namespace framework {
 

@@ -1,6 +1,7 @@
 #include "services/HelpService.h"
 
 #include "framework/Window.h"
+#include "services/HelpViewer.h"
 
 namespace framework {
 
@@ -25,7 +26,7 @@ BOOL HelpService::Call(UINT command, ULONG_PTR data) {
     if (owner == nullptr || helpFile.IsEmpty()) {
         return 0;
     }
-    return WinHelpA(owner->Handle(), helpFile.CStr(), command, data);
+    return ShowHelp(owner->Handle(), helpFile.CStr(), command, data);
 }
 
 bool HelpService::SetHelpFile(Window* newOwner, const char* file) {

@@ -25,6 +25,8 @@ public:
     int32_t Count() const { return resourceIds.Count(); }
 
 private:
+    // The picture at the set's size: itself, or a stretched copy that takes its place.
+    HBITMAP Fitted(HBITMAP picture) const;
     HIMAGELIST list;
     ValueList resourceIds;
     std::optional<Colour> maskColour;

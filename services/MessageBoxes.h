@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UserMessageBox.h"
+#include "platform/Windows.h"
 
 #include <cstdint>
 

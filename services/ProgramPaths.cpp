@@ -8,6 +8,8 @@
 #include "services/MessageBoxes.h"
 #include "services/ProfileFile.h"
 
+#include <initializer_list>
+
 namespace framework {
 
 struct ProgramPaths::PathEntry {

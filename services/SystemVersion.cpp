@@ -1,5 +1,6 @@
 #include "services/SystemVersion.h"
 
+#include "platform/Extras.h"
 #include "platform/Windows.h"
 
 namespace framework {

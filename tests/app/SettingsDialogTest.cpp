@@ -265,7 +265,7 @@ TEST_F(SettingsDialogTest, WindowTreeMatchesTheExpectedLayout) {
         hooks::PumpMessages();
         dump = hooks::DumpWindowTree(hwnd);
         std::filesystem::create_directories(TOLVA_SNAPSHOT_DIR);
-        EXPECT_TRUE(hooks::SnapshotPng(hwnd, std::string(TOLVA_SNAPSHOT_DIR) + "/SettingsDialog.png"));
+        EXPECT_TRUE(platform::SnapshotPng(hwnd, std::string(TOLVA_SNAPSHOT_DIR) + "/SettingsDialog.png"));
         hooks::Click(Item(hwnd, IDCANCEL));
     });
     std::ofstream(std::string(TOLVA_SNAPSHOT_DIR) + "/SettingsDialog.dump.txt") << dump;

@@ -66,9 +66,10 @@ TEST_F(WindowTest, ReentrantSizeIsIgnored) {
     window.resizeInOnSize = true;
     MoveWindow(window.Handle(), 0, 0, 300, 200, FALSE);
     EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "OnSize"), 1);
-    RECT client;
-    GetClientRect(window.Handle(), &client);
-    EXPECT_EQ(client.right, 123) << "the nested resize itself happened";
+    // MoveWindow places the whole window, frame included.
+    RECT placed;
+    GetWindowRect(window.Handle(), &placed);
+    EXPECT_EQ(placed.right - placed.left, 123) << "the nested resize itself happened";
 }
 
 TEST_F(WindowTest, ClosingTheMainWindowPostsQuit) {

@@ -125,7 +125,7 @@ inline void ExpectTreeAndSnapshot(HWND root, const std::string& name) {
     platform::testing::PumpMessages();
     const std::filesystem::path snapshots = TOLVA_SNAPSHOT_DIR;
     std::filesystem::create_directories(snapshots);
-    EXPECT_TRUE(platform::testing::SnapshotPng(root, (snapshots / (name + ".png")).string())) << name;
+    EXPECT_TRUE(platform::SnapshotPng(root, (snapshots / (name + ".png")).string())) << name;
     const std::string dump = platform::testing::DumpWindowTree(root);
     std::ifstream file(std::filesystem::path(TOLVA_EXPECTED_DIR) / (name + ".txt"));
     const std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

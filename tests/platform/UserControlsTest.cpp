@@ -407,7 +407,7 @@ TEST_F(Controls, EachControlSnapshotsAndDumps) {
     HWND grey = Make("Button", "Disabled", BS_PUSHBUTTON, 6, 10, 100, 100, 24);
     EnableWindow(grey, FALSE);
     platform::testing::PumpMessages();
-    EXPECT_TRUE(platform::testing::SnapshotPng(parent, "Controls.png"));
+    EXPECT_TRUE(platform::SnapshotPng(parent, "Controls.png"));
     const std::string dump = platform::testing::DumpWindowTree(parent);
     EXPECT_NE(dump.find("Button id=2 \"Write Log File\" (10,40)-(130,58) visible enabled checked"), std::string::npos)
         << dump;

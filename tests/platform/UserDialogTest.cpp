@@ -74,7 +74,7 @@ void ExpectDump(HWND root, const std::string& name, bool withRootLine = true) {
         dump = dump.substr(dump.find('\n') + 1);
     }
     std::ofstream(name + ".dump.txt") << dump;
-    EXPECT_TRUE(platform::testing::SnapshotPng(root, name + ".png"));
+    EXPECT_TRUE(platform::SnapshotPng(root, name + ".png"));
     EXPECT_EQ(dump, ReadFile(std::string(TOLVA_EXPECTED_DIR) + "/" + name + ".txt")) << name;
 }
 
@@ -148,7 +148,7 @@ TEST_F(Dialogs, ResourcesOfTheProgramAreFoundByNumber) {
     };
     for (const Expected& image : {Expected{15102, 598, 393}, Expected{15108, 16, 16}, Expected{15109, 16, 16},
                                   Expected{15111, 16, 16}}) {
-        HBITMAP bitmap = LoadBitmapA(nullptr, MAKEINTRESOURCEA(static_cast<WORD>(image.id)));
+        HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<WORD>(image.id)));
         ASSERT_NE(bitmap, nullptr) << "bitmap " << image.id;
         BITMAP description{};
         GetObjectA(bitmap, sizeof description, &description);

@@ -116,7 +116,7 @@ TEST_F(UserPaint, ScrollingMovesPixelsAndInvalidatesTheUncoveredStrip) {
 
 TEST_F(UserPaint, SnapshotIsAPng) {
     const std::string path = ::testing::TempDir() + "paint-snapshot.png";
-    ASSERT_TRUE(platform::testing::SnapshotPng(child, path));
+    ASSERT_TRUE(platform::SnapshotPng(child, path));
     std::ifstream file(path, std::ios::binary);
     char signature[8] = {};
     file.read(signature, 8);

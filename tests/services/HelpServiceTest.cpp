@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "platform/TestHooks.h"
+#include "services/HelpViewer.h"
 
 #include "../framework/ProbeWindow.h"
 #include "support/TempFolder.h"
@@ -35,22 +36,22 @@ protected:
 
 TEST_F(HelpServiceTest, NothingHappensWithoutFileAndOwner) {
     EXPECT_EQ(help.ShowContents(), 0);
-    EXPECT_EQ(platform::HelpViewerOf(main.Handle()), nullptr);
+    EXPECT_EQ(framework::HelpViewerOf(main.Handle()), nullptr);
     EXPECT_EQ(help.CloseHelp(), 0);
 }
 
 TEST_F(HelpServiceTest, ContentsTopicsAndQuit) {
     help.SetHelpFile(&main, path.c_str());
     EXPECT_TRUE(help.ShowContents());
-    HWND viewer = platform::HelpViewerOf(main.Handle());
+    HWND viewer = framework::HelpViewerOf(main.Handle());
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(IsWindowVisible(viewer));
-    EXPECT_EQ(platform::HelpViewerTopLine(viewer), 0);
+    EXPECT_EQ(framework::HelpViewerTopLine(viewer), 0);
     help.ShowTopic(12);
-    EXPECT_EQ(platform::HelpViewerOf(main.Handle()), viewer) << "one viewer per owner";
-    EXPECT_EQ(platform::HelpViewerTopLine(viewer), 3) << "opened at the heading of context 12";
+    EXPECT_EQ(framework::HelpViewerOf(main.Handle()), viewer) << "one viewer per owner";
+    EXPECT_EQ(framework::HelpViewerTopLine(viewer), 3) << "opened at the heading of context 12";
     SendMessageA(viewer, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(platform::HelpViewerTopLine(viewer), 4);
+    EXPECT_EQ(framework::HelpViewerTopLine(viewer), 4);
     platform::testing::PumpMessages(); // painting the text must not fail
     EXPECT_TRUE(help.CloseHelp());
     EXPECT_FALSE(IsWindow(viewer));
@@ -67,7 +68,7 @@ TEST_F(HelpServiceTest, RequestsFindTheControlTopicElseTheWindowTopic) {
     help.AddControlTopic(&main, &control, 20, -1, false);
     HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, 0, control.Handle(), 0, {}};
     EXPECT_EQ(help.RouteHelpRequest(&main, HelpRequest(info)), 1) << "the control's own topic";
-    EXPECT_EQ(platform::HelpViewerTopLine(platform::HelpViewerOf(main.Handle())), 5) << "the heading of context 20";
+    EXPECT_EQ(framework::HelpViewerTopLine(framework::HelpViewerOf(main.Handle())), 5) << "the heading of context 20";
     info.hItemHandle = other.Handle();
     EXPECT_EQ(help.RouteHelpRequest(&main, HelpRequest(info)), 0) << "no topic of its own: the window's";
     EXPECT_EQ(help.RouteHelpRequest(&other, HelpRequest(info)), -1) << "no topic for that window at all";

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -14,8 +15,18 @@ namespace testsupport {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolva-test-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
+        // A name nobody else holds: create_directory fails on one that exists.
+        std::random_device random;
+        std::error_code error;
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "tolva-test-%08x", static_cast<unsigned>(random()));
+            const std::filesystem::path candidate = std::filesystem::temp_directory_path(error) / name;
+            if (std::filesystem::create_directory(candidate, error)) {
+                // Forward slashes on both platforms, as the tests join names with "/".
+                path = candidate.generic_string();
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ignored;

@@ -2,6 +2,7 @@
 // help viewer, and the desktop entry, checked by the desktop's own validator.
 
 #include "platform/Windows.h"
+#include "services/HelpViewer.h"
 
 #include <gtest/gtest.h>
 
@@ -70,16 +71,16 @@ public:
                                  nullptr, nullptr);
     }
     ~ViewerOwner() {
-        WinHelpA(window, guidePath.c_str(), HELP_QUIT, 0);
+        framework::ShowHelp(window, guidePath.c_str(), HELP_QUIT, 0);
         DestroyWindow(window);
     }
     ViewerOwner(const ViewerOwner&) = delete;
     ViewerOwner& operator=(const ViewerOwner&) = delete;
 
     int TopLineAfter(UINT command, ULONG_PTR data) const {
-        if (!WinHelpA(window, guidePath.c_str(), command, data))
+        if (!framework::ShowHelp(window, guidePath.c_str(), command, data))
             return -1;
-        return platform::HelpViewerTopLine(platform::HelpViewerOf(window));
+        return framework::HelpViewerTopLine(framework::HelpViewerOf(window));
     }
 
     HWND window = nullptr;

@@ -1,11 +1,13 @@
 // The help viewer's links, history and find, driven through the display's input path as an
 // operator would drive them, over the operator's guide that ships with the program.
 
-#include "platform/TestHooks.h"
-#include "platform/UserHelpText.h"
-#include "platform/Windows.h"
+#include "services/HelpViewer.h"
 
-#include "UserTestSupport.h"
+#include "platform/TestHooks.h"
+#include "platform/Windows.h"
+#include "services/HelpText.h"
+
+#include "../platform/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +19,8 @@
 
 namespace {
 
-using platform::help::HelpDocument;
-using platform::help::ParseHelpText;
+using framework::help::HelpDocument;
+using framework::help::ParseHelpText;
 using platform::testing::Modifier;
 
 const std::string guidePath = TOLVA_HELP_FILE;
@@ -38,11 +40,11 @@ std::vector<std::string> GuideLines() {
 }
 
 // The text a link shows, as the viewer parsed it.
-std::string LinkText(const HelpDocument& document, const platform::help::HelpLink& link) {
+std::string LinkText(const HelpDocument& document, const framework::help::HelpLink& link) {
     return document.lines[static_cast<size_t>(link.line)].text.substr(link.start, link.length);
 }
 
-class UserHelp : public ::testing::Test {
+class HelpViewer : public ::testing::Test {
 protected:
     void SetUp() override {
         WNDCLASSEXA windowClass{};
@@ -52,13 +54,13 @@ protected:
         RegisterClassExA(&windowClass);
         owner = CreateWindowExA(0, "HelpOwner", "Owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                 nullptr, nullptr);
-        ASSERT_TRUE(WinHelpA(owner, guidePath.c_str(), HELP_INDEX, 0)) << guidePath;
-        viewer = platform::HelpViewerOf(owner);
+        ASSERT_TRUE(framework::ShowHelp(owner, guidePath.c_str(), HELP_INDEX, 0)) << guidePath;
+        viewer = framework::HelpViewerOf(owner);
         ASSERT_NE(viewer, nullptr);
         platform::testing::PumpMessages();
     }
     void TearDown() override {
-        WinHelpA(owner, guidePath.c_str(), HELP_QUIT, 0);
+        framework::ShowHelp(owner, guidePath.c_str(), HELP_QUIT, 0);
         DestroyWindow(owner);
         UnregisterClassA("HelpOwner", nullptr);
     }
@@ -73,13 +75,13 @@ protected:
         ADD_FAILURE() << "no heading " << heading;
         return -1;
     }
-    int TopLine() const { return platform::HelpViewerTopLine(viewer); }
+    int TopLine() const { return framework::HelpViewerTopLine(viewer); }
     std::string TopText() const { return lines.at(static_cast<size_t>(TopLine())); }
 
     // Clicks the middle of the first link in view that shows the text.
     bool ClickLink(const std::string& text) {
         RECT rect{};
-        if (!platform::HelpViewerLinkRect(viewer, text, &rect)) {
+        if (!framework::HelpViewerLinkRect(viewer, text, &rect)) {
             ADD_FAILURE() << "no link in view shows " << text;
             return false;
         }
@@ -88,7 +90,7 @@ protected:
     // Scrolls down a line at a time, as an operator would, until a link showing the text is in view.
     bool ScrollToLink(const std::string& text, RECT& rect) {
         for (int line = 0; line < 40; ++line) {
-            if (platform::HelpViewerLinkRect(viewer, text, &rect)) {
+            if (framework::HelpViewerLinkRect(viewer, text, &rect)) {
                 return true;
             }
             Press(VK_DOWN);
@@ -108,7 +110,7 @@ protected:
 
 } // namespace
 
-TEST(UserHelpText, ReferencesNameAHeadingOrTheLeadingWordsOfExactlyOne) {
+TEST(HelpText, ReferencesNameAHeadingOrTheLeadingWordsOfExactlyOne) {
     const HelpDocument document = ParseHelpText("Contents\r\n"
                                                 "  The port map: COM1 to COM9\r\n"
                                                 "  A section that is not there\r\n"
@@ -143,12 +145,12 @@ TEST(UserHelpText, ReferencesNameAHeadingOrTheLeadingWordsOfExactlyOne) {
     EXPECT_EQ(document.lines[9].text, "The port map: COM1 to COM9") << "the context number is not shown";
 }
 
-TEST(UserHelpText, EveryContentsEntryAndSeeReferenceOfTheGuideIsALink) {
+TEST(HelpText, EveryContentsEntryAndSeeReferenceOfTheGuideIsALink) {
     std::ifstream in(guidePath, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const HelpDocument document = ParseHelpText(text);
     const auto linksAt = [&document](size_t line, size_t start) {
-        return std::count_if(document.links.begin(), document.links.end(), [&](const platform::help::HelpLink& link) {
+        return std::count_if(document.links.begin(), document.links.end(), [&](const framework::help::HelpLink& link) {
             return link.line == static_cast<int>(line) && link.start == start;
         });
     };
@@ -174,8 +176,8 @@ TEST(UserHelpText, EveryContentsEntryAndSeeReferenceOfTheGuideIsALink) {
     EXPECT_GT(references, 15u);
 }
 
-TEST_F(UserHelp, ClickingAContentsEntryPutsItsHeadingAtTheTop) {
-    EXPECT_GT(platform::HelpViewerLinkCount(viewer), 0);
+TEST_F(HelpViewer, ClickingAContentsEntryPutsItsHeadingAtTheTop) {
+    EXPECT_GT(framework::HelpViewerLinkCount(viewer), 0);
     RECT rect{};
     ASSERT_TRUE(ScrollToLink("Troubleshooting: flow control", rect));
     const int scrolled = TopLine();
@@ -192,41 +194,41 @@ TEST_F(UserHelp, ClickingAContentsEntryPutsItsHeadingAtTheTop) {
     platform::testing::PumpMessages(); // painting links must not fail
 }
 
-TEST_F(UserHelp, TabWalksThroughTheLinksAndEnterFollowsTheSelectedOne) {
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "");
+TEST_F(HelpViewer, TabWalksThroughTheLinksAndEnterFollowsTheSelectedOne) {
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "");
     ASSERT_TRUE(Press(VK_RETURN));
     EXPECT_EQ(TopLine(), 0) << "Enter with no link selected";
 
     ASSERT_TRUE(Press(VK_TAB));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "Getting started") << "the first link in view";
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Getting started") << "the first link in view";
     ASSERT_TRUE(Press(VK_TAB));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "The main window");
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "The main window");
     ASSERT_TRUE(Press(VK_TAB, Modifier::Shift));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "Getting started");
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Getting started");
 
     // Before the first link comes the file's last one, a reference near its end, scrolled into view.
     size_t lastReference = lines.size();
     while (lastReference > 0 && lines[--lastReference].find("(see \"") == std::string::npos) {
     }
     ASSERT_TRUE(Press(VK_TAB, Modifier::Shift));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "The port map: COM1 to COM9 on Linux") << lines[lastReference];
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "The port map: COM1 to COM9 on Linux") << lines[lastReference];
     EXPECT_LE(TopLine(), static_cast<int>(lastReference)) << "scrolled down to show it";
     EXPECT_GT(TopLine(), static_cast<int>(lastReference) - 30) << "scrolled down to show it";
     const int gettingStartedEntry = static_cast<int>(
         std::find(lines.begin(), lines.end(), std::string("  Getting started")) - lines.begin());
     ASSERT_TRUE(Press(VK_TAB));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "Getting started");
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Getting started");
     EXPECT_EQ(TopLine(), gettingStartedEntry) << "scrolled back up to the contents";
 
     ASSERT_TRUE(Press(VK_RETURN));
     EXPECT_EQ(TopLine(), HeadingLine("Getting started"));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "") << "a jump leaves no link selected";
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "") << "a jump leaves no link selected";
     ASSERT_TRUE(Press(VK_TAB));
-    EXPECT_EQ(platform::HelpViewerSelectedLink(viewer), "Connecting the cable") << "the first link of the new view";
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Connecting the cable") << "the first link of the new view";
 }
 
-TEST_F(UserHelp, QuotedReferencesFollowToTheHeadingTheyNameOrBegin) {
-    ASSERT_TRUE(WinHelpA(owner, guidePath.c_str(), HELP_CONTEXT, 1));
+TEST_F(HelpViewer, QuotedReferencesFollowToTheHeadingTheyNameOrBegin) {
+    ASSERT_TRUE(framework::ShowHelp(owner, guidePath.c_str(), HELP_CONTEXT, 1));
     ASSERT_EQ(TopLine(), HeadingLine("Getting started"));
     ASSERT_TRUE(ClickLink("Connecting the cable"));
     EXPECT_EQ(TopLine(), HeadingLine("Connecting the cable"));
@@ -236,7 +238,7 @@ TEST_F(UserHelp, QuotedReferencesFollowToTheHeadingTheyNameOrBegin) {
     EXPECT_EQ(TopLine(), HeadingLine("Permission to use the port: the dialout group"));
 }
 
-TEST_F(UserHelp, BackReturnsToTheTopLineBeforeEachJumpAndHomeIsAJump) {
+TEST_F(HelpViewer, BackReturnsToTheTopLineBeforeEachJumpAndHomeIsAJump) {
     RECT rect{};
     ASSERT_TRUE(ScrollToLink("Troubleshooting: flow control", rect));
     const int scrolled = TopLine();
@@ -263,7 +265,7 @@ TEST_F(UserHelp, BackReturnsToTheTopLineBeforeEachJumpAndHomeIsAJump) {
     EXPECT_EQ(TopLine(), paged) << "back from Home";
 }
 
-TEST_F(UserHelp, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
+TEST_F(HelpViewer, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
     std::vector<int> holding;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (Lower(lines[i]).find("dialout") != std::string::npos) {
@@ -273,11 +275,11 @@ TEST_F(UserHelp, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
     ASSERT_GE(holding.size(), 3u) << "the guide speaks of the dialout group";
 
     ASSERT_TRUE(Press('F', Modifier::Control));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "");
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "");
     ASSERT_TRUE(platform::testing::TypeText(viewer, "DIAL"));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "DIAL");
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIAL");
     ASSERT_TRUE(platform::testing::TypeText(viewer, "out"));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "DIALout");
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIALout");
     EXPECT_EQ(TopLine(), holding[0]) << TopText();
 
     for (size_t next = 1; next < holding.size(); ++next) {
@@ -291,15 +293,15 @@ TEST_F(UserHelp, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
     ASSERT_TRUE(platform::testing::TypeText(viewer, "q"));
     EXPECT_EQ(TopLine(), holding[0]);
     ASSERT_TRUE(Press(VK_BACK));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "DIALout");
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIALout");
     EXPECT_EQ(TopLine(), holding[0]) << "Backspace edits the text and goes nowhere";
     platform::testing::PumpMessages(); // painting the find line and the match must not fail
 
     ASSERT_TRUE(Press(VK_ESCAPE));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "");
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "");
     EXPECT_EQ(TopLine(), holding[0]) << "Escape leaves the view where the find left it";
     ASSERT_TRUE(platform::testing::TypeText(viewer, "cable"));
-    EXPECT_EQ(platform::HelpViewerFindText(viewer), "") << "typing after Escape finds nothing";
+    EXPECT_EQ(framework::HelpViewerFindText(viewer), "") << "typing after Escape finds nothing";
     EXPECT_EQ(TopLine(), holding[0]);
 
     ASSERT_TRUE(Press(VK_BACK));

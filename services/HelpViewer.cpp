@@ -1,21 +1,7 @@
-#include "platform/UserHelp.h"
+#include "services/HelpViewer.h"
 
-#include "platform/GdiDeviceContext.h"
-#include "platform/GdiDrawing.h"
-#include "platform/GdiEdges.h"
-#include "platform/GdiFonts.h"
-#include "platform/GdiObjects.h"
-#include "platform/GdiSystemColours.h"
-#include "platform/GdiText.h"
-#include "platform/KernelErrors.h"
-#include "platform/KernelFiles.h"
-#include "platform/KernelFolders.h"
-#include "platform/UserHelpText.h"
-#include "platform/UserMessageBox.h"
-#include "platform/UserMessages.h"
-#include "platform/UserPaint.h"
-#include "platform/UserSound.h"
-#include "platform/UserWindows.h"
+#include "platform/Windows.h"
+#include "services/HelpText.h"
 
 #include <algorithm>
 #include <map>
@@ -25,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-// How the viewer works. One viewer window per owner shows a parsed help file (UserHelpText.h)
+// How the viewer works. One viewer window per owner shows a parsed help file (HelpText.h)
 // from a top line down, without wrapping. Links are drawn underlined in the hot-light colour; the
 // selected one has a focus rectangle. A click on a link, or Enter on the selected one, is a jump:
 // the link's heading goes to the top and the old top line is pushed on the history, which
@@ -40,14 +26,16 @@
 // view where it is. The whole find counts as one jump: Back returns to where it started. A text
 // that no line holds beeps and is shown as not found.
 //
-// The viewer runs on the thread of the window that opened it; each WinHelpA call that opens it
+// The viewer runs on the thread of the window that opened it; each ShowHelp call that opens it
 // reloads the file and starts with an empty history.
+
+namespace framework {
 
 namespace {
 
-using platform::help::HelpDocument;
-using platform::help::HelpLine;
-using platform::help::HelpLink;
+using help::HelpDocument;
+using help::HelpLine;
+using help::HelpLink;
 
 constexpr const char* ViewerClass = "PlatformHelpViewer";
 constexpr int Margin = 8;
@@ -301,7 +289,7 @@ void FindFrom(Viewer& viewer, int from) {
     if (viewer.findText.empty()) {
         return;
     }
-    const int line = platform::help::FindLineContaining(viewer.document, viewer.findText, from);
+    const int line = help::FindLineContaining(viewer.document, viewer.findText, from);
     if (line < 0) {
         viewer.isFindMissing = true;
         MessageBeep(MB_OK);
@@ -403,7 +391,7 @@ void PaintLine(HDC dc, const ViewerFonts& fonts, const Viewer& viewer, int index
     const std::string& text = line.text;
     HFONT face = line.isHeading ? fonts.heading : fonts.body;
     if (viewer.isFinding && index == viewer.findLine) {
-        const size_t at = platform::help::FindInLine(text, viewer.findText);
+        const size_t at = help::FindInLine(text, viewer.findText);
         if (at != std::string::npos) {
             const int left = Margin + TextWidth(dc, face, text, 0, at);
             const RECT mark{left, y, left + TextWidth(dc, face, text, at, viewer.findText.size()), y + HeightOf(line)};
@@ -529,7 +517,7 @@ void RegisterViewerClass() {
 }
 
 BOOL Open(HWND owner, HelpDocument document, int line) {
-    HWND window = platform::HelpViewerOf(owner);
+    HWND window = HelpViewerOf(owner);
     if (window == nullptr) {
         RegisterViewerClass();
         window = CreateWindowExA(0, ViewerClass, "Help", WS_OVERLAPPEDWINDOW, 60, 60, 520, 440, owner, nullptr,
@@ -558,20 +546,20 @@ BOOL Open(HWND owner, HelpDocument document, int line) {
 // Opens the viewer at the heading of a context number, or at the top for none.
 BOOL OpenAt(HWND owner, LPCSTR file, const long* context) {
     HelpDocument document;
-    if (file == nullptr || !platform::help::LoadHelpFile(Resolve(file), document)) {
+    if (file == nullptr || !help::LoadHelpFile(Resolve(file), document)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    const int line = context ? platform::help::LineOfContext(document, *context) : 0;
+    const int line = context ? help::LineOfContext(document, *context) : 0;
     return Open(owner, std::move(document), line);
 }
 
 } // namespace
 
-BOOL WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
+BOOL ShowHelp(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
     switch (uCommand) {
     case HELP_QUIT: {
-        HWND viewer = platform::HelpViewerOf(hWndMain);
+        HWND viewer = HelpViewerOf(hWndMain);
         if (viewer != nullptr) {
             DestroyWindow(viewer);
         }
@@ -592,8 +580,6 @@ BOOL WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
         return FALSE;
     }
 }
-
-namespace platform {
 
 HWND HelpViewerOf(HWND owner) {
     std::lock_guard lock(viewersMutex);
@@ -640,4 +626,4 @@ std::string HelpViewerFindText(HWND viewer) {
     return record && record->isFinding ? record->findText : std::string();
 }
 
-} // namespace platform
+} // namespace framework

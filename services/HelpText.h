@@ -1,6 +1,6 @@
 #pragma once
 
-// The help file as the viewer shows it (internal to platform/). A help file is plain text, one
+// The help file as the viewer shows it (internal to the help viewer). A help file is plain text, one
 // shown line per line of the file. A line starting with "# " is a heading; it may end with a
 // context number in braces ("# Settings {12}"), which is not shown.
 //
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::help {
+namespace framework::help {
 
 struct HelpLine {
     std::string text;  // as shown: a heading without its "# " and its context number
@@ -49,4 +49,4 @@ size_t FindInLine(const std::string& line, const std::string& text);
 // from the top of the file past the last line; -1 when no line holds it or the text is empty.
 int FindLineContaining(const HelpDocument& document, const std::string& text, int from);
 
-} // namespace platform::help
+} // namespace framework::help

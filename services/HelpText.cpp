@@ -1,4 +1,4 @@
-#include "platform/UserHelpText.h"
+#include "services/HelpText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace platform::help {
+namespace framework::help {
 
 namespace {
 
@@ -211,4 +211,4 @@ int FindLineContaining(const HelpDocument& document, const std::string& text, in
     return -1;
 }
 
-} // namespace platform::help
+} // namespace framework::help
