@@ -13,6 +13,11 @@
 // - A download at 115,200 baud through ser2net with RFC 2217 (the pseudo-terminal served on a
 //   loopback port, COM1 mapped to rfc2217://127.0.0.1:N), against the same download cabled.
 //
+// - "program_bench wine": the Windows build, tolva-dnc.exe, under Wine (COM1 of a prefix of its
+//   own linked to the pseudo-terminal, an X server of its own), beside the Linux build in the same
+//   run: downloads at 9,600 and 115,200 baud and the waiting program's processor time, with the
+//   wineserver's counted in.
+//
 // The simulator checks every download against the file (its exit status); a run that went wrong
 // says so on its line. Times come from the simulator's record of the line, one line an event.
 // "program_bench BAUD BYTES [monitor|ser2net]" measures one download only.
@@ -22,6 +27,7 @@
 #include "tools/ChildProcess.h"
 #include "tools/DeviceServerProcess.h"
 #include "tools/SimulatorProcess.h"
+#include "wine/WineSession.h"
 
 #include <atomic>
 #include <chrono>
@@ -35,6 +41,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -89,10 +96,44 @@ std::vector<LineEvent> ReadRecord(const std::string& path) {
     return events;
 }
 
-// The program's processor time, sampled through a run; the samples' clock is this process's.
+// The processor seconds of every wineserver on the machine: the one that serves the program under
+// Wine does part of its work (handles, waits, messages) on its behalf.
+double WineserverCpuSeconds() {
+    double total = 0.0;
+    std::error_code error;
+    for (const std::filesystem::directory_entry& process : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string comm = ReadAll((process.path() / "comm").string());
+        if (comm.rfind("wineserver", 0) != 0) {
+            continue;
+        }
+        // utime and stime are the 14th and 15th fields, after the name in parentheses.
+        const std::string stat = ReadAll((process.path() / "stat").string());
+        const std::size_t nameEnd = stat.rfind(')');
+        if (nameEnd == std::string::npos || nameEnd + 2 > stat.size()) {
+            continue; // ended between the two reads
+        }
+        std::istringstream fields(stat.substr(nameEnd + 2));
+        std::string field;
+        unsigned long long user = 0;
+        unsigned long long system = 0;
+        for (int index = 3; index <= 15 && fields >> field; ++index) {
+            if (index == 14) {
+                user = std::stoull(field);
+            } else if (index == 15) {
+                system = std::stoull(field);
+            }
+        }
+        total += static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+    return total;
+}
+
+// The program's processor time, sampled through a run; the samples' clock is this process's. Under
+// Wine the wineserver's time is counted in.
 class CpuSampler {
 public:
-    explicit CpuSampler(const ChildProcess& program) : program(program), thread([this] { Run(); }) {}
+    CpuSampler(const ChildProcess& program, bool countsWineserver)
+        : program(program), countsWineserver(countsWineserver), thread([this] { Run(); }) {}
     ~CpuSampler() {
         isStopping = true;
         thread.join();
@@ -116,7 +157,7 @@ private:
     }
     void Run() {
         while (!isStopping) {
-            const double cpu = program.CpuSeconds();
+            const double cpu = program.CpuSeconds() + (countsWineserver ? WineserverCpuSeconds() : 0.0);
             if (cpu >= 0.0) {
                 std::lock_guard lock(mutex);
                 samples.emplace_back(Clock::now(), cpu);
@@ -126,6 +167,7 @@ private:
     }
 
     const ChildProcess& program;
+    const bool countsWineserver;
     std::mutex mutex;
     std::vector<std::pair<Clock::time_point, double>> samples;
     std::atomic<bool> isStopping{false};
@@ -160,6 +202,8 @@ struct RunPlan {
     int charDelay = 0;
     std::chrono::milliseconds idleSpan{0};
     bool isThroughDeviceServer = false;
+    // The Windows build under this Wine session, or the Linux build when null.
+    const winetest::WineSession* wine = nullptr;
 };
 
 struct RunOutcome {
@@ -219,8 +263,9 @@ RunOutcome Run(const std::string& root, const RunPlan& plan) {
     const std::string program = ProgramText(plan.bytes);
     std::ofstream(folder + "/nc/1.T3", std::ios::binary) << program;
 
-    // The simulator waits for the program to come up and open its end before it asks.
-    constexpr int startWaitMs = 2000;
+    // The simulator waits for the program to come up and open its end before it asks; Wine takes
+    // longer to start a program.
+    const int startWaitMs = plan.wine != nullptr ? 6000 : 2000;
     const std::string record = folder + "/line.txt";
     std::vector<std::string> arguments{"--baud", std::to_string(plan.baud), "--buffer",
                                        std::to_string(program.size() + 4096), "--record", record, "--timeout", "120000",
@@ -254,11 +299,21 @@ RunOutcome Run(const std::string& root, const RunPlan& plan) {
                           {"TOLVA_WINDIR", folder + "/config"},
                           {"XDG_CONFIG_HOME", folder + "/config"},
                           {"TOLVA_MONITOR", plan.isMonitorShown ? "1" : "0"}};
-    if (port.empty() || !dnc.Start(launch)) {
+    if (plan.wine != nullptr) {
+        // The settings file is the same bytes on both builds; Wine's program finds it in its
+        // working folder as the Linux one does.
+        const bool isStarted = !port.empty() && plan.wine->LinkComPort(1, port) &&
+                               plan.wine->Start(dnc, winetest::WineSession::WindowsProgramPath(), {"BENCH"}, folder,
+                                                {{"TOLVA_UNATTENDED", "1"}, {"TOLVA_MONITOR", plan.isMonitorShown ? "1" : "0"}});
+        if (!isStarted) {
+            outcome.problem = "the program did not start under Wine";
+            return outcome;
+        }
+    } else if (port.empty() || !dnc.Start(launch)) {
         outcome.problem = "the program did not start";
         return outcome;
     }
-    CpuSampler sampler(dnc);
+    CpuSampler sampler(dnc, plan.wine != nullptr);
     if (plan.bytes == 0) {
         // Two seconds to settle, then the idle span.
         std::this_thread::sleep_until(simulatorStart + std::chrono::milliseconds(startWaitMs));
@@ -279,7 +334,12 @@ RunOutcome Run(const std::string& root, const RunPlan& plan) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     }
     outcome.residentKilobytes = dnc.ResidentKilobytes();
-    dnc.Signal(SIGTERM);
+    if (plan.wine != nullptr) {
+        // As a window manager closes it: WM_CLOSE.
+        plan.wine->Run({"taskkill", "/IM", "tolva-dnc.exe"});
+    } else {
+        dnc.Signal(SIGTERM);
+    }
     const int programStatus = dnc.WaitForExit(std::chrono::seconds(10));
     const int status = simulator.WaitForExit(std::chrono::seconds(20));
     const std::string programErrors = dnc.StandardError();
@@ -348,6 +408,38 @@ void PrintDownload(const RunPlan& plan, const RunOutcome& outcome, double target
     std::fflush(stdout);
 }
 
+// The Windows build under Wine beside the Linux build, in the same run.
+int MeasureUnderWine(const std::string& root) {
+    const winetest::WineSession session(root);
+    if (!session.Failure().empty()) {
+        std::printf("Wine: %s\n", session.Failure().c_str());
+        return 1;
+    }
+    std::printf("the same downloads from tolva-dnc.exe under Wine (wineserver included) and from the Linux build\n");
+    bool isAllRight = true;
+    for (const auto& [baud, bytes] : {std::pair<unsigned, std::size_t>{9600, 10000}, {115200, 120000}}) {
+        for (const winetest::WineSession* wine : {&session, static_cast<const winetest::WineSession*>(nullptr)}) {
+            RunPlan plan{baud, bytes, false};
+            plan.wine = wine;
+            const RunOutcome outcome = Run(root, plan);
+            std::printf("%s ", wine != nullptr ? "Wine: " : "Linux:");
+            PrintDownload(plan, outcome, 0.0);
+            isAllRight = isAllRight && outcome.isRight;
+        }
+    }
+    constexpr auto idleSpan = std::chrono::seconds(10);
+    for (const winetest::WineSession* wine : {&session, static_cast<const winetest::WineSession*>(nullptr)}) {
+        RunPlan idle{115200, 0, false, 0, idleSpan};
+        idle.wine = wine;
+        const RunOutcome waiting = Run(root, idle);
+        std::printf("%s waiting for a request, %lld s: CPU %.2f %% of one core%s%s\n", wine != nullptr ? "Wine: " : "Linux:",
+                    static_cast<long long>(idleSpan.count()), 100.0 * waiting.idleCpuShare,
+                    waiting.isRight ? "" : " -- WRONG: ", waiting.problem.c_str());
+        isAllRight = isAllRight && waiting.isRight;
+    }
+    return isAllRight ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -355,6 +447,9 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root);
     std::printf("tolva-dnc (unattended, offscreen display) downloading to tolva-sim through a pseudo-terminal\n");
+    if (argc == 2 && std::string(argv[1]) == "wine") {
+        return MeasureUnderWine(root);
+    }
     if (argc >= 3) {
         const std::string how = argc > 3 ? argv[3] : "";
         RunPlan plan{static_cast<unsigned>(std::stoul(argv[1])), std::stoul(argv[2]), how == "monitor"};

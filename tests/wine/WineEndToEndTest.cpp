@@ -256,4 +256,44 @@ TEST_F(WineEndToEndTest, TheWindowsBuildServesTheControllerByteForByteAsTheLinux
     EXPECT_EQ(windows.boxes.find("(OK)"), std::string::npos) << "no box: " << windows.boxes;
 }
 
+// What an operator sees under Wine: the main window as it opens, and the "Settings" dialog that
+// Enter opens from it (its default button is "Change Settings"). The pictures go to the build's
+// snapshot folder; the program's own screenshot at close, as the demo takes it, must be a PNG
+// that ImageMagick reads.
+TEST_F(WineEndToEndTest, TheMainWindowAndTheSettingsDialogShowUnderWine) {
+    SimulatorProcess simulator(folder.Path());
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "60000"}));
+    const std::string port = simulator.ReadPortPath();
+    ASSERT_FALSE(port.empty()) << simulator.StandardError();
+    ASSERT_TRUE(session->LinkComPort(1, port));
+    const fs::path snapshots = TOLVA_SNAPSHOT_DIR;
+    fs::create_directories(snapshots);
+    const std::string ownPicture = (snapshots / "WineMainWindowAtClose.png").string();
+    fs::remove(ownPicture);
+    ChildProcess program(folder.Path(), "program");
+    ASSERT_TRUE(session->Start(program, WineSession::WindowsProgramPath(), {profile}, folder.Path(),
+                               {{"TOLVA_SCREENSHOT", ownPicture}}));
+
+    EXPECT_EQ(session->RunHostProgram("xdotool", {"search", "--sync", "--name", "^CABLE COM1:115200,N,8,1,None$"}), 0)
+        << "the main window, its caption naming the profile and the port's settings";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(session->RunHostProgram(
+                  "import", {"-window", "CABLE COM1:115200,N,8,1,None", (snapshots / "WineMainWindow.png").string()}),
+              0);
+    EXPECT_EQ(session->RunHostProgram("xdotool", {"key", "Return"}), 0);
+    EXPECT_EQ(session->RunHostProgram("xdotool", {"search", "--sync", "--name", "^Settings$"}), 0)
+        << "Enter pressed the default button";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(session->RunHostProgram("import", {"-window", "Settings", (snapshots / "WineSettingsDialog.png").string()}),
+              0);
+    EXPECT_EQ(session->RunHostProgram("xdotool", {"key", "Escape"}), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    session->Run({"taskkill", "/IM", "tolva-dnc.exe"});
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0) << program.StandardError();
+    EXPECT_EQ(session->RunHostProgram("identify", {ownPicture}), 0) << "the program's own screenshot is a PNG";
+    simulator.Signal(SIGTERM);
+    simulator.WaitForExit();
+}
+
 } // namespace
