@@ -90,3 +90,23 @@ TEST(ImageListTest, ListWithoutMasksCopiesThePictureWhole) {
 }
 
 } // namespace
+
+namespace {
+
+// As in Win32 (and Wine's comctl32): a strip gives as many pictures as whole widths it holds, so
+// a bitmap narrower than the list's pictures adds none, and a part of a width is left out.
+TEST(ImageListTest, AStripAddsOnlyTheWholePicturesItHolds) {
+    HIMAGELIST list = ImageList_Create(32, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
+    HBITMAP narrow = Strip({Blue});
+    EXPECT_EQ(ImageList_AddMasked(list, narrow, LightGrey), 0) << "the index the next picture would have";
+    EXPECT_EQ(ImageList_GetImageCount(list), 0) << "16 pixels make no 32-pixel picture";
+    HBITMAP wide = Strip({Blue, Yellow, Blue});
+    EXPECT_EQ(ImageList_AddMasked(list, wide, LightGrey), 0);
+    EXPECT_EQ(ImageList_GetImageCount(list), 1) << "48 pixels make one 32-pixel picture";
+    EXPECT_EQ(ImageList_Add(list, nullptr, nullptr), -1) << "no bitmap at all is refused";
+    DeleteObject(narrow);
+    DeleteObject(wide);
+    ImageList_Destroy(list);
+}
+
+} // namespace

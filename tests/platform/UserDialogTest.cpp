@@ -155,6 +155,9 @@ TEST_F(Dialogs, ResourcesOfTheProgramAreFoundByNumber) {
         EXPECT_EQ(description.bmWidth, image.width) << image.id;
         EXPECT_EQ(description.bmHeight, image.height) << image.id;
         DeleteObject(bitmap);
+        // A null instance asks for the system's predefined bitmaps, never for the program's own,
+        // as FindResourceA's null module does.
+        EXPECT_EQ(LoadBitmapA(nullptr, MAKEINTRESOURCEA(static_cast<WORD>(image.id))), nullptr) << image.id;
     }
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1005));
     ASSERT_NE(icon, nullptr);
