@@ -91,29 +91,6 @@ std::string FirstRunProfile(const testsupport::TempFolder& folder) {
            (folder / "activity.log") + "\nwrite log=1\n";
 }
 
-// Waits until a process other than the cable's own holds the device open, as the program does
-// once it has opened its port; false when none does within the time.
-bool WaitUntilHeld(const std::string& device, pid_t cable, std::chrono::seconds limit) {
-    const fs::path target = fs::canonical(device);
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        std::error_code error;
-        for (const fs::directory_entry& process : fs::directory_iterator("/proc", error)) {
-            if (process.path().filename() == std::to_string(cable)) {
-                continue;
-            }
-            std::error_code ignored;
-            for (const fs::directory_entry& descriptor : fs::directory_iterator(process.path() / "fd", ignored)) {
-                if (fs::read_symlink(descriptor.path(), ignored) == target) {
-                    return true;
-                }
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
 class WineEndToEndTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { session = std::make_unique<WineSession>(scratch.Path()); }
@@ -170,7 +147,7 @@ protected:
             ADD_FAILURE() << "the program could not be started";
             return outcome;
         }
-        EXPECT_TRUE(WaitUntilHeld(folder / "dnc", cable.Id(), std::chrono::seconds(60))) << program.StandardError();
+        EXPECT_TRUE(WineSession::WaitUntilHeld(folder / "dnc", cable.Id(), std::chrono::seconds(60))) << program.StandardError();
         // Wine's serial driver writes to a pseudo-terminal as fast as it takes the bytes: no UART
         // holds WriteFile to the line speed, and the output queue always reads empty. A controller
         // with the usual 1 KB buffer would count the surplus as lost, so here it takes the whole

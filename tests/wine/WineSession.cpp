@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace winetest {
 
@@ -14,12 +15,20 @@ using tools::tests::ChildProcess;
 namespace {
 
 // Mono and Gecko are neither needed nor to be had here: without this Wine asks to install them.
-const std::pair<std::string, std::string> noDownloads{"WINEDLLOVERRIDES", "mscoree,mshtml="};
+// Nor may the programs it installs put menu entries on this machine's desktop.
+const std::pair<std::string, std::string> noDownloads{"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"};
 const std::pair<std::string, std::string> quiet{"WINEDEBUG", "-all"};
 
 } // namespace
 
-WineSession::WineSession(const std::string& scratchFolder) : scratch(scratchFolder), prefix(TOLVA_WINE_PREFIX) {
+WineSession::WineSession(const std::string& scratchFolder, const std::string& prefixFolder, PrefixState kind)
+    : scratch(scratchFolder), prefix(prefixFolder), home(prefixFolder + "-home") {
+    std::error_code ignored;
+    if (kind == PrefixState::Fresh) {
+        fs::remove_all(prefix, ignored);
+        fs::remove_all(home, ignored);
+    }
+    fs::create_directories(home, ignored);
     if (WinePath().empty()) {
         failure = "wine64 is not installed (tools/install-deps installs it)";
         return;
@@ -48,10 +57,7 @@ WineSession::WineSession(const std::string& scratchFolder) : scratch(scratchFold
     if (!fs::exists(fs::path(prefix) / "system.reg")) {
         fs::create_directories(prefix);
         // The registry reaches its files when the prefix's wineserver ends: wait for that.
-        ChildProcess wait(scratch, "wineserver");
-        if (Run({"wineboot", "-i"}) != 0 ||
-            !wait.Start({(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-w"}, Environment(), {}}) ||
-            wait.WaitForExit(std::chrono::seconds(60)) != 0 || !fs::exists(fs::path(prefix) / "system.reg")) {
+        if (Run({"wineboot", "-i"}) != 0 || !WaitForPrograms() || !fs::exists(fs::path(prefix) / "system.reg")) {
             failure = "wineboot could not make the prefix " + prefix;
         }
     }
@@ -86,7 +92,7 @@ bool WineSession::LinkComPort(int number, const std::string& device) const {
 
 std::vector<std::pair<std::string, std::string>>
 WineSession::Environment(std::vector<std::pair<std::string, std::string>> more) const {
-    more.insert(more.begin(), {{"WINEPREFIX", prefix}, {"DISPLAY", display}, quiet, noDownloads});
+    more.insert(more.begin(), {{"WINEPREFIX", prefix}, {"HOME", home}, {"DISPLAY", display}, quiet, noDownloads});
     return more;
 }
 
@@ -98,7 +104,10 @@ bool WineSession::Start(ChildProcess& child, const std::string& program, const s
 }
 
 int WineSession::Run(const std::vector<std::string>& arguments) const {
-    ChildProcess child(scratch, "wine-" + arguments.front());
+    // The standard error file is named after the program, whether given by name or by path (either
+    // kind of separator).
+    const std::string& program = arguments.front();
+    ChildProcess child(scratch, "wine-" + program.substr(program.find_last_of("/\\") + 1));
     if (!child.Start({WinePath(), arguments, Environment(), {}})) {
         return -1;
     }
@@ -111,6 +120,40 @@ int WineSession::RunHostProgram(const std::string& program, const std::vector<st
         return -1;
     }
     return child.WaitForExit(std::chrono::seconds(30));
+}
+
+bool WineSession::WaitForPrograms() const {
+    ChildProcess wait(scratch, "wineserver");
+    return wait.Start({(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-w"}, Environment(), {}}) &&
+           wait.WaitForExit(std::chrono::seconds(60)) == 0;
+}
+
+std::string WineSession::DriveC(const std::string& path) const { return (fs::path(prefix) / "drive_c" / path).string(); }
+
+bool WineSession::WaitUntilHeld(const std::string& device, int except, std::chrono::seconds limit) {
+    const fs::path target = fs::canonical(device);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        std::error_code error;
+        for (const fs::directory_entry& process : fs::directory_iterator("/proc", error)) {
+            if (process.path().filename() == std::to_string(except)) {
+                continue;
+            }
+            std::error_code ignored;
+            for (const fs::directory_entry& descriptor : fs::directory_iterator(process.path() / "fd", ignored)) {
+                if (fs::read_symlink(descriptor.path(), ignored) == target) {
+                    return true;
+                }
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+std::string WineSession::InstallerPath() {
+    const char* given = std::getenv("TOLVA_WINDOWS_INSTALLER");
+    return given != nullptr ? given : TOLVA_WINDOWS_INSTALLER;
 }
 
 std::string WineSession::WindowsProgramPath() {

@@ -8,6 +8,7 @@
 
 #include "tools/ChildProcess.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
@@ -17,8 +18,12 @@ namespace winetest {
 
 class WineSession {
 public:
-    // Starts Xvfb and makes (or takes) the prefix; Failure() says what went wrong, if anything.
-    explicit WineSession(const std::string& scratchFolder);
+    enum class PrefixState { Kept, Fresh };
+    // Starts Xvfb and takes the prefix, making it where it is missing or a fresh one is asked for;
+    // Failure() says what went wrong, if anything. The prefix's home (its Documents and Desktop)
+    // is a folder of its own beside it, never the user's.
+    explicit WineSession(const std::string& scratchFolder, const std::string& prefixFolder = TOLVA_WINE_PREFIX,
+                         PrefixState kind = PrefixState::Kept);
     ~WineSession();
     WineSession(const WineSession&) = delete;
     WineSession& operator=(const WineSession&) = delete;
@@ -39,14 +44,25 @@ public:
     int Run(const std::vector<std::string>& arguments) const;
     // Runs a program of this machine (xdotool, import) against the session's display to its end.
     int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments) const;
+    // Waits until every Windows program of the prefix has ended (its wineserver with them).
+    bool WaitForPrograms() const;
+    // The Unix path of a file in the prefix's drive C ("Program Files/Tolva DNC").
+    std::string DriveC(const std::string& path) const;
 
-    // The file name of the Windows program, as the build gave it, and of Wine's loader.
+    // Waits until a process other than `except` holds the device open, as a program does once it
+    // has opened its port; false when none does within the time.
+    static bool WaitUntilHeld(const std::string& device, int except, std::chrono::seconds limit);
+
+    // The file names of the Windows program and its installer, as the build gave them, and of
+    // Wine's loader.
     static std::string WindowsProgramPath();
+    static std::string InstallerPath();
     static std::string WinePath();
 
 private:
     std::string scratch;
     std::string prefix;
+    std::string home;
     std::string display;
     std::string failure;
     std::unique_ptr<tools::tests::ChildProcess> server;
