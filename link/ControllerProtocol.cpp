@@ -35,6 +35,10 @@ void ControllerProtocol::ProcessReceived() {
     if (isEndOfFile || isUpload || isDownload || isTestLine) {
         ResumeStatusRefresh();
     }
+    if (isUpload || isDownload || isTestLine) {
+        std::lock_guard lock(Lock());
+        isDownloadSentSinceRequest = false;
+    }
     if (isEndOfFile) {
         HandleEndOfFile();
     }
@@ -52,6 +56,10 @@ void ControllerProtocol::ProcessReceived() {
     }
 }
 
+// The controller's end-of-file line ends an upload, or gives its verdict on the download it was
+// sent. After a request that sent nothing (a refused upload or download, the test line) it has no
+// transfer to speak of, and changes neither the status nor the log: a refused upload must not turn
+// into a completed download of nothing.
 void ControllerProtocol::HandleEndOfFile() {
     CloseTransferFile();
     if (State() == TransferState::UploadErrors) {
@@ -59,6 +67,12 @@ void ControllerProtocol::HandleEndOfFile() {
     }
     const bool isSuccess = RequestLine().FindText("000") > 0;
     const bool wasUploading = State() == TransferState::Uploading;
+    {
+        std::lock_guard lock(Lock());
+        if (!wasUploading && !isDownloadSentSinceRequest) {
+            return;
+        }
+    }
     if (isSuccess && wasUploading) {
         View().SetProgress(1, 1);
     }
@@ -155,7 +169,9 @@ void ControllerProtocol::StartDownload() {
         }
     }
     CloseTransferFile();
-    SetState(TransferState::Downloading);
+    std::lock_guard lock(Lock());
+    EngineState() = TransferState::Downloading;
+    isDownloadSentSinceRequest = true;
 }
 
 bool ControllerProtocol::IsSendingProgram() {
@@ -225,7 +241,7 @@ void ControllerProtocol::OnPortLost() {
 void ControllerProtocol::StartUpload() {
     // The outcome of the last transfer stays on the status line until now; left in force while
     // the new path goes in, a status refresh in between would log it again under the new path.
-    SetState(TransferState::UploadPreparation);
+    BeginTransfer(TransferState::UploadPreparation);
     const bool isSafe = BuildProgramPath(Settings().uploadPath);
     bool isOpen = false;
     {

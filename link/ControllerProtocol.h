@@ -44,6 +44,9 @@ protected:
 private:
     framework::String lineTerminator;
     framework::String requestLine;
+    // A download went out since the controller's last request: its end-of-file line has one to
+    // confirm. Guarded by the lock.
+    bool isDownloadSentSinceRequest = false;
 };
 
 } // namespace engine

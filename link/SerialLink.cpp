@@ -516,6 +516,12 @@ void SerialLink::SetState(int32_t newState) {
     state = newState;
 }
 
+void SerialLink::BeginTransfer(int32_t firstState) {
+    std::lock_guard lock(mutex);
+    state = firstState;
+    ++transferSerial;
+}
+
 int32_t SerialLink::ReceiveCount() const {
     std::lock_guard lock(mutex);
     return receiveCount;

@@ -123,9 +123,16 @@ protected:
     virtual void OnPortBack() {}
     void SetCaption(const framework::String& text);
 
+    // Sets the first state of a transfer (a request being prepared, a loopback test under way): the
+    // outcome that follows is this transfer's own, and goes to the activity log even when its text
+    // is the same as the last one's.
+    void BeginTransfer(int32_t firstState);
+
     // What follows needs the lock held.
     std::mutex& Lock() const { return mutex; }
     int32_t& EngineState() { return state; }
+    // Counts the transfers begun; an outcome is logged once for each.
+    uint64_t TransferSerialLocked() const { return transferSerial; }
     const COMSTAT& LineStatusLocked() const { return lineStatus; }
     bool HoldFlagLocked(HoldFlag flag) const { return holdFlags[flag]; }
     // Appends one byte to the transmit buffer and marks it pending; false when the buffer is full.
@@ -168,6 +175,7 @@ private:
     framework::String transmitRecord;
     bool transmittedLineOpen = false;
     int32_t state = StateWaiting;
+    uint64_t transferSerial = 0;
     framework::String caption;
     framework::String linkCaption;
     // A failed status check is reported once; the port is then tried again once a second.

@@ -123,6 +123,7 @@ void TransferEngine::ShutDownLink() {
 void TransferEngine::UpdateStatus() {
     String text;
     String number;
+    uint64_t serial = 0;
     int32_t state = 0;
     int32_t done = 0;
     {
@@ -132,6 +133,7 @@ void TransferEngine::UpdateStatus() {
             if (TransferState::IsLogged(state)) {
                 TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, pendingOutcome);
                 pendingOutcomeNumber = transfer.programNumber;
+                pendingOutcomeSerial = TransferSerialLocked();
             }
             return;
         }
@@ -139,10 +141,11 @@ void TransferEngine::UpdateStatus() {
         TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, statusText);
         text = statusText;
         number = transfer.programNumber;
+        serial = TransferSerialLocked();
         done = transfer.byteCount;
     }
     if (TransferState::IsLogged(state)) {
-        AppendOutcome(text, number);
+        AppendOutcome(text, number, serial);
     }
     if (state == TransferState::DownloadCompleted) {
         View().HideProgressDialogs();
@@ -165,8 +168,9 @@ void TransferEngine::UpdateStatus() {
             }
             outcome = std::exchange(pendingOutcome, String());
             number = pendingOutcomeNumber;
+            serial = pendingOutcomeSerial;
         }
-        AppendOutcome(outcome, number);
+        AppendOutcome(outcome, number, serial);
     }
 }
 
@@ -340,10 +344,10 @@ void TransferEngine::HandleDownloadRequest() {
         DownloadDelayElapsed();
         return;
     }
+    BeginTransfer(TransferState::DownloadWaiting);
     {
         std::lock_guard lock(Lock());
         transfer.byteCount = 0;
-        EngineState() = TransferState::DownloadWaiting;
     }
     // The framework timers belong to the window thread.
     const DWORD interval = static_cast<DWORD>(delay) * 1000;
@@ -373,7 +377,7 @@ void TransferEngine::ArmTransmitDelay(uint64_t request, DWORD interval) {
 }
 
 void TransferEngine::DownloadDelayElapsed() {
-    SetState(TransferState::DownloadPreparation);
+    BeginTransfer(TransferState::DownloadPreparation);
     UpdateStatus();
     StartDownload();
 }
@@ -510,19 +514,21 @@ void TransferEngine::ToggleTraceLog(bool isPressed) {
 void TransferEngine::AppendActivityLog() {
     String number;
     String text;
+    uint64_t serial = 0;
     {
         std::lock_guard lock(Lock());
         number = transfer.programNumber;
         text = statusText;
+        serial = TransferSerialLocked();
     }
-    AppendOutcome(text, number);
+    AppendOutcome(text, number, serial);
 }
 
-void TransferEngine::AppendOutcome(const String& text, const String& number) {
+void TransferEngine::AppendOutcome(const String& text, const String& number, uint64_t serial) {
     String path;
     {
         std::lock_guard lock(Lock());
-        if (Settings().writeLog == 0 || text.Equals(lastLoggedText)) {
+        if (Settings().writeLog == 0 || (serial == lastOutcomeSerial && text.Equals(lastOutcomeText))) {
             return;
         }
         path = Settings().logFile;
@@ -541,7 +547,8 @@ void TransferEngine::AppendOutcome(const String& text, const String& number) {
         return;
     }
     std::lock_guard lock(Lock());
-    lastLoggedText = text;
+    lastOutcomeText = text;
+    lastOutcomeSerial = serial;
     failedActivityText = String();
 }
 
@@ -554,7 +561,7 @@ void TransferEngine::StartLoopbackTest() {
         std::lock_guard lock(Lock());
         isStatusRefreshPaused = true;
     }
-    SetState(TransferState::LocalLoopbackWaiting);
+    BeginTransfer(TransferState::LocalLoopbackWaiting);
     SendFormatted("%s%c%c", LoopbackMessage, LoopbackTerminator, 0);
 }
 

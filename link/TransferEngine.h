@@ -123,8 +123,9 @@ private:
     void ReconnectLostPort();
     void RefreshLamps();
     void LogRecordLocked(const framework::String& text, bool forced);
-    // One outcome's activity-log line, unless it is the one logged last.
-    void AppendOutcome(const framework::String& text, const framework::String& number);
+    // One outcome's activity-log line, once for each transfer: an outcome shown over several
+    // status refreshes is written once, and the next transfer's is written whatever its text.
+    void AppendOutcome(const framework::String& text, const framework::String& number, uint64_t serial);
 
     Transfer transfer;
     framework::String statusText;
@@ -132,12 +133,17 @@ private:
     // An outcome a status update saw while another was under way, for that one to log.
     framework::String pendingOutcome;
     framework::String pendingOutcomeNumber;
+    uint64_t pendingOutcomeSerial = 0;
     bool isStatusRefreshPaused = false;
     bool lampStates[static_cast<int>(LinkView::Lamp::Count)] = {};
     COMSTAT previousLineStatus{};
     TraceLog traceLog;
     bool isTraceFailureShown = false;
+    // The last trace record, which is not written twice in a row unless forced.
     framework::String lastLoggedText;
+    // The outcome last written to the activity log, and the transfer it belonged to.
+    framework::String lastOutcomeText;
+    uint64_t lastOutcomeSerial = 0;
     // The outcome whose activity-log line could not be written; its box is shown once.
     framework::String failedActivityText;
     // Counts download requests, so that a transmit delay of an earlier request never starts one.

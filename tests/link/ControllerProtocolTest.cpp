@@ -237,16 +237,85 @@ TEST_F(ControllerProtocolTest, DownloadRequestDuringAnUploadIsWrittenAndThenFail
     EXPECT_EQ(Arrived(1), "\x04");
     ASSERT_TRUE(WaitForState(TransferState::DownloadOpenFailed));
     line->Send("EOF 000\r");
-    ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted)) << "EOF outside an upload reports on a download";
+    Pump(100);
+    EXPECT_EQ(engine.State(), TransferState::DownloadOpenFailed) << "no download went out for EOF to confirm";
     EXPECT_EQ(folder.Read("up/8.T3"), "N1 G00\r\nDOWNLOAD PROGRAM:123\r\n");
+    line->Send("DOWNLOAD PROGRAM:123\r");
+    EXPECT_EQ(Arrived(WireForm(SampleProgram()).size()), WireForm(SampleProgram())) << "the upload's file was closed";
 }
 
-TEST_F(ControllerProtocolTest, EndOfFileVerdictsOutsideAnUpload) {
+// The controller's verdict line speaks of the download it was sent: after one, EOF 001 and EOF 000
+// set the outcome; with none since the last request, they change nothing.
+TEST_F(ControllerProtocolTest, EndOfFileVerdictsConfirmOnlyADownloadThatWentOut) {
+    settings.writeLog = 1;
+    folder.Write("5.T3", SampleProgram());
     Start();
+    line->Send("EOF 001\r");
+    Pump(100);
+    EXPECT_EQ(engine.State(), TransferState::Waiting) << "no request, no download: nothing to confirm";
+    line->Send("DOWNLOAD PROGRAM:5\r");
+    Arrived(WireForm(SampleProgram()).size());
+    ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted));
     line->Send("EOF 001\r");
     ASSERT_TRUE(WaitForState(TransferState::DownloadErrors));
     line->Send("PROGRAM EOF 000 OK\r");
     ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted));
+    line->Send("XYZ\r");
+    ASSERT_TRUE(WaitForState(TransferState::LoopBackTest));
+    line->Send("EOF 001\r");
+    Pump(100);
+    EXPECT_EQ(engine.State(), TransferState::LoopBackTest) << "the test line is a request that sent no program";
+}
+
+// An upload refused for its folder gets the refusal byte and its log line; the end-of-file line
+// the controller sends after its program confirms nothing, so the refusal stays in the status
+// line and in the log.
+TEST_F(ControllerProtocolTest, ARefusedUploadStaysRefusedWhenTheControllerEndsItsFile) {
+    settings.writeLog = 1;
+    settings.uploadPath = (folder.Path() + "/missing").c_str();
+    Start();
+    line->Send("UPLOAD PROGRAM:7\r");
+    EXPECT_EQ(Arrived(1), "\x04");
+    ASSERT_TRUE(WaitForState(TransferState::UploadOpenFailed));
+    SendSlowly("N10 G00 X1\r\nN20 G01 Y2\r\nEOF 000\r\n");
+    const std::string refused = "Upload could not open/write to " + folder.Path() + "/missing/7.T3";
+    ASSERT_TRUE(PumpUntil([&] { return ActivityLog().find(refused) != std::string::npos; }));
+    Pump(300);
+    EXPECT_EQ(engine.State(), TransferState::UploadOpenFailed);
+    EXPECT_EQ(view.LastStatus().rfind(refused, 0), 0u) << view.LastStatus();
+    EXPECT_EQ(ActivityLog(), "       7 12:34:56 05/12/2024 " + refused + "\r\n") << "one line, and no download";
+}
+
+// The log keeps one line for each transfer: three downloads of the same program, and two
+// refusals of the same missing one, are five lines, however alike their texts.
+TEST_F(ControllerProtocolTest, EachTransferIsLoggedOnceWhateverTheTextOfTheOneBefore) {
+    settings.writeLog = 1;
+    folder.Write("123.T3", SampleProgram());
+    Start();
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        line->Send("DOWNLOAD PROGRAM:123\r");
+        EXPECT_EQ(Arrived(WireForm(SampleProgram()).size()).size(), WireForm(SampleProgram()).size());
+        ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted));
+        line->Send("EOF 000\r");
+        Pump(250); // two status refreshes and more
+    }
+    for (int round = 1; round <= 2; ++round) {
+        line->Send("DOWNLOAD PROGRAM:99\r");
+        EXPECT_EQ(Arrived(1), "\x04");
+        Pump(250);
+    }
+    const std::string log = ActivityLog();
+    const auto occurrences = [&log](const std::string& text) {
+        int count = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
+    EXPECT_EQ(occurrences("Download Completed " + PathOf("123.T3")), 3) << log;
+    EXPECT_EQ(occurrences("Download could not open/read from " + PathOf("99.T3")), 2) << log;
 }
 
 TEST_F(ControllerProtocolTest, OverlongLineIsDroppedAndTheLinkGoesOn) {
