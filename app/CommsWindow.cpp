@@ -141,6 +141,11 @@ void CommsWindow::ApplyPortSettings(bool suppressSoftwareFlow) {
 
 void CommsWindow::BindControls() {
     statusLine = new framework::StaticControl(this, StatusLineId);
+    // A long folder would push the counts out of the status line: the path gives way in its middle
+    // instead ("Downloading /srv/.../123.T3 - 512 of 4096 bytes sent."), as the system shortens
+    // paths.
+    HWND statusWindow = GetDlgItem(Handle(), StatusLineId);
+    SetWindowLongPtrA(statusWindow, GWL_STYLE, GetWindowLongPtrA(statusWindow, GWL_STYLE) | SS_PATHELLIPSIS);
     sendButton = new framework::ButtonControl(this, SendFileId);
     receiveButton = new framework::ButtonControl(this, ReceiveFileId);
     panel = new PicturePanel(this, PanelId);

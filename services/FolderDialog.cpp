@@ -1,6 +1,7 @@
 #include "services/FolderDialog.h"
 
 #include "framework/Path.h"
+#include "services/FrameworkTexts.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -57,6 +58,10 @@ FolderDialog::FolderDialog(Window* owner, const char* title, const char* initial
         }
         path = PathDirectory(path);
     }
+    // A path that names a file (the log file's own) preselects the folder that holds it.
+    if (!path.IsEmpty() && PathExists(path) && !IsFolder(path)) {
+        path = PathDirectory(path);
+    }
     if (!path.IsEmpty() && IsFolder(path)) {
         NormaliseFolder(path);
         preselected = path;
@@ -90,6 +95,13 @@ void FolderDialog::FillChildren(HTREEITEM item, int32_t index) {
 }
 
 LRESULT FolderDialog::OnInitDialog(MessageRecord& record) {
+    // The template's caption is a reference to a dictionary text; a dictionary without it would
+    // leave "^3819" itself in the title bar, so the framework's own wording stands in.
+    char caption[16] = {};
+    GetWindowTextA(Handle(), caption, sizeof caption);
+    if (caption[0] == '^') {
+        SetWindowTextA(Handle(), FrameworkText(CaptionText));
+    }
     SetDlgItemTextA(Handle(), TitleId, title.CStr());
     // FIXME: only the file system's root stands at the top of the tree; the home folder and the
     // mounted volumes are not offered as top-level items yet.

@@ -20,6 +20,8 @@ class FolderDialog : public Dialog {
 public:
     static constexpr int32_t TemplateId = 1012;
     static constexpr int32_t TitleId = 1233;
+    // The framework text of the caption ("Browse for Folder").
+    static constexpr int32_t CaptionText = 3819;
     static constexpr int32_t EditId = 1234;
     static constexpr int32_t TreeId = 1232;
     static constexpr int MaxStepsUp = 10;

@@ -31,6 +31,7 @@ const BuiltInText builtInTexts[] = {
     {325, "The file could not be written completely."},
     {370, "The object lengths are inconsistent: the file is damaged."},
     {1041, "Information"},
+    {3819, "Browse for Folder"},
     {4592, "The file ended where an object was expected."},
     {4593, "The file holds Unicode texts, which are not accepted here."},
 };

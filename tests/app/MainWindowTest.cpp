@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -177,6 +178,20 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         EXPECT_FALSE(platform::testing::IsTextClipped(GetDlgItem(main, 15259))) << text;
         EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15210)));
         EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15270)));
+        // A long download folder gives way in the middle of the status line, so its counts show.
+        HWND status = GetDlgItem(main, 15201);
+        EXPECT_TRUE(GetWindowLongPtrA(status, GWL_STYLE) & SS_PATHELLIPSIS);
+        window.SetStatusText(("Downloading /srv/cnc/" + std::string(120, 'x') + "/123.T3 - 512 of 4096 bytes sent.").c_str());
+        RECT room{};
+        GetClientRect(status, &room);
+        HDC dc = GetDC(status);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(status, WM_GETFONT, 0, 0)));
+        SIZE tail{};
+        const char* counts = "/123.T3 - 512 of 4096 bytes sent.";
+        GetTextExtentPoint32A(dc, counts, static_cast<int>(std::strlen(counts)), &tail);
+        SelectObject(dc, previous);
+        ReleaseDC(status, dc);
+        EXPECT_LT(tail.cx, room.right) << "the part after the last separator fits, so path ellipsis keeps it whole";
         // Lamps start unlit and change only when asked to change.
         app::LampControl* rx = window.Lamp(engine::LinkView::Lamp::Rx);
         EXPECT_FALSE(rx->IsOn());

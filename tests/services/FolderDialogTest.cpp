@@ -46,15 +46,18 @@ TEST_F(FolderDialogTest, MissingSubPathPreselectsItsNearestExistingParent) {
     FolderDialog dialog(nullptr, "Upload Path", (folder / "NC/old/jobs").c_str());
     EXPECT_STREQ(dialog.PreselectedFolder().CStr(), (folder / "NC/").c_str());
 
+    std::string caption;
     std::string title;
     std::string shown;
     SoonInsideTheLoop([&] {
         ASSERT_NE(dialog.Handle(), nullptr);
+        caption = platform::testing::WindowText(dialog.Handle());
         title = platform::testing::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::TitleId));
         shown = platform::testing::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::EditId));
         platform::testing::Click(GetDlgItem(dialog.Handle(), IDOK));
     });
     dialog.Create(true);
+    EXPECT_EQ(caption, "Browse for Folder") << "the caption's text, not its dictionary reference";
     EXPECT_EQ(title, "Upload Path");
     EXPECT_EQ(shown, Backslashed(folder / "NC/")) << "the tree selected the folder and the edit box shows it";
     EXPECT_TRUE(dialog.IsAccepted());
@@ -64,6 +67,10 @@ TEST_F(FolderDialogTest, MissingSubPathPreselectsItsNearestExistingParent) {
 
     FolderDialog tooDeep(nullptr, "Download Path", (folder / "a/b/c/d/e/f/g/h/i/j/k/l").c_str());
     EXPECT_TRUE(tooDeep.PreselectedFolder().IsEmpty()) << "at most ten steps up";
+
+    folder.Write("NC/activity.log", "     123 12:00:00 01/12/2026 Download Completed\r\n");
+    FolderDialog ofAFile(nullptr, "Log File Path", (folder / "NC/activity.log").c_str());
+    EXPECT_STREQ(ofAFile.PreselectedFolder().CStr(), (folder / "NC/").c_str()) << "a file's own folder";
 }
 
 TEST_F(FolderDialogTest, TypedMissingPathBeepsAndKeepsTheDialogOpen) {
