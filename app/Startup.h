@@ -7,10 +7,9 @@
 namespace app {
 
 // Makes the requests to end the program that come from outside it close the main window as its
-// "Close" button does: SIGINT and SIGTERM on Linux, the console's Ctrl+C, Ctrl+Break and close
-// events on Windows (a window manager's or taskkill's WM_CLOSE reaches the window itself). A
-// request that comes before the window runs is kept until it does. Call first thing in main,
-// before any other thread starts.
+// "Close" button does: SIGINT and SIGTERM on Linux; on Windows they come as WM_CLOSE to the window
+// itself, as a window manager's close does on Linux too. A request that comes before the window
+// runs is kept until it does. Call first thing in main, before any other thread starts.
 void WatchCloseRequests();
 
 // Whether standard error is the system journal's stream, which files each line at the level it

@@ -1,36 +1,14 @@
-// Start-up on Windows: the console's control events. A program started from a console (or by a
-// service wrapper that gives it one) gets Ctrl+C, Ctrl+Break and the console's close as control
-// events on a thread of the system's; each closes the main window as its "Close" button does.
+// Start-up on Windows. The program is a desktop program without a console of its own: a request
+// to end it comes as WM_CLOSE to its window (the window's own close box, taskkill, a service
+// wrapper), which the window takes as its "Close" button; the end of the user's session comes as
+// WM_ENDSESSION, which closes the window likewise. There is no journal stream.
 
 #include "app/Startup.h"
 
-#include "app/RunApplication.h"
-#include "platform/Windows.h"
-
 namespace app {
 
-namespace {
+void WatchCloseRequests() {}
 
-BOOL WINAPI OnConsoleControl(DWORD event) {
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
-        // A request before the window runs waits for it.
-        while (!RequestMainWindowClose()) {
-            Sleep(100);
-        }
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
-} // namespace
-
-void WatchCloseRequests() { SetConsoleCtrlHandler(&OnConsoleControl, TRUE); }
-
-// Windows has no journal stream; a service wrapper that collects standard error files it as is.
 bool IsStandardErrorTheJournal() { return false; }
 
 } // namespace app

@@ -2,8 +2,8 @@
 // profile name. With TOLVA_UNATTENDED=1, or when no screen can be opened, it runs without one:
 // message boxes answer themselves and are logged to standard error, each line with the syslog
 // level of the box's icon in front when standard error is the journal. A request to end from
-// outside (SIGINT and SIGTERM on Linux, the console's Ctrl+C on Windows) closes the main window as
-// its "Close" button does.
+// outside (SIGINT and SIGTERM on Linux, WM_CLOSE on Windows) closes the main window as its "Close"
+// button does.
 
 #include "app/RunApplication.h"
 #include "app/Startup.h"

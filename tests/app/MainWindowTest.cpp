@@ -163,6 +163,23 @@ TEST_F(MainWindowTest, ApplyingTheSettingsReconnectsAPortWhoseServerCameBack) {
     simulator.WaitForExit();
 }
 
+// Logging off or shutting Windows down ends the process after WM_ENDSESSION: the window closes
+// then as "Close" closes it, settings saved.
+TEST_F(MainWindowTest, TheEndOfTheUsersSessionClosesTheWindowSavingTheSettings) {
+    setenv("COM1", (fs::path(folder.Path()) / "no-such-device").string().c_str(), 1);
+    TestWindow window(fs::path(folder.Path()) / "nc");
+    int savesBefore = -1;
+    int savesAfter = -1;
+    RunUntil(window, [&] {
+        savesBefore = window.saves;
+        constexpr UINT endSession = 0x0016; // WM_ENDSESSION, which only Windows sends
+        SendMessageA(window.Handle(), endSession, TRUE, 0);
+        savesAfter = window.saves;
+        return true;
+    });
+    EXPECT_GT(savesAfter, savesBefore);
+}
+
 TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
     // No controller: COM1 leads nowhere, so the port steps fail into logged boxes.
     setenv("COM1", (fs::path(folder.Path()) / "no-such-device").string().c_str(), 1);

@@ -233,6 +233,27 @@ TEST_F(WineEndToEndTest, TheWindowsBuildServesTheControllerByteForByteAsTheLinux
     EXPECT_EQ(windows.boxes.find("(OK)"), std::string::npos) << "no box: " << windows.boxes;
 }
 
+// Unattended, the Windows build (a desktop program without a console of its own) still answers its
+// boxes itself and writes them to standard error, where a service wrapper collects them.
+TEST_F(WineEndToEndTest, AnUnattendedProgramAnswersItsBoxesOnStandardError) {
+    const fs::path profileFile = fs::path(session->Prefix()) / "drive_c/windows/NOPORT.INI";
+    std::ofstream(profileFile, std::ios::binary) << "[Port Settings]\nport=COM99\nbaudrate=9600\n";
+    ChildProcess program(folder.Path(), "program");
+    ASSERT_TRUE(session->Start(program, WineSession::WindowsProgramPath(), {"NOPORT"}, folder.Path(),
+                               {{"TOLVA_UNATTENDED", "1"}}));
+    for (int round = 0; round < 200 && program.StandardError().find("(OK)") == std::string::npos; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    session->Run({"taskkill", "/IM", "tolva-dnc.exe"});
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+    fs::remove(profileFile);
+    const std::string boxes = program.StandardError();
+    // The second line is the system's own text for the error, which Wine words its own way;
+    // standard error is in text mode, so each line ends with CR LF, as Windows files do.
+    EXPECT_EQ(boxes.rfind("Open Comm: COM99\r\n", 0), 0u) << boxes;
+    EXPECT_NE(boxes.find(" (OK)\r\n"), std::string::npos) << boxes;
+}
+
 // What an operator sees under Wine: the main window as it opens, and the "Settings" dialog that
 // Enter opens from it (its default button is "Change Settings"). The pictures go to the build's
 // snapshot folder; the program's own screenshot at close, as the demo takes it, must be a PNG
