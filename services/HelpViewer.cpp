@@ -37,7 +37,7 @@ using help::HelpDocument;
 using help::HelpLine;
 using help::HelpLink;
 
-constexpr const char* ViewerClass = "PlatformHelpViewer";
+constexpr const char* ViewerClass = "TolvaHelpViewer";
 constexpr int Margin = 8;
 constexpr int LineHeight = 16;
 constexpr int FindBarHeight = LineHeight + 8;
@@ -190,10 +190,64 @@ bool IsLinkVisible(const Viewer& viewer, int link) {
     return std::any_of(places.begin(), places.end(), [link](const LinkPlace& place) { return place.link == link; });
 }
 
+// The scroll bar shows where the view stands in the file: its range is the file's lines, its page
+// the lines in view, its position the top line.
+void UpdateScrollBar(const Viewer& viewer) {
+    const auto [first, end] = VisibleLines(viewer);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = std::max(0, static_cast<int>(viewer.document.lines.size()) - 1);
+    info.nPage = static_cast<UINT>(std::max(1, end - first));
+    info.nPos = viewer.topLine;
+    SetScrollInfo(viewer.window, SB_VERT, &info, TRUE);
+}
+
 void ScrollTo(Viewer& viewer, int line) {
     const int last = std::max(0, static_cast<int>(viewer.document.lines.size()) - 1);
     viewer.topLine = std::clamp(line, 0, last);
+    UpdateScrollBar(viewer);
     InvalidateRect(viewer.window, nullptr, TRUE);
+}
+
+// The scroll bar's arrows, page areas and thumb scroll without a jump, as the wheel does.
+void OnVerticalScroll(Viewer& viewer, WORD request) {
+    const auto [first, end] = VisibleLines(viewer);
+    const int page = std::max(1, end - first);
+    switch (request) {
+    case SB_LINEUP:
+        ScrollTo(viewer, viewer.topLine - 1);
+        break;
+    case SB_LINEDOWN:
+        ScrollTo(viewer, viewer.topLine + 1);
+        break;
+    case SB_PAGEUP:
+        ScrollTo(viewer, viewer.topLine - page);
+        break;
+    case SB_PAGEDOWN:
+        ScrollTo(viewer, viewer.topLine + page);
+        break;
+    case SB_TOP:
+        ScrollTo(viewer, 0);
+        break;
+    case SB_BOTTOM:
+        ScrollTo(viewer, static_cast<int>(viewer.document.lines.size()));
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The 32-bit position, not the message's 16 bits.
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(viewer.window, SB_VERT, &info)) {
+            ScrollTo(viewer, info.nTrackPos);
+        }
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void Jump(Viewer& viewer, int line) {
@@ -473,6 +527,12 @@ LRESULT ViewerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEWHEEL:
         ScrollTo(*viewer, viewer->topLine - static_cast<SHORT>(HIWORD(wParam)) / 40);
         return 0;
+    case WM_VSCROLL:
+        OnVerticalScroll(*viewer, LOWORD(wParam));
+        return 0;
+    case WM_SIZE:
+        UpdateScrollBar(*viewer);
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYDOWN:
         OnKeyDown(*viewer, wParam);
         return 0;
@@ -520,7 +580,7 @@ BOOL Open(HWND owner, HelpDocument document, int line) {
     HWND window = HelpViewerOf(owner);
     if (window == nullptr) {
         RegisterViewerClass();
-        window = CreateWindowExA(0, ViewerClass, "Help", WS_OVERLAPPEDWINDOW, 60, 60, 520, 440, owner, nullptr,
+        window = CreateWindowExA(0, ViewerClass, "Help", WS_OVERLAPPEDWINDOW | WS_VSCROLL, 60, 60, 520, 440, owner, nullptr,
                                  nullptr, nullptr);
         if (window == nullptr) {
             return FALSE;

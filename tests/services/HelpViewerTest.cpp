@@ -238,6 +238,34 @@ TEST_F(HelpViewer, QuotedReferencesFollowToTheHeadingTheyNameOrBegin) {
     EXPECT_EQ(TopLine(), HeadingLine("Permission to use the port: the dialout group"));
 }
 
+// The vertical scroll bar tells the reader where the view stands in the guide, follows the keys,
+// and scrolls the view from its arrows and page areas.
+TEST_F(HelpViewer, TheScrollBarShowsWhereTheViewStandsAndScrollsIt) {
+    const auto bar = [this] {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        EXPECT_TRUE(GetScrollInfo(viewer, SB_VERT, &info));
+        return info;
+    };
+    SCROLLINFO info = bar();
+    EXPECT_EQ(info.nMin, 0);
+    EXPECT_EQ(info.nMax, static_cast<int>(lines.size()) - 1) << "the range is the guide's lines";
+    EXPECT_GT(info.nPage, 10u) << "the page is the lines in view";
+    EXPECT_EQ(info.nPos, 0);
+    Press(VK_NEXT);
+    EXPECT_GT(TopLine(), 0);
+    EXPECT_EQ(bar().nPos, TopLine()) << "the keys move the thumb";
+    const int paged = TopLine();
+    SendMessageA(viewer, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(TopLine(), paged + 1) << "the down arrow";
+    SendMessageA(viewer, WM_VSCROLL, SB_PAGEUP, 0);
+    EXPECT_EQ(TopLine(), std::max(0, paged + 1 - static_cast<int>(info.nPage))) << "the page area above the thumb";
+    SendMessageA(viewer, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(TopLine(), static_cast<int>(lines.size()) - 1);
+    EXPECT_EQ(bar().nPos, TopLine());
+}
+
 TEST_F(HelpViewer, BackReturnsToTheTopLineBeforeEachJumpAndHomeIsAJump) {
     RECT rect{};
     ASSERT_TRUE(ScrollToLink("Troubleshooting: flow control", rect));
