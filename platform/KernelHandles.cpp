@@ -18,7 +18,11 @@ platform::HandleTable<platform::KernelObject>& Table() {
 BOOL CloseHandle(HANDLE hObject) {
     // The object, and with it the descriptor, goes when this reference does, outside the table's
     // lock, unless another thread still uses it.
-    return Table().Remove(hObject) != nullptr ? TRUE : FALSE;
+    std::shared_ptr<platform::KernelObject> removed = Table().Remove(hObject);
+    if (removed == nullptr)
+        return FALSE;
+    removed->Closed();
+    return TRUE;
 }
 
 namespace platform {

@@ -22,6 +22,8 @@ public:
     virtual ~KernelObject() = default;
     virtual BOOL Read(LPVOID buffer, DWORD count, LPDWORD done);
     virtual BOOL Write(LPCVOID buffer, DWORD count, LPDWORD done);
+    // The handle was closed; a thread still using the object may be waiting in it.
+    virtual void Closed() {}
 };
 
 // Enters an object in the table and returns its new handle, never null nor INVALID_HANDLE_VALUE.

@@ -111,6 +111,9 @@ public:
     // MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON. A device without modem lines reports CTS, DSR
     // and RLSD on, so that hardware flow control never holds it.
     virtual DWORD ModemStatus(DWORD& lines) = 0;
+    // True when Wait returns as the modem lines change (or the device has none, or they never
+    // change); false when only looking at them again shows a change, as on a UART.
+    virtual bool SignalsModemChanges() const { return true; }
     virtual DWORD SetDtr(bool on) = 0;
     virtual DWORD SetRts(bool on) = 0;
     virtual DWORD SetBreak(bool on) = 0;

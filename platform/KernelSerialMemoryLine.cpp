@@ -69,6 +69,10 @@ private:
     }
 
     std::shared_ptr<testing::MemoryLine> line;
+    // The line's change count when the last Wait returned (under the line's lock): a change that
+    // comes between two waits, a wake-up among them, ends the next one at once, as a wake-up
+    // descriptor that stays readable until drained would.
+    unsigned long long seenChanges = 0;
 };
 
 MemoryLineDevice::~MemoryLineDevice() {
@@ -92,7 +96,9 @@ std::unique_ptr<SerialDevice> MemoryLineDevice::Open(std::shared_ptr<testing::Me
         return nullptr;
     }
     line->isOpen = true;
-    return std::make_unique<MemoryLineDevice>(line);
+    auto device = std::make_unique<MemoryLineDevice>(line);
+    device->seenChanges = line->changes;
+    return device;
 }
 
 DWORD MemoryLineDevice::Configure(const SerialLineSettings& settings) {
@@ -192,14 +198,15 @@ DWORD MemoryLineDevice::ErrorCounts(SerialErrorCounts& counts) {
 // when the next byte in flight arrives.
 void MemoryLineDevice::Wait(SerialEvents events, SerialDeadline deadline) {
     Lock lock(line->mutex);
-    unsigned long long seen = line->changes;
     for (;;) {
         auto now = testing::MemoryLine::Clock::now();
         line->AdvanceLocked(now);
         bool hasInput = Includes(events, SerialEvents::Input) && !line->toPort.empty();
         bool hasRoom = Includes(events, SerialEvents::Room) && line->inFlight.size() < line->bufferSize;
-        if (hasInput || hasRoom || line->isUnplugged || line->changes != seen || deadline.HasPassed())
+        if (hasInput || hasRoom || line->isUnplugged || line->changes != seenChanges || deadline.HasPassed()) {
+            seenChanges = line->changes;
             return;
+        }
         SerialDeadline until = deadline;
         if (Includes(events, SerialEvents::Room) && !line->inFlight.empty())
             until = until.Earlier(SerialDeadline::At(line->inFlight.front().arrival));

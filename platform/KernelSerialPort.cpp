@@ -9,18 +9,24 @@
 #include "platform/KernelThreads.h"
 
 #include <algorithm>
+#include <optional>
 #include <sys/prctl.h>
 
 namespace {
 
 using Clock = platform::SerialDeadline::Clock;
 
-// Win32's UART driver feeds the transmitter a FIFO's worth, 16 characters, at a time. Chunks of
-// that size bound what still goes out after an XOFF and cost one wake-up each.
+// Win32's UART driver feeds the transmitter a FIFO's worth, 16 characters, at a time, once the one
+// before is all but out. Chunks of that size bound what still goes out after an XOFF and cost one
+// wake-up each; the chunk in the transmitter is no longer in the output queue.
 constexpr DWORD chunkSize = 16;
 constexpr DWORD defaultQueueSize = 4096;
-// The longest a wait goes without looking at the modem lines and at the handle again.
+// The longest a read's or write's wait goes without looking at the modem lines and at the handle
+// again.
 constexpr auto waitSlice = std::chrono::milliseconds(20);
+// How often a quiet port's wait looks at modem lines that hold the output, where the device gives
+// no event for their change.
+constexpr auto modemLookInterval = std::chrono::milliseconds(10);
 constexpr DWORD pumpBlock = 512;
 // At most 32 KiB per call, so a line that never stops cannot keep the port's lock.
 constexpr int pumpRounds = 64;
@@ -169,6 +175,11 @@ SerialPort::SerialPort(std::unique_ptr<SerialDevice> device, DWORD access)
       canWrite((access & (GENERIC_WRITE | GENERIC_ALL)) != 0) {}
 
 SerialPort::~SerialPort() = default;
+
+void SerialPort::Closed() {
+    isClosed = true;
+    device->Wake();
+}
 
 DWORD SerialPort::Start() {
     std::lock_guard lock(mutex);
@@ -342,7 +353,11 @@ DWORD SerialPort::OutputQueueLocked(Clock::time_point now, DWORD& count) {
         error = device->OutputQueue(driverCount);
         isDriverQueueEmpty = error == ERROR_SUCCESS && driverCount == 0;
     }
-    count = unsentCount + std::max(driverCount, CharactersIn(TransmitterFreeAtLocked() - now, characterTime));
+    // What the transmitter holds, a chunk at the most, is out of the queue: the queue empties as a
+    // write's last chunk goes in, while its characters still go out, so a program's next write can
+    // be ready before the line falls idle.
+    DWORD onTheirWay = std::max(driverCount, CharactersIn(TransmitterFreeAtLocked() - now, characterTime));
+    count = unsentCount + onTheirWay - std::min(onTheirWay, chunkSize);
     return error;
 }
 
@@ -361,7 +376,11 @@ bool SerialPort::AdvanceWriteLocked(WriteJob& job, WaitPlan& wait) {
         return false;
     Clock::time_point now = Clock::now();
     if (job.written == job.count) {
-        if (now >= TransmitterFreeAtLocked() || job.deadline.HasPassed())
+        // The write is done once its last chunk is in the transmitter, as a UART driver completes
+        // a write once its last bytes are in the transmit FIFO. RTS toggled for the write stays up
+        // until its last character is on the wire.
+        bool waitsForWire = block.fRtsControl == RTS_CONTROL_TOGGLE;
+        if (!waitsForWire || now >= TransmitterFreeAtLocked() || job.deadline.HasPassed())
             return false;
         wait = {SerialEvents::None, SerialDeadline::At(TransmitterFreeAtLocked()).Earlier(job.deadline)};
         return true;
@@ -535,6 +554,10 @@ void SerialPort::WaitOutside(const WaitPlan& wait) {
     ThreadWaitPoint();
     UseFineTimerSlack();
     device->Wait(wait.events, until);
+    // The device has one wake-up for all its waiters. One meant for a WaitForWork that this wait
+    // took is passed on: that wait may be long.
+    if (isWakeRequested && workWaiters > 0)
+        device->Wake();
     ThreadWaitPoint();
 }
 
@@ -688,12 +711,22 @@ DWORD SerialPort::ModemStatus(DWORD& lines) {
 }
 
 // The port has work when input waits, or when output was asked for and the line could take it
-// now. Until then the wait is for input (an XON also arrives as input) or for the moment the
-// line-speed clock says the last byte is out.
+// now. Until then the wait is for input (an XON also arrives as input), for the moment the
+// line-speed clock says the last byte is out, for a wake-up, for the handle's close, or for a
+// change of a modem line that holds the output. A quiet line costs no wake-up however long the
+// wait, except on a device whose lines must be looked at (a UART under hardware flow control):
+// there they are looked at every modemLookInterval.
 DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
     SerialDeadline deadline = SerialDeadline::AfterMilliseconds(milliseconds);
+    std::optional<DWORD> holdingLines;
+    ++workWaiters;
+    struct Leave {
+        std::atomic<int>& waiters;
+        ~Leave() { --waiters; }
+    } leave{workWaiters};
     for (;;) {
         WaitPlan wait{SerialEvents::Input, deadline};
+        bool looksAtLines = false;
         if (isWakeRequested.exchange(false))
             return ERROR_SUCCESS;
         {
@@ -702,10 +735,19 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
                 return error;
             if (!input.empty())
                 return ERROR_SUCCESS;
-            if (wantsOutputDrained) {
-                DWORD lines = 0;
+            DWORD lines = 0;
+            const DWORD holdMask = (block.fOutxCtsFlow ? MS_CTS_ON : 0) | (block.fOutxDsrFlow ? MS_DSR_ON : 0);
+            if (wantsOutputDrained || holdMask != 0) {
                 if (DWORD error = device->ModemStatus(lines); error != ERROR_SUCCESS)
                     return error;
+            }
+            if (holdMask != 0) {
+                if (holdingLines.has_value() && *holdingLines != (lines & holdMask))
+                    return ERROR_SUCCESS;
+                holdingLines = lines & holdMask;
+                looksAtLines = !device->SignalsModemChanges();
+            }
+            if (wantsOutputDrained) {
                 Clock::time_point now = Clock::now();
                 DWORD queued = 0;
                 if (DWORD error = OutputQueueLocked(now, queued); error != ERROR_SUCCESS)
@@ -720,11 +762,13 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
         }
         if (deadline.HasPassed() || isClosed || IsHandleClosed())
             return ERROR_SUCCESS;
+        if (looksAtLines)
+            wait.until = wait.until.Earlier(SerialDeadline::After(modemLookInterval));
         // Unlike the waits of ReadFile and WriteFile this one is no thread wait point: a thread
         // suspended in here would keep the device open through a re-open of the port. The
         // caller's next Sleep is where a suspension takes hold.
         UseFineTimerSlack();
-        device->Wait(wait.events, wait.until.Earlier(SerialDeadline::After(waitSlice)));
+        device->Wait(wait.events, wait.until);
     }
 }
 

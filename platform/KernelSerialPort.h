@@ -20,13 +20,15 @@
 //    says that the last one is out but for one character. Before each chunk it pumps the input,
 //    so an XOFF stops the output within one chunk. It holds while XOFF is in force, while CTS is
 //    off with fOutxCtsFlow, while DSR is off with fOutxDsrFlow, after its own XOFF without
-//    fTXContinueOnXoff, and during a break, and returns when the clock says that the last byte is
-//    on the wire: the transmitter has begun to send it. The output queue of ClearCommError is
-//    what that write has not handed over yet plus the larger of the driver's TIOCOUTQ and what
-//    the clock says the transmitter has not begun to send, so a pseudo-terminal, whose TIOCOUTQ
-//    is always 0, drains like a UART. The character being sent is not in the queue, as a UART
-//    driver's queue never holds it, so a program that waits for an empty queue before it writes
-//    again can make its next write while that character goes out and keep the line busy.
+//    fTXContinueOnXoff, and during a break, and returns once its last chunk is handed over: the
+//    chunk is in the transmitter, as a UART driver completes a write once its last bytes are in
+//    the transmit FIFO. The output queue of ClearCommError is what that write has not handed over
+//    yet plus the larger of the driver's TIOCOUTQ and what the clock says the transmitter has not
+//    begun to send, less the chunk the transmitter holds, so a pseudo-terminal, whose TIOCOUTQ is
+//    always 0, drains like a UART. What the transmitter holds is not in the queue, as a UART
+//    driver's queue never holds its FIFO, so a program that waits for an empty queue before it
+//    writes again has the time of a chunk to make its next write while the last one goes out, and
+//    keeps the line busy. With RTS_CONTROL_TOGGLE a write returns when its last byte has begun.
 //  - Timing. The clock wants wake-ups within a character time (87 us at 115,200 baud), and Linux
 //    lets a thread's timers fire up to 50 us late by default to save wake-ups, so a thread that
 //    waits on a port asks for a fine timer slack for itself, once.
@@ -79,6 +81,8 @@ public:
 
     BOOL Read(LPVOID buffer, DWORD count, LPDWORD done) override;
     BOOL Write(LPCVOID buffer, DWORD count, LPDWORD done) override;
+    // Ends the waits of threads still in a call.
+    void Closed() override;
 
     // The Win32 calls of the same purpose; each returns ERROR_SUCCESS or the code to set.
     DWORD Setup(DWORD inputSize, DWORD outputSize);
@@ -136,6 +140,8 @@ private:
     std::atomic<HANDLE> handle{nullptr};
     std::atomic<bool> isClosed{false};
     std::atomic<bool> isWakeRequested{false};
+    // Threads in WaitForWork: a wake-up that another waiter took is passed on to them.
+    std::atomic<int> workWaiters{0};
 
     std::mutex mutex;
     std::condition_variable turnChanged;

@@ -112,6 +112,8 @@ public:
     DWORD OutputQueue(DWORD& count) override;
     DWORD Discard(bool input, bool output) override;
     DWORD ModemStatus(DWORD& lines) override;
+    // A terminal device has no event for a modem line's change; a pseudo-terminal has no lines.
+    bool SignalsModemChanges() const override { return !hasModemLines; }
     DWORD SetDtr(bool on) override;
     DWORD SetRts(bool on) override;
     DWORD SetBreak(bool on) override;

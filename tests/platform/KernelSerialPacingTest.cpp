@@ -112,18 +112,20 @@ TEST_F(KernelSerialPacingTest, WriteTakesTheLineTimeAndTheQueueCountsDown) {
     EXPECT_EQ(line->WaitForArrived(program.size(), 1000), program);
 }
 
-// At 110 baud a character takes 91 ms, so the moment between the start and the end of the last
-// one is long enough to look at. WriteFile returns in it with the queue empty, which is what lets
-// a program's next write follow without a gap on the line.
-TEST_F(KernelSerialPacingTest, CharacterBeingSentIsOnTheWireAndOutOfTheQueue) {
+// At 110 baud a character takes 91 ms, long enough to look at. A write returns once its last
+// chunk is in the transmitter, with the queue empty while those characters still go out: that is
+// what lets a program's next write follow without a gap on the line. The next write's chunk goes
+// in when the one before is out but for the character being sent.
+TEST_F(KernelSerialPacingTest, WriteReturnsOnceItsLastChunkIsInTheTransmitter) {
     ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_110; });
     auto start = Clock::now();
     EXPECT_TRUE(WritePort(port.Get(), "AB"));
-    double elapsed = SecondsSince(start);
-    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "the queue holds only what is still to begin";
-    EXPECT_EQ(line->InFlightCount(), 1u) << "B is being sent";
-    EXPECT_GE(elapsed, 0.088) << "A took its whole character time first";
-    EXPECT_EQ(line->WaitForArrived(2, 1000), "AB");
+    EXPECT_LT(SecondsSince(start), 0.05) << "the one chunk went straight into the transmitter";
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "the transmitter's characters are out of the queue";
+    EXPECT_EQ(line->InFlightCount(), 2u);
+    EXPECT_TRUE(WritePort(port.Get(), "C"));
+    EXPECT_GE(SecondsSince(start), 0.088) << "C waited until A was out and B begun";
+    EXPECT_EQ(line->WaitForArrived(3, 2000), "ABC");
     EXPECT_EQ(line->InFlightCount(), 0u);
 }
 
@@ -136,7 +138,7 @@ TEST_F(KernelSerialPacingTest, FramingSetsThePace) {
     auto start = Clock::now();
     EXPECT_TRUE(WritePort(port.Get(), Pattern(320)));
     double elapsed = SecondsSince(start);
-    EXPECT_GE(elapsed, 0.195) << "320 characters of 12 bits at 19200 baud take 200 ms";
+    EXPECT_GE(elapsed, 0.185) << "304 characters of 12 bits at 19200 baud take 190 ms, and the last 16 go on after";
     EXPECT_LT(elapsed, 0.6);
 }
 
@@ -268,9 +270,10 @@ TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
     EXPECT_LT(forInput, 0.5) << "input ends the wait";
 
     PurgeComm(port.Get(), PURGE_RXCLEAR); // the input that ended the last wait
-    // Twelve characters at 9600 baud take about 12.5 ms on the wire. They go out as one chunk:
-    // between two chunks the queue is briefly empty, which rightly ends the wait.
-    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(12, 'a'))); });
+    // Forty characters at 9600 baud take about 42 ms on the wire, in chunks of 16. The queue is
+    // empty once the last chunk is in the transmitter, after 32 characters, which rightly ends the
+    // wait while its eight characters still go out.
+    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(40, 'a'))); });
     while (Status(port.Get()).status.cbOutQue == 0) {
         std::this_thread::yield();
     }
@@ -279,8 +282,8 @@ TEST(KernelSerialWorkWaitTest, WaitEndsEarlyForInputAndForADrainedOutputQueue) {
     const double forDrain = SecondsSince(start);
     writer.join();
     EXPECT_LT(forDrain, 0.5) << "the drained queue ends the wait";
-    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "not before the bytes are on the wire";
-    EXPECT_GE(forDrain, 0.005);
+    EXPECT_EQ(Status(port.Get()).status.cbOutQue, 0u) << "not before the last chunk is in the transmitter";
+    EXPECT_GE(forDrain, 0.025);
 
     EXPECT_FALSE(platform::WaitForCommWork(INVALID_HANDLE_VALUE, 1, TRUE));
 }
@@ -316,6 +319,62 @@ TEST(KernelSerialWorkWaitTest, WakeFromAnotherThreadEndsTheWait) {
     EXPECT_GE(SecondsSince(start), 0.029) << "and it is taken once";
 
     EXPECT_FALSE(platform::WakeCommWait(INVALID_HANDLE_VALUE));
+}
+
+// A quiet line's wait may be long, so whatever the poll must see ends it: a change of a line that
+// holds the output (only those: a line no flow rule reads changes nothing the poll shows), and the
+// handle's close on another thread.
+TEST(KernelSerialWorkWaitTest, AHoldLinesChangeAndTheHandlesCloseEndALongWait) {
+    Watchdog watchdog;
+    AttachedLine line{"COM7"};
+    PortHandle port("COM7");
+    ASSERT_TRUE(port.IsValid());
+    ChangeState(port.Get(), [](DCB& block) { block.fOutxCtsFlow = TRUE; });
+    auto start = Clock::now();
+    std::thread lines([&] {
+        std::this_thread::sleep_for(20ms);
+        line->SetDsr(false); // no flow rule reads DSR here
+        std::this_thread::sleep_for(30ms);
+        line->SetCts(false);
+    });
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
+    const double forCts = SecondsSince(start);
+    lines.join();
+    EXPECT_GE(forCts, 0.045) << "DSR changed nothing the poll shows";
+    EXPECT_LT(forCts, 2.0) << "CTS holds the output: its change ends the wait";
+
+    const HANDLE raw = port.Get();
+    start = Clock::now();
+    std::thread closer([&] {
+        std::this_thread::sleep_for(20ms);
+        port.Close();
+    });
+    platform::WaitForCommWork(raw, 5000, FALSE);
+    closer.join();
+    EXPECT_LT(SecondsSince(start), 2.0) << "the close ends the wait";
+}
+
+// The device has one wake-up for everyone waiting on it: a write's wait on another thread may take
+// the one meant for the poll's long wait. It is passed on.
+TEST(KernelSerialWorkWaitTest, AWakeUpThatAWritersWaitTookStillEndsTheWorkWait) {
+    Watchdog watchdog;
+    PseudoTerminal terminal;
+    PortHandle port(terminal.SlavePath());
+    ASSERT_TRUE(port.IsValid()) << port.OpenError();
+    ChangeState(port.Get(), [](DCB& block) { block.BaudRate = CBR_1200; });
+    // About 1.3 s of writing, in chunks a line time apart: the writer waits most of the time.
+    std::thread writer([&] { EXPECT_TRUE(WritePort(port.Get(), std::string(160, 'w'))); });
+    for (int round = 0; round < 5; ++round) {
+        auto start = Clock::now();
+        std::thread waker([&] {
+            std::this_thread::sleep_for(10ms);
+            EXPECT_TRUE(platform::WakeCommWait(port.Get()));
+        });
+        EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
+        waker.join();
+        EXPECT_LT(SecondsSince(start), 0.5) << "round " << round;
+    }
+    writer.join();
 }
 
 } // namespace

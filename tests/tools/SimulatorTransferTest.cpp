@@ -173,7 +173,7 @@ TEST_F(SimulatorTransferTest, HoldAfterAFailedStepStillExitsOne) {
 // --start-when-open plays the first step only once the DNC link holds its end of the cable, which
 // it does with an exclusive lock when it opens the port; a link that never opens it fails the run.
 TEST_F(SimulatorTransferTest, StartWhenOpenWaitsUntilTheLinkHoldsItsEnd) {
-    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "5000", "--linger", "0",
+    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "5000", "--linger", "300",
                                  "--record", folder / "record.txt"}));
     const std::string path = simulator.ReadPortPath();
     ASSERT_FALSE(path.empty()) << simulator.StandardError();

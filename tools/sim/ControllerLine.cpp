@@ -108,8 +108,9 @@ bool ControllerLine::Configure(std::string& error) {
     return true;
 }
 
-// The write returns when its last byte is on the wire, so the record's stamp is the moment the
-// DNC link can read the whole message: what its answer is timed from.
+// The write returns once its last byte is handed to the line, and a pseudo-terminal hands it on
+// at once, so the record's stamp is the moment the DNC link can read the whole message: what its
+// answer is timed from.
 bool ControllerLine::Send(const std::string& bytes, std::string& error) {
     DWORD written = 0;
     const bool isWritten =
