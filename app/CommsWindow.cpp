@@ -196,7 +196,7 @@ LRESULT CommsWindow::OnInitDialog(MessageRecord& record) {
     sending = new ProgressDialog(this, ProgressDialog::SendingTemplate, closing);
     sending->Create(false);
     sending->Show(SW_HIDE);
-    pendingStateTimer = std::make_unique<framework::Timer>(this, &CommsWindow::ShowPendingState, 100, true);
+    pendingStateTimer = std::make_unique<framework::Timer>(this, &CommsWindow::OnPendingStateTimer, 100, true);
     engine->StartPolling();
     return 1;
 }
@@ -335,7 +335,8 @@ void CommsWindow::StateChanged(bool isFirst) {
     {
         std::lock_guard lock(statePostMutex);
         isStatePostOwed = isStatePostOwed || isFirst;
-        if (!isStatePostOwed || now - lastStatePost < StatePostInterval) {
+        // A resting timer would not show a change held back for the interval.
+        if (!isStatePostOwed || (!isPendingStateTimerResting && now - lastStatePost < StatePostInterval)) {
             return;
         }
         isStatePostOwed = false;
@@ -346,7 +347,31 @@ void CommsWindow::StateChanged(bool isFirst) {
 
 LRESULT CommsWindow::OnStateMessage(MessageRecord& record) {
     ShowPendingState();
+    bool wakes = false;
+    {
+        std::lock_guard lock(statePostMutex);
+        wakes = std::exchange(isPendingStateTimerResting, false);
+    }
+    // More changes within the interval are held back again, and the timer shows them.
+    if (wakes && pendingStateTimer != nullptr) {
+        pendingStateTimer->Start(false);
+    }
     return 1;
+}
+
+void CommsWindow::OnPendingStateTimer() {
+    ShowPendingState();
+    {
+        // Under the post lock: a change set after this look finds the timer resting and posts.
+        std::lock_guard lock(statePostMutex);
+        if (!pendingState.IsEmpty()) {
+            return;
+        }
+        // What a post was owed for has just been shown.
+        isStatePostOwed = false;
+        isPendingStateTimerResting = true;
+    }
+    pendingStateTimer->Stop();
 }
 
 void CommsWindow::ShowPendingState() {

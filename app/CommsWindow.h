@@ -114,6 +114,8 @@ private:
     void StateChanged(bool isFirst);
     LRESULT OnStateMessage(framework::MessageRecord& record);
     void ShowPendingState();
+    // The pending-state timer: shows what waited for the interval, and rests when nothing waits.
+    void OnPendingStateTimer();
     void ShowMonitorPanel(bool shown);
     LRESULT OnPostedWork(framework::MessageRecord& record);
     void BindControls();
@@ -140,8 +142,11 @@ private:
     std::mutex statePostMutex;
     bool isStatePostOwed = false;
     std::chrono::steady_clock::time_point lastStatePost{};
-    // Shows what waits for the interval even while the engine's status refresh is paused.
+    // Shows what waits for the interval even while the engine's status refresh is paused. It rests
+    // (stopped) while nothing is pending; a change then posts at once, whatever the interval, and
+    // the window thread starts the timer again.
     std::unique_ptr<framework::Timer> pendingStateTimer;
+    bool isPendingStateTimerResting = false; // statePostMutex
     // The monitor panel's visibility as the poll thread sees it: while the panel is hidden and was
     // emptied once, a hand-over would only empty it again, so the poll thread does not wait for it.
     std::atomic<bool> isMonitorShown{false};

@@ -48,4 +48,9 @@ PendingViewState::Changes PendingViewState::Take() {
     return std::exchange(changes, Changes{});
 }
 
+bool PendingViewState::IsEmpty() {
+    std::lock_guard lock(mutex);
+    return isEmpty;
+}
+
 } // namespace app

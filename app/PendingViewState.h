@@ -41,6 +41,8 @@ public:
 
     // Everything set since the last Take, in one piece; empty afterwards.
     Changes Take();
+    // Nothing set since the last Take.
+    bool IsEmpty();
 
 private:
     template <class Change> bool Set(Change change);

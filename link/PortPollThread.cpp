@@ -24,9 +24,8 @@ DWORD PortPollThread::Run() {
             continue;
         }
         // The pause between polls ends as soon as the port has work: input arrives, the output
-        // queue drains while bytes wait, or another thread queues bytes. On a quiet line it
-        // lasts IdleWait, so a link waiting for requests costs next to nothing.
-        link.WaitForPortWork(IdleWait);
+        // queue drains while bytes wait, or another thread queues bytes or wants the thread held.
+        link.WaitForPortWork(link.IsLineQuiet() ? QuietWait : IdleWait);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "framework/SystemErrorText.h"
 #include "platform/Extras.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -245,6 +246,7 @@ bool SerialLink::CheckStatus() {
 bool SerialLink::PollPort() {
     if (port == INVALID_HANDLE_VALUE || !CheckStatus()) {
         ProbeLostPort();
+        OnPollDone();
         return false;
     }
     CheckLineStatus();
@@ -276,6 +278,7 @@ bool SerialLink::PollPort() {
     // the line is quiet only when nothing is queued and no download is under way.
     const bool isSending = IsSendingProgram();
     HandOverMonitorText(read || written || outputQueue > 0 || isSending);
+    OnPollDone();
     return read || written || (canTransmit && isSending);
 }
 
@@ -434,6 +437,22 @@ bool SerialLink::AppendTransmitByteLocked(char byte) {
     return true;
 }
 
+bool SerialLink::IsLineQuiet() {
+    if (isPollHoldWanted || IsSendingProgram()) {
+        return false;
+    }
+    std::lock_guard lock(mutex);
+    return port != INVALID_HANDLE_VALUE && !isStatusFailing && !transmitPending && transmitCount == 0 &&
+           lineStatus.cbOutQue == 0 && lineStatus.cbInQue == 0 && !isInputPending;
+}
+
+// The wake-up stays until a wait takes it, so it also ends a pause that has yet to begin.
+void SerialLink::WakePoll() {
+    if (port != INVALID_HANDLE_VALUE) {
+        platform::WakeCommWait(port);
+    }
+}
+
 int32_t SerialLink::ExtractLine(char terminator, bool keepTerminator, String& message) {
     message = String();
     std::lock_guard lock(mutex);
@@ -481,7 +500,7 @@ void SerialLink::WaitForPortWork(DWORD milliseconds) {
         isPollWaiting = false;
     }
     if (!hasWaited) {
-        Sleep(milliseconds);
+        Sleep(std::min(milliseconds, FailedWaitPause));
     } else {
         // The port's wait is no suspension point; a suspension (while the settings are re-applied)
         // takes hold here, outside every port call. No yield: the next poll may be due at once.
@@ -493,6 +512,7 @@ void SerialLink::AbortPendingCalls() {
     if (port != INVALID_HANDLE_VALUE) {
         PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT);
     }
+    WakePoll();
 }
 
 void SerialLink::ClosePort() {

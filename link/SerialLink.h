@@ -5,6 +5,7 @@
 #include "link/LinkView.h"
 #include "platform/Windows.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -37,6 +38,9 @@ public:
     // While bytes keep moving, the monitor text gathers this long between hand-overs to the
     // window; it goes at once when the line falls quiet.
     static constexpr std::chrono::milliseconds MonitorHandOverInterval{20};
+    // The pause between two polls when the port's own wait failed (a device going away): the
+    // next poll's status check reports it.
+    static constexpr DWORD FailedWaitPause = 10;
 
     enum HoldFlag { CtsHold, DsrHold, RlsdHold, XoffHold, XoffSent, HoldFlagCount };
 
@@ -77,8 +81,18 @@ public:
     // printable (its bytes are gone all the same).
     int32_t ExtractLine(char terminator, bool keepTerminator, framework::String& message);
     // The poll thread's pause between two polls: up to the time, ended early when the port has
-    // work (input arrived, or the output queue drained while bytes wait to be flushed).
+    // work (input arrived, or the output queue drained while bytes wait to be flushed), when a
+    // modem line that holds the output changed, or when WakePoll was called.
     void WaitForPortWork(DWORD milliseconds);
+    // True when nothing will happen on the link before input arrives or another thread asks for
+    // something: a working port, nothing queued or on its way out, no input left to handle, no
+    // program being sent. The poll thread may then wait as long as it likes.
+    bool IsLineQuiet();
+    // Ends the poll thread's pause at once (for a suspension, a stop, bytes queued).
+    void WakePoll();
+    // While a hold of the poll thread is wanted the line is never quiet, so the poll keeps to its
+    // short pause and reaches a wait point soon, however its wake-up and the hold interleave.
+    void SetPollHoldWanted(bool isWanted) { isPollHoldWanted = isWanted; }
 
     // The device-control string the settings give, as "baud=%s parity=%c data=%s stop=%s".
     static framework::String DeviceControlString(const CommsSettings& settings);
@@ -112,6 +126,9 @@ protected:
     virtual bool CheckLineStatus() { return false; }
     virtual void LogRecord(const char* text, bool forced) {}
     virtual bool CheckLoopbackEcho() { return false; }
+    // The end of each poll cycle, on the poll thread: the engine looks whether the window has
+    // something new to show.
+    virtual void OnPollDone() {}
 
     // Refreshes the line-status record with ClearCommError; false (reported once) when it failed.
     bool CheckStatus();
@@ -131,10 +148,14 @@ protected:
     // What follows needs the lock held.
     std::mutex& Lock() const { return mutex; }
     int32_t& EngineState() { return state; }
+    int32_t EngineState() const { return state; }
     // Counts the transfers begun; an outcome is logged once for each.
     uint64_t TransferSerialLocked() const { return transferSerial; }
     const COMSTAT& LineStatusLocked() const { return lineStatus; }
     bool HoldFlagLocked(HoldFlag flag) const { return holdFlags[flag]; }
+    // Bytes moved since the lamps last took the activity.
+    bool HasActivityLocked() const { return receiveActivity || transmitActivity; }
+    bool IsPortLostLocked() const { return port == INVALID_HANDLE_VALUE || isStatusFailing; }
     // Appends one byte to the transmit buffer and marks it pending; false when the buffer is full.
     bool AppendTransmitByteLocked(char byte);
     CommsSettings& Settings() { return settings; }
@@ -169,6 +190,7 @@ private:
     bool isInputPending = false;
     // The poll thread is in its pause: bytes queued meanwhile must end it.
     bool isPollWaiting = false;
+    std::atomic<bool> isPollHoldWanted{false};
     bool receiveActivity = false;
     bool transmitActivity = false;
     framework::String monitorLine;

@@ -49,8 +49,65 @@ void TransferEngine::StartStatusRefresh() {
             if (!IsStatusRefreshPaused()) {
                 UpdateStatus();
             }
+            RestStatusRefreshWhenQuiet();
         },
         StatusRefreshInterval, true);
+}
+
+TransferEngine::ShownState TransferEngine::ShownStateLocked() const {
+    ShownState shown;
+    shown.state = EngineState();
+    shown.done = transfer.byteCount;
+    shown.total = transfer.total;
+    shown.transfer = TransferSerialLocked();
+    for (int flag = 0; flag < HoldFlagCount; ++flag) {
+        shown.holdFlags |= HoldFlagLocked(static_cast<HoldFlag>(flag)) ? 1u << flag : 0u;
+    }
+    shown.isPortLost = IsPortLostLocked();
+    shown.isRefreshPaused = isStatusRefreshPaused;
+    return shown;
+}
+
+// A link that waits for requests has nothing new to show: ten refreshes a second would only wake
+// the window thread to draw nothing. So once a refresh finds everything as the one before it did,
+// with no byte moved and the Rx and Tx lamps dark, the refresh rests until the poll sees a change.
+void TransferEngine::RestStatusRefreshWhenQuiet() {
+    bool rests = false;
+    {
+        std::lock_guard lock(Lock());
+        const ShownState shown = ShownStateLocked();
+        rests = shown == lastShownState && !HasActivityLocked() && !isUpdatingStatus && pendingOutcome.IsEmpty() &&
+                !lampStates[static_cast<int>(LinkView::Lamp::Rx)] &&
+                !lampStates[static_cast<int>(LinkView::Lamp::Tx)];
+        lastShownState = shown;
+        isStatusRefreshResting = rests;
+    }
+    if (rests && statusRefreshTimer != nullptr) {
+        statusRefreshTimer->Stop();
+    }
+}
+
+// Poll thread. The decision to rest and this look are both made under the lock, so a change is
+// either seen by the refresh before it rests or found here after.
+void TransferEngine::OnPollDone() {
+    {
+        std::lock_guard lock(Lock());
+        if (!isStatusRefreshResting || (ShownStateLocked() == lastShownState && !HasActivityLocked())) {
+            return;
+        }
+        isStatusRefreshResting = false;
+    }
+    View().PostToWindowThread([this] { WakeStatusRefresh(); });
+}
+
+void TransferEngine::WakeStatusRefresh() {
+    {
+        std::lock_guard lock(Lock());
+        isStatusRefreshResting = false;
+    }
+    if (statusRefreshTimer != nullptr && !statusRefreshTimer->IsActive()) {
+        statusRefreshTimer->Start(true);
+    }
 }
 
 void TransferEngine::StartPolling() {
@@ -80,14 +137,22 @@ void TransferEngine::ReconnectLostPort() {
 
 void TransferEngine::SuspendPolling() {
     if (pollThread != nullptr) {
+        // The poll may be in a long pause on a quiet line: it is woken, and until the hold has
+        // taken it keeps to short pauses, so that a wake-up that comes just before its next
+        // pause cannot leave the hold waiting for that pause's end.
+        SetPollHoldWanted(true);
+        WakePoll();
         pollThread->Suspend();
     }
 }
 
+// The window thread changed the port: the status refresh looks at once.
 void TransferEngine::ResumePolling() {
     if (pollThread != nullptr) {
         pollThread->Resume();
+        SetPollHoldWanted(false);
     }
+    WakeStatusRefresh();
 }
 
 void TransferEngine::ShutDownLink() {
@@ -380,6 +445,9 @@ void TransferEngine::DownloadDelayElapsed() {
     BeginTransfer(TransferState::DownloadPreparation);
     UpdateStatus();
     StartDownload();
+    // After the transmit delay this runs on the window thread, and the poll that is to send the
+    // program may be in a quiet line's long pause.
+    WakePoll();
 }
 
 // The general link has no program to send; only the controller's protocol starts downloads.

@@ -20,8 +20,8 @@ namespace engine {
 // the transmit delay, the line-status monitor, the trace and activity logs, and the loopback test.
 // The controller's line protocol (ControllerProtocol) derives from it and fills the transfers in.
 //
-// Threads. The window thread owns the framework timers (the 100 ms status refresh and the
-// transmit delay), the poll thread, the trace-log button and the loopback test; the poll thread
+// Threads. The window thread owns the framework timers (the 100 ms status refresh, which rests
+// while nothing changes, and the transmit delay), the poll thread, the trace-log button and the loopback test; the poll thread
 // runs PollPort and, through the hooks, the controller's requests, the download pacing and the
 // uploads. Both call UpdateStatus and queue bytes. The one mutex of the link guards the engine's
 // fields as well; it is never held across a pause, a port write or a call to the view.
@@ -106,6 +106,7 @@ protected:
 
     void StartDownload() override;
     void OnPortBack() override;
+    void OnPollDone() override;
     bool CheckLineStatus() override;
     bool CheckLoopbackEcho() override;
 
@@ -122,6 +123,22 @@ private:
     // Window thread: reopens a lost port that the poll found back, unless the link closed meanwhile.
     void ReconnectLostPort();
     void RefreshLamps();
+    // What the status refresh shows, to see whether anything changed since it last looked.
+    struct ShownState {
+        int32_t state = 0;
+        int32_t done = 0;
+        int32_t total = 0;
+        uint64_t transfer = 0;
+        unsigned holdFlags = 0;
+        bool isPortLost = false;
+        bool isRefreshPaused = false;
+        bool operator==(const ShownState&) const = default;
+    };
+    ShownState ShownStateLocked() const;
+    // Window thread: the status refresh rests (its timer stopped) once a refresh finds nothing
+    // changed and the Rx and Tx lamps dark; the poll wakes it when something changes.
+    void RestStatusRefreshWhenQuiet();
+    void WakeStatusRefresh();
     void LogRecordLocked(const framework::String& text, bool forced);
     // One outcome's activity-log line, once for each transfer: an outcome shown over several
     // status refreshes is written once, and the next transfer's is written whatever its text.
@@ -135,6 +152,9 @@ private:
     framework::String pendingOutcomeNumber;
     uint64_t pendingOutcomeSerial = 0;
     bool isStatusRefreshPaused = false;
+    // The status refresh has rested; the poll thread wakes it with a posted call.
+    bool isStatusRefreshResting = false;
+    ShownState lastShownState;
     bool lampStates[static_cast<int>(LinkView::Lamp::Count)] = {};
     COMSTAT previousLineStatus{};
     TraceLog traceLog;

@@ -6,6 +6,7 @@
 
 #include "platform/Extras.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -16,6 +17,9 @@
 namespace platform {
 
 namespace {
+
+// How long a wait goes without looking at the port: the poll's cycle during a transfer.
+constexpr DWORD pollCycle = 10;
 
 // One wake event per port handle; made on first use and kept for the program's life, as the
 // program opens one port at a time and few over its run.
@@ -175,7 +179,11 @@ BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained) {
     if (status.cbInQue > 0 || (wantsOutputDrained && status.cbOutQue == 0 && !IsOutputHeld(status))) {
         return TRUE;
     }
-    WaitForSingleObject(WakeEventOf(port), milliseconds);
+    // A port opened for synchronous calls has no event for input that comes: the wait looks again
+    // after a poll's cycle, however long a quiet line's wait was asked for.
+    // FIXME: overlapped I/O (WaitCommEvent with an event beside the wake-up) would let a quiet
+    // line sleep here as it does on Linux.
+    WaitForSingleObject(WakeEventOf(port), std::min<DWORD>(milliseconds, pollCycle));
     return TRUE;
 }
 

@@ -106,6 +106,8 @@ public:
         return field;
     }
     std::vector<std::string> StatusTexts() { return Get(statusTexts); }
+    // Every status write, repeats included.
+    int StatusWrites() { return Get(statusWrites); }
     std::string LastStatus() {
         std::lock_guard lock(mutex);
         return statusTexts.empty() ? std::string() : statusTexts.back();
