@@ -1,4 +1,4 @@
-// The extras on Linux: the display is the stand-in's own (SDL on a screen, SDL's offscreen driver
+// The extras on Linux: the display is the stand-in's own (SDL on a screen, the null display
 // without one). The comm-work wait, the thread wait point, the system's name and the screenshot
 // are defined beside the stand-in modules they belong to.
 
@@ -10,14 +10,13 @@
 
 namespace platform {
 
+// Without a screen the windows are drawn all the same, into memory of their own (a screenshot
+// shows them); nothing is presented and no input comes, so no display library is needed.
 Screen StartDisplay(Screen wanted) {
     if (wanted == Screen::Offscreen && std::getenv("TOLVA_DISPLAY") == nullptr) {
-        setenv("TOLVA_DISPLAY", "offscreen", 1);
+        setenv("TOLVA_DISPLAY", "null", 1);
     }
-    if (InitialiseDisplay(DisplayKind::Automatic) == DisplayKind::Null) {
-        // No screen: SDL's offscreen driver stands in.
-        setenv("TOLVA_DISPLAY", "offscreen", 1);
-        InitialiseDisplay(DisplayKind::Automatic);
+    if (InitialiseDisplay(DisplayKind::Automatic) != DisplayKind::Sdl) {
         return Screen::Offscreen;
     }
     return wanted;
