@@ -173,6 +173,36 @@ double ChildProcess::CpuSeconds() const {
     return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+double ChildProcess::ScheduledSeconds() const {
+    if (process <= 0)
+        return -1.0;
+    const std::string tasks = "/proc/" + std::to_string(process) + "/task";
+    DIR* folder = ::opendir(tasks.c_str());
+    if (folder == nullptr)
+        return -1.0;
+    unsigned long long nanoseconds = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        // The first field of schedstat is the time spent on a processor.
+        std::ifstream file(tasks + "/" + entry->d_name + "/schedstat");
+        unsigned long long running = 0;
+        if (file >> running)
+            nanoseconds += running;
+    }
+    ::closedir(folder);
+    return static_cast<double>(nanoseconds) / 1e9;
+}
+
+long ChildProcess::ProportionalKilobytes() const {
+    std::ifstream file("/proc/" + std::to_string(process) + "/smaps_rollup");
+    for (std::string line; process > 0 && std::getline(file, line);) {
+        if (line.rfind("Pss:", 0) == 0)
+            return std::strtol(line.c_str() + 4, nullptr, 10);
+    }
+    return -1;
+}
+
 long ChildProcess::ResidentKilobytes() const {
     std::ifstream file("/proc/" + std::to_string(process) + "/status");
     for (std::string line; process > 0 && std::getline(file, line);) {

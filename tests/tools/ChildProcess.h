@@ -45,8 +45,15 @@ public:
     pid_t Id() const { return process; }
     // User and system processor time of the running child so far, in seconds; -1 when unknown.
     double CpuSeconds() const;
+    // The running child's processor time by the scheduler's own count (to the nanosecond), summed over
+    // its threads (those that have ended are not in it); -1 when unknown. Finer than CpuSeconds,
+    // whose unit is a clock tick: for a child that is meant to do next to nothing.
+    double ScheduledSeconds() const;
     // Resident memory of the running child in kilobytes (VmRSS); -1 when unknown.
     long ResidentKilobytes() const;
+    // Its proportional share of resident memory (Pss: pages shared with other processes counted
+    // in parts), in kilobytes; -1 when unknown.
+    long ProportionalKilobytes() const;
     // Open file descriptors of the running child; -1 when unknown.
     int OpenDescriptors() const;
     // Everything written to standard output not yet read as a line, and to standard error.
