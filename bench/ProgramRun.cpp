@@ -183,20 +183,29 @@ double ProgramRun::CpuBetween(Clock::time_point from, Clock::time_point to) cons
     return sampler != nullptr ? sampler->Between(from, to) : 0.0;
 }
 
+// The download is over when its activity-log line is there.
+void ProgramRun::WaitForDownload() {
+    if (downloadSeenAt != Clock::time_point{}) {
+        return;
+    }
+    const std::string log = folder + "/activity.log";
+    const Clock::time_point limit = Clock::now() + std::chrono::minutes(3);
+    while (ReadAll(log).empty() && simulator.IsRunning() && Clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    downloadSeenAt = Clock::now();
+}
+
 void ProgramRun::Close() {
     if (isClosed || !problem.empty()) {
         return;
     }
     isClosed = true;
     if (plan.bytes > 0) {
-        // The download is over when its activity-log line is there and the last line has had
-        // its time on the wire; then the program is closed as an operator closes it.
-        const std::string log = folder + "/activity.log";
-        const Clock::time_point limit = Clock::now() + std::chrono::minutes(3);
-        while (ReadAll(log).empty() && simulator.IsRunning() && Clock::now() < limit) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        // The last line has had its time on the wire; then the program is closed as an operator
+        // closes it.
+        WaitForDownload();
+        std::this_thread::sleep_until(downloadSeenAt + std::chrono::milliseconds(1500));
     }
     residentKilobytes = program.ResidentKilobytes();
     if (plan.wine != nullptr) {

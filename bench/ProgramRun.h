@@ -70,6 +70,8 @@ public:
     // The processor seconds the program used between two moments, from the nearest samples.
     double CpuBetween(Clock::time_point from, Clock::time_point to) const;
     const tools::tests::ChildProcess& Program() const { return program; }
+    // Waits for a download's activity-log line.
+    void WaitForDownload();
     // Waits for a download to end (its activity-log line, and its last bytes' wire time), takes
     // the program's resident memory and closes it as a user closes it. Runs that go on at once are
     // all closed before any is finished: a simulator leaves a while after its last step, and a
@@ -89,6 +91,7 @@ private:
     tools::tests::ChildProcess program;
     Clock::time_point simulatorStart{};
     bool isClosed = false;
+    Clock::time_point downloadSeenAt{};
     long residentKilobytes = -1;
     std::unique_ptr<CpuSampler> sampler;
 };
