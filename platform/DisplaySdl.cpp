@@ -17,8 +17,10 @@
 // become input messages through the same input path the test hooks use; input for another
 // thread's window is posted to that thread like any input.
 //
-// A window shown while its owner is disabled is modal for the owner; SDL 2 cannot take that hint
-// back, so a window whose owner is enabled again stays marked as belonging to it, which is true.
+// A top-level window has an SDL window while it is shown, made where it is when it is shown. One
+// that belongs to another is transient for its owner (a dialog's type and frame), and a
+// caption-less popup that belongs to another (a drop-down list) is an override-redirect popup that
+// no window manager frames or moves.
 // The pointer shows the system cursor SetCursor chose, as SDL's nearest system cursor. The
 // window icon is the big icon of WM_SETICON, else the class icon, else the small ones.
 // Another thread's window cannot be resized by the user: its surface belongs to its own thread.
@@ -56,7 +58,7 @@ struct SdlWindow {
     std::string caption;
     RECT rect{};
     bool isVisible = false;
-    HWND modalFor = nullptr;
+    bool isOwnedPopup = false;
     HICON icon = nullptr;
 };
 
@@ -74,7 +76,10 @@ struct WantedWindow {
     RECT rect{};
     bool isVisible = false;
     bool isResizable = false;
-    HWND modalFor = nullptr; // a window shown while its owner is disabled is modal for the owner
+    // A caption-less popup that belongs to another window (a drop-down list, a menu): shown
+    // where it is put, without a frame, above everything, and never managed by a window manager.
+    bool isOwnedPopup = false;
+    HWND owner = nullptr; // an owned window stays above its owner and is grouped with it
     HICON icon = nullptr;
 };
 
@@ -436,28 +441,32 @@ private:
             }
         }
         const user::WindowRecord* owner = user::FindWindow(record->owner);
-        if (owner != nullptr && (owner->style & WS_DISABLED) != 0) {
-            wanted.modalFor = owner->handle;
+        if (owner != nullptr) {
+            wanted.owner = owner->handle;
+            wanted.isOwnedPopup = (record->style & WS_POPUP) != 0 && (record->style & WS_CAPTION) != WS_CAPTION;
         }
         return wanted;
     }
 
-    // Brings the SDL window of a top-level window in line with it, creating it the first time.
+    // Brings the SDL window of a top-level window in line with it. The SDL window is made when the
+    // window is shown and goes when it is hidden: a window manager places a window by where it was
+    // made, and a hidden window moved (a drop-down list dropped from another field) would be
+    // shown where it was made, not where it is.
     void Follow(HWND hwnd) {
         const WantedWindow wanted = Wanted(hwnd);
-        if (!wanted.isShown) {
+        auto found = windows.find(hwnd);
+        if (!wanted.isShown || !wanted.isVisible) {
+            if (found != windows.end()) {
+                SDL_DestroyWindow(found->second.window);
+                windows.erase(found);
+            }
             return;
         }
-        auto found = windows.find(hwnd);
         if (found == windows.end()) {
-            const Uint32 flags = SDL_WINDOW_HIDDEN | (wanted.isResizable ? SDL_WINDOW_RESIZABLE : 0);
-            SDL_Window* window = SDL_CreateWindow(wanted.caption.c_str(), wanted.rect.left, wanted.rect.top,
-                                                  std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1),
-                                                  flags);
-            if (window == nullptr) {
+            found = Create(hwnd, wanted);
+            if (found == windows.end()) {
                 return;
             }
-            found = windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, nullptr, nullptr}).first;
         }
         SdlWindow& entry = found->second;
         if (entry.caption != wanted.caption) {
@@ -476,23 +485,40 @@ private:
             MarkDrawn(hwnd); // the window surface is new and blank
         }
         entry.rect = wanted.rect;
-        if (entry.modalFor != wanted.modalFor && wanted.modalFor != nullptr) {
-            auto owner = windows.find(wanted.modalFor);
-            if (owner != windows.end()) {
-                // Fails on the offscreen and dummy drivers, which have no window manager to tell.
-                SDL_SetWindowModalFor(entry.window, owner->second.window);
-            }
+        if (!entry.isVisible) {
+            SDL_ShowWindow(entry.window);
+            MarkDrawn(hwnd);
+            entry.isVisible = true;
         }
-        entry.modalFor = wanted.modalFor;
-        if (entry.isVisible != wanted.isVisible) {
-            if (wanted.isVisible) {
-                SDL_ShowWindow(entry.window);
-                MarkDrawn(hwnd);
-            } else {
-                SDL_HideWindow(entry.window);
-            }
-            entry.isVisible = wanted.isVisible;
+    }
+
+    // A window that belongs to another is made transient for it, so that the window manager keeps
+    // it above its owner and groups the two; a dialog or a box says it is one, and a window
+    // manager gives it a dialog's frame.
+    std::map<HWND, SdlWindow>::iterator Create(HWND hwnd, const WantedWindow& wanted) {
+        Uint32 flags = SDL_WINDOW_HIDDEN | (wanted.isResizable ? SDL_WINDOW_RESIZABLE : 0);
+        if (wanted.isOwnedPopup) {
+            flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
         }
+        const bool isDialog = wanted.owner != nullptr && !wanted.isOwnedPopup;
+        if (isDialog) {
+            SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
+        }
+        SDL_Window* window = SDL_CreateWindow(wanted.caption.c_str(), wanted.rect.left, wanted.rect.top,
+                                              std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1), flags);
+        if (isDialog) {
+            SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
+        }
+        if (window == nullptr) {
+            return windows.end();
+        }
+        auto owner = windows.find(wanted.owner);
+        if (owner != windows.end() && !wanted.isOwnedPopup) {
+            // Fails on the offscreen and dummy drivers, which have no window manager to tell.
+            SDL_SetWindowModalFor(window, owner->second.window);
+        }
+        return windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, wanted.isOwnedPopup, nullptr})
+            .first;
     }
 
     // The window is presented again at the next idle time: from its surface, or for another
@@ -702,7 +728,8 @@ private:
             break;
         case SDL_WINDOWEVENT_MOVED:
             // The user moved the window: the record follows, and the SDL window is already there.
-            if (event.data1 != entry.rect.left || event.data2 != entry.rect.top) {
+            // Nobody moves a popup but the program; what SDL reports of one as it maps is stale.
+            if (!entry.isOwnedPopup && (event.data1 != entry.rect.left || event.data2 != entry.rect.top)) {
                 entry.rect = RECT{event.data1, event.data2, event.data1 + Width(entry.rect),
                                   event.data2 + Height(entry.rect)};
                 SetWindowPos(hwnd, nullptr, event.data1, event.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -765,10 +792,12 @@ private:
 DisplayBackend* CreateSdlBackend(bool isOffscreen) {
     if (isOffscreen) {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
-        // Without it the first window surface of the offscreen driver costs a few hundred
-        // milliseconds, setting up a renderer nobody uses.
-        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
     }
+    // The window surfaces are the driver's own framebuffers. An accelerated one sets up a renderer
+    // nobody uses (a few hundred milliseconds on the offscreen driver), and to set it up SDL makes
+    // the window again, which loses what the window manager was told of it (a dialog's type, the
+    // window it belongs to).
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
     // The program handles SIGINT and SIGTERM itself, and closing the last window is the
     // program's decision, not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

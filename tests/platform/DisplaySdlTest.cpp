@@ -152,8 +152,19 @@ TEST_F(DisplaySdl, TopLevelWindowGetsAnSdlWindowThatFollowsIt) {
     SDL_GetWindowSize(window, &width, &height);
     EXPECT_EQ(width, 200);
     EXPECT_EQ(height, 90);
+    // A window manager places a window where it was made, so a hidden window has no SDL window,
+    // and one is made where the window is when it is shown again.
     ShowWindow(top, SW_HIDE);
-    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN);
+    EXPECT_EQ(SdlWindowOf("Renamed"), nullptr);
+    MoveWindow(top, 70, 50, 200, 90, FALSE);
+    ShowWindow(top, SW_SHOW);
+    window = SdlWindowOf("Renamed");
+    ASSERT_NE(window, nullptr);
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    EXPECT_EQ(x, 70);
+    EXPECT_EQ(y, 50);
 
     const Uint32 id = SDL_GetWindowID(window);
     DestroyWindow(top);
@@ -346,6 +357,25 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
     other.join();
     EXPECT_TRUE(serveUntil([&] { return SDL_GetWindowFromID(id) == nullptr; })) << "and went with it";
     KillTimer(top, 7);
+}
+
+// A caption-less popup that belongs to a window (a drop-down list) is a popup menu to SDL, which
+// a window manager neither frames nor moves; a captioned one (a dialog) is a managed window.
+TEST_F(DisplaySdl, AnOwnedPopupIsAPopupMenuAndAnOwnedDialogIsNot) {
+    HWND list = CreateWindowExA(WS_EX_TOOLWINDOW, "SdlShown", "List", WS_POPUP | WS_BORDER | WS_VISIBLE, 60, 60, 80,
+                                60, top, nullptr, nullptr, nullptr);
+    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60, top,
+                                  nullptr, nullptr, nullptr);
+    HWND alone = CreateWindowExA(0, "SdlShown", "Alone", WS_POPUP | WS_VISIBLE, 60, 60, 80, 60, nullptr, nullptr,
+                                 nullptr, nullptr);
+    platform::testing::PumpMessages();
+    ASSERT_NE(SdlWindowOf("List"), nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(SdlWindowOf("List")) & SDL_WINDOW_POPUP_MENU);
+    EXPECT_FALSE(SDL_GetWindowFlags(SdlWindowOf("Owned")) & SDL_WINDOW_POPUP_MENU);
+    EXPECT_FALSE(SDL_GetWindowFlags(SdlWindowOf("Alone")) & SDL_WINDOW_POPUP_MENU) << "a popup of its own is managed";
+    DestroyWindow(list);
+    DestroyWindow(dialog);
+    DestroyWindow(alone);
 }
 
 TEST_F(DisplaySdl, IconsAndAnOwnerDisabledLaterReachTheDisplayWithoutHarm) {
