@@ -84,6 +84,22 @@ SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
                 (area.bottom * 8 + baseUnits.cy - 1) / baseUnits.cy};
 }
 
+// The width in dialog units a title bar needs to show the whole caption: its text in a bold face
+// (as title bars set it), the small icon before it and the buttons after it.
+LONG CaptionUnits(const std::string& caption, const SIZE& baseUnits) {
+    HFONT font = CreateFontA(-((FontPoints * 96 + 36) / 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             FontFace);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    const LONG pixels = text.cx + GetSystemMetrics(SM_CXSMICON) + 3 * GetSystemMetrics(SM_CXSIZE) + 4 * Border;
+    return (pixels * 4 + baseUnits.cx - 1) / baseUnits.cx;
+}
+
 platform::DialogTemplateWriter BuildTemplate(const std::string& text, const std::string& caption, UINT type) {
     const std::vector<ButtonSpec> buttons = ButtonsOf(type);
     const WORD icon = IconOf(type);
@@ -95,7 +111,9 @@ platform::DialogTemplateWriter BuildTemplate(const std::string& text, const std:
     const short textHeight = static_cast<short>(std::max<LONG>(textSize.cy, icon ? iconHeight : 0));
     const short buttonsWidth =
         static_cast<short>(buttons.size() * ButtonWidth + (buttons.size() - 1) * ButtonGap);
-    const short width = static_cast<short>(std::max<LONG>(textLeft + textSize.cx + Border, buttonsWidth + 2 * Border));
+    // As wide as the text, the buttons and the whole caption need, so no title bar shortens it.
+    const short width = static_cast<short>(std::max<LONG>(
+        {textLeft + textSize.cx + Border, buttonsWidth + 2 * Border, CaptionUnits(caption, base)}));
     const short buttonTop = static_cast<short>(Border + textHeight + Border);
     const short height = static_cast<short>(buttonTop + ButtonHeight + Border);
 

@@ -1309,6 +1309,9 @@ int GetSystemMetrics(int nIndex) {
     case SM_CXSMICON:
     case SM_CYSMICON:
         return 16;
+    case SM_CXSIZE:
+    case SM_CYSIZE:
+        return 18;
     case SM_CXDOUBLECLK:
     case SM_CYDOUBLECLK:
         return 4;

@@ -344,6 +344,33 @@ TEST_F(Dialogs, MessageBoxButtonsAreClickedWithTheMouse) {
     EXPECT_EQ(MessageBoxA(nullptr, "Unable to write to log file", "Problem", MB_YESNOCANCEL | MB_ICONHAND), IDNO);
 }
 
+// A title bar shortens a caption that does not fit ("Comms Status..."): a box with a short text and
+// a long caption is made wide enough for the caption in a title bar's bold face, with the icon and
+// the buttons beside it.
+TEST_F(Dialogs, MessageBoxIsWideEnoughForItsWholeCaption) {
+    const std::string caption = "Comms Status Check on the second laser cutter";
+    LONG boxWidth = 0;
+    SoonInsideTheLoop([&] {
+        HWND box = platform::testing::FindWindowByCaption(caption);
+        ASSERT_NE(box, nullptr);
+        RECT rect{};
+        GetWindowRect(box, &rect);
+        boxWidth = rect.right - rect.left;
+        platform::testing::PressKey(box, VK_RETURN);
+    });
+    EXPECT_EQ(MessageBoxA(nullptr, "COM2", caption.c_str(), MB_OK | MB_ICONEXCLAMATION), IDOK);
+    HFONT bold = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bold);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bold);
+    EXPECT_GE(boxWidth, text.cx + GetSystemMetrics(SM_CXSMICON) + 3 * GetSystemMetrics(SM_CXSIZE))
+        << "the caption is " << text.cx << " px";
+}
+
 TEST_F(Dialogs, BeepChecksItsFrequencyAndIsRecorded) {
     EXPECT_TRUE(Beep(300, 800));
     EXPECT_FALSE(Beep(20, 100)) << "below the audible range Win32 accepts";
