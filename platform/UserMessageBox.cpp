@@ -84,11 +84,12 @@ SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
                 (area.bottom * 8 + baseUnits.cy - 1) / baseUnits.cy};
 }
 
-// The width in dialog units a title bar needs to show the whole caption: its text in a bold face
-// (as title bars set it), the small icon before it and the buttons after it.
+// The width in dialog units a title bar needs to show the whole caption: its text in a bold face a
+// point larger than the box's (as title bars set it, here and on the desktops the program meets),
+// the small icon before it and up to four buttons after it.
 LONG CaptionUnits(const std::string& caption, const SIZE& baseUnits) {
-    HFONT font = CreateFontA(-((FontPoints * 96 + 36) / 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             FontFace);
+    HFONT font = CreateFontA(-(((FontPoints + 1) * 96 + 36) / 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                             0, 0, FontFace);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE text{};
@@ -96,7 +97,7 @@ LONG CaptionUnits(const std::string& caption, const SIZE& baseUnits) {
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(font);
-    const LONG pixels = text.cx + GetSystemMetrics(SM_CXSMICON) + 3 * GetSystemMetrics(SM_CXSIZE) + 4 * Border;
+    const LONG pixels = text.cx + GetSystemMetrics(SM_CXSMICON) + 4 * GetSystemMetrics(SM_CXSIZE) + 4 * Border;
     return (pixels * 4 + baseUnits.cx - 1) / baseUnits.cx;
 }
 
