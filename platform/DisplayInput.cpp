@@ -46,16 +46,21 @@ bool IsTransparentToMouse(const WindowRecord& record) {
     return (same("Button") && (record.style & 0x000F) == 0x0007) || (same("Static") && (record.style & 0x0100) == 0);
 }
 
-// The deepest visible window under a point given in record's client coordinates.
+// The deepest visible window under a point given in record's client coordinates. The children of
+// a window transparent to the mouse are looked at first, as Win32 looks at every window's
+// children before the window: a control inside a static panel gets its clicks.
 const WindowRecord* DeepestAt(const WindowRecord& record, POINT point) {
     for (HWND child : record.children) {
         const WindowRecord* inner = FindWindow(child);
-        if (inner == nullptr || (inner->style & WS_VISIBLE) == 0 || !Contains(inner->rect, point) ||
-            IsTransparentToMouse(*inner)) {
+        if (inner == nullptr || (inner->style & WS_VISIBLE) == 0 || !Contains(inner->rect, point)) {
             continue;
         }
         const POINT offset = ClientOffsetOf(*inner);
-        return DeepestAt(*inner, POINT{point.x - inner->rect.left - offset.x, point.y - inner->rect.top - offset.y});
+        const WindowRecord* deepest =
+            DeepestAt(*inner, POINT{point.x - inner->rect.left - offset.x, point.y - inner->rect.top - offset.y});
+        if (deepest != inner || !IsTransparentToMouse(*inner)) {
+            return deepest;
+        }
     }
     return &record;
 }

@@ -590,6 +590,23 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
             SetFocus(hWnd);
         }
         return 0;
+    case WM_RBUTTONUP: {
+        // The right button's release asks for the window's context menu, at the pointer on the
+        // screen.
+        POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(hWnd, &point);
+        SendMessageA(hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hWnd),
+                     MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        // A child without a menu of its own passes the request to its parent.
+        if ((GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) != 0) {
+            if (HWND parent = GetParent(hWnd)) {
+                return SendMessageA(parent, WM_CONTEXTMENU, wParam, lParam);
+            }
+        }
+        return 0;
     default:
         return 0;
     }

@@ -192,6 +192,7 @@ protected:
                                    {{"COM1", port},
                                     {"DISPLAY", desktop.Display()},
                                     {"TOLVA_UNATTENDED", "0"},
+                                    {"TOLVA_MONITOR", "1"}, // the data monitor shown, as "View" shows it
                                     {"TOLVA_WINDIR", folder / "config"}},
                                    folder.Path()}));
         ASSERT_TRUE(Desktop::WaitFor([&] { return !(mainWindow = desktop.WindowNamed(program.Id(), "DESK COM1")).empty(); },
@@ -247,6 +248,24 @@ TEST_F(DesktopTest, AListDropsBelowItsFieldAndAKeyboardChoiceReachesOkWithOneEnt
         caption = desktop.Name(mainWindow);
         return caption.find("COM1:") != std::string::npos && caption.find(":115200,") == std::string::npos;
     })) << "the new speed is in force: " << caption;
+}
+
+// The data monitor's menu opens at the pointer, undecorated, and Escape closes it.
+TEST_F(DesktopTest, TheMonitorsMenuOpensAtThePointerAndEscapeClosesIt) {
+    const Geometry window = desktop.GeometryOf(mainWindow);
+    const int x = window.x + 240;
+    const int y = window.y + 200; // inside the monitor, in the lower right of the window
+    desktop.Run("xdotool windowactivate --sync " + mainWindow + " mousemove " + std::to_string(x) + " " +
+                std::to_string(y) + " click 3");
+    std::string menu;
+    ASSERT_TRUE(Desktop::WaitFor([&] { return !(menu = desktop.PopupOf(program.Id())).empty(); }, 5000))
+        << "no menu opened";
+    const Geometry opened = desktop.GeometryOf(menu);
+    desktop.Picture("DesktopMonitorMenu.png");
+    EXPECT_NEAR(opened.x, x, 3) << "the menu opens at the pointer";
+    EXPECT_NEAR(opened.y, y, 3);
+    desktop.Run("xdotool key Escape");
+    EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.PopupOf(program.Id()).empty(); }, 3000));
 }
 
 // A box about the port belongs to the main window (the window manager keeps it above and groups

@@ -28,7 +28,7 @@ COLORREF squareColour = RGB(0, 200, 0);
 
 LRESULT Painting(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) ||
-        message == WM_SYSCOMMAND || message == WM_APP) {
+        message == WM_SYSCOMMAND || message == WM_APP || message == WM_CONTEXTMENU) {
         Recorder::Instance().Add(hwnd, message, wParam, lParam);
         if (message == WM_SYSCOMMAND) {
             return 0; // closing is the test's business
@@ -260,6 +260,34 @@ TEST_F(DisplaySdl, InjectedClicksArriveAsButtonMessagesInClientCoordinates) {
     EXPECT_EQ(got[0].lParam, MAKELPARAM(10, 15)) << "in the child's client coordinates";
     EXPECT_EQ(got[0].wParam, MK_LBUTTON);
     EXPECT_EQ(got[2].lParam, MAKELPARAM(5, 6));
+}
+
+// A window inside a static panel (a static without SS_NOTIFY, which the mouse passes through) gets
+// its clicks, as Win32 looks at a window's children before the window. The right button's release
+// asks for a context menu at the pointer on the screen, and a window without one passes the
+// request to its parent.
+TEST_F(DisplaySdl, ARightClickInsideAStaticPanelAsksTheWindowUnderItForItsMenu) {
+    HWND panel = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 80, 10, 70, 70, top, nullptr, nullptr, nullptr);
+    HWND inner = CreateWindowExA(0, "SdlShown", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 50, panel, nullptr, nullptr,
+                                 nullptr);
+    platform::testing::PumpMessages();
+    Recorder::Instance().Take();
+    SDL_Event down = ButtonEvent(SDL_MOUSEBUTTONDOWN, 100, 30, 1);
+    SDL_Event up = ButtonEvent(SDL_MOUSEBUTTONUP, 100, 30, 1);
+    down.button.button = SDL_BUTTON_RIGHT;
+    up.button.button = SDL_BUTTON_RIGHT;
+    SDL_PushEvent(&down);
+    SDL_PushEvent(&up);
+    DispatchUntil(WM_RBUTTONUP);
+    const auto got = Recorder::Instance().Take();
+    usertest::ExpectSequence(got, {{inner, WM_RBUTTONDOWN}, {inner, WM_RBUTTONUP}, {inner, WM_CONTEXTMENU}, {top, WM_CONTEXTMENU}},
+                             "a right click inside the panel");
+    POINT screen{100, 30};
+    ClientToScreen(top, &screen);
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got[2].lParam, MAKELPARAM(screen.x, screen.y)) << "the pointer on the screen";
+    EXPECT_EQ(got[3].wParam, reinterpret_cast<WPARAM>(inner)) << "the window clicked";
+    DestroyWindow(panel);
 }
 
 TEST_F(DisplaySdl, InjectedKeysArriveAsKeyMessagesWithVirtualKeys) {
