@@ -117,7 +117,7 @@ int VirtualKeyOf(SDL_Keycode key) {
         {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},     {SDLK_RIGHTBRACKET, VK_OEM_6},
         {SDLK_QUOTE, VK_OEM_7},       {SDLK_KP_0, VK_NUMPAD0},        {SDLK_KP_MULTIPLY, VK_MULTIPLY},
         {SDLK_KP_PLUS, VK_ADD},       {SDLK_KP_MINUS, VK_SUBTRACT},   {SDLK_KP_PERIOD, VK_DECIMAL},
-        {SDLK_KP_DIVIDE, VK_DIVIDE},  {SDLK_PAUSE, VK_PAUSE},
+        {SDLK_KP_DIVIDE, VK_DIVIDE},  {SDLK_PAUSE, VK_PAUSE},         {SDLK_APPLICATION, VK_APPS},
     };
     for (const Pair& pair : pairs) {
         if (pair.key == key) {

@@ -262,6 +262,7 @@ constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_APPS = 0x5D; // the menu key
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_LSHIFT = 0xA0;
 constexpr int VK_RSHIFT = 0xA1;

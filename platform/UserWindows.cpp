@@ -599,6 +599,19 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
                      MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
         return 0;
     }
+    case WM_SYSKEYDOWN:
+        // Shift+F10 asks for the context menu from the keyboard: at no point, (-1, -1).
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            SendMessageA(hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hWnd), -1);
+        }
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // So does the menu key, once released.
+        if (wParam == VK_APPS) {
+            PostMessageA(hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hWnd), -1);
+        }
+        return 0;
     case WM_CONTEXTMENU:
         // A child without a menu of its own passes the request to its parent.
         if ((GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) != 0) {

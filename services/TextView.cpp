@@ -307,7 +307,12 @@ LRESULT TextView::OnContextMenu(MessageRecord& record) {
         // The menu is gone before the font chooser opens.
         PopupMenu menu;
         menu.AddItem(FontCommand, "&Font");
-        chosen = menu.Choose(Handle(), Point{GET_X_LPARAM(record.lParam), GET_Y_LPARAM(record.lParam)});
+        Point at{GET_X_LPARAM(record.lParam), GET_Y_LPARAM(record.lParam)};
+        if (record.lParam == -1) {
+            // Asked for from the keyboard: the menu opens at the view's top left corner.
+            at = ClientToScreen(Point{0, 0});
+        }
+        chosen = menu.Choose(Handle(), at);
     }
     if (chosen == FontCommand) {
         ChooseFont();

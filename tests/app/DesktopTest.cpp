@@ -266,6 +266,18 @@ TEST_F(DesktopTest, TheMonitorsMenuOpensAtThePointerAndEscapeClosesIt) {
     EXPECT_NEAR(opened.y, y, 3);
     desktop.Run("xdotool key Escape");
     EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.PopupOf(program.Id()).empty(); }, 3000));
+
+    // From the keyboard: the monitor has the focus after the click; Shift+F10 opens the menu at
+    // the monitor's top left corner, above and left of where the pointer was.
+    desktop.Run("xdotool key shift+F10");
+    ASSERT_TRUE(Desktop::WaitFor([&] { return !(menu = desktop.PopupOf(program.Id())).empty(); }, 5000))
+        << "Shift+F10 opened no menu";
+    const Geometry fromKeys = desktop.GeometryOf(menu);
+    EXPECT_GT(fromKeys.x, window.x + 90) << "at the monitor, right of the lamps";
+    EXPECT_LT(fromKeys.x, x - 50);
+    EXPECT_LT(fromKeys.y, y - 50);
+    desktop.Run("xdotool key Escape");
+    EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.PopupOf(program.Id()).empty(); }, 3000));
 }
 
 // A box about the port belongs to the main window (the window manager keeps it above and groups

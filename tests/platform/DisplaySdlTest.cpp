@@ -290,6 +290,34 @@ TEST_F(DisplaySdl, ARightClickInsideAStaticPanelAsksTheWindowUnderItForItsMenu) 
     DestroyWindow(panel);
 }
 
+// From the keyboard the context menu is asked for with Shift+F10 or the menu key, at no point.
+TEST_F(DisplaySdl, ShiftF10AndTheMenuKeyAskForTheContextMenu) {
+    SetFocus(child);
+    platform::testing::PumpMessages();
+    Recorder::Instance().Take();
+    for (SDL_Keycode key : {SDLK_LSHIFT, SDLK_F10}) {
+        SDL_Event press = KeyEvent(SDL_KEYDOWN, key);
+        SDL_PushEvent(&press);
+    }
+    for (SDL_Keycode key : {SDLK_F10, SDLK_LSHIFT}) {
+        SDL_Event release = KeyEvent(SDL_KEYUP, key);
+        SDL_PushEvent(&release);
+    }
+    SDL_Event menuDown = KeyEvent(SDL_KEYDOWN, SDLK_APPLICATION);
+    SDL_Event menuUp = KeyEvent(SDL_KEYUP, SDLK_APPLICATION);
+    SDL_PushEvent(&menuDown);
+    SDL_PushEvent(&menuUp);
+    DispatchUntil(WM_CONTEXTMENU); // the menu key's, posted after Shift+F10's was sent
+    int fromKeys = 0;
+    for (const auto& message : Recorder::Instance().Take()) {
+        if (message.hwnd == child && message.message == WM_CONTEXTMENU) {
+            EXPECT_EQ(message.lParam, -1);
+            ++fromKeys;
+        }
+    }
+    EXPECT_EQ(fromKeys, 2) << "one for Shift+F10, one for the menu key";
+}
+
 TEST_F(DisplaySdl, InjectedKeysArriveAsKeyMessagesWithVirtualKeys) {
     SetFocus(child);
     for (SDL_Keycode key : {SDLK_a, SDLK_F5, SDLK_PAGEDOWN, SDLK_QUOTE}) {
