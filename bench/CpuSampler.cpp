@@ -20,7 +20,8 @@ std::string ReadAll(const std::string& path) {
 double WineserverCpuSeconds() {
     double total = 0.0;
     std::error_code error;
-    for (const std::filesystem::directory_entry& process : std::filesystem::directory_iterator("/proc", error)) {
+    for (const std::filesystem::directory_entry& process :
+         std::filesystem::directory_iterator("/proc", error)) {
         const std::string comm = ReadAll((process.path() / "comm").string());
         if (comm.rfind("wineserver", 0) != 0) {
             continue;

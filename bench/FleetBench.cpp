@@ -161,13 +161,15 @@ WaitingFigures MeasureWaiting(const std::string& root, int count) {
 bool PrintWaiting(const std::string& root, int count) {
     const WaitingFigures figures = MeasureWaiting(root, count);
     const double allShare = figures.cpuShareEach * count;
-    std::printf("%2d waiting programs, %lld s: CPU %.4f %% of one core each (the busiest %.4f %%), %.3f %% in all "
-                "(target <= 2 %% for 32); a blocked read of a pseudo-terminal %.4f %%, each program %.4f %% above it; "
-                "memory each: resident %.1f MB (target <= 16 MB), proportional %.1f MB%s%s\n",
-                count, static_cast<long long>(idleSpan.count()), 100.0 * figures.cpuShareEach,
-                100.0 * figures.cpuShareMost, 100.0 * allShare, 100.0 * figures.referenceShare,
-                100.0 * (figures.cpuShareEach - figures.referenceShare), figures.residentMegabytes,
-                figures.proportionalMegabytes, figures.isRight ? "" : " -- WRONG: ", figures.problem.c_str());
+    std::printf(
+        "%2d waiting programs, %lld s: CPU %.4f %% of one core each (the busiest %.4f %%), %.3f %% in all "
+        "(target <= 2 %% for 32); a blocked read of a pseudo-terminal %.4f %%, each program %.4f %% above "
+        "it; "
+        "memory each: resident %.1f MB (target <= 16 MB), proportional %.1f MB%s%s\n",
+        count, static_cast<long long>(idleSpan.count()), 100.0 * figures.cpuShareEach,
+        100.0 * figures.cpuShareMost, 100.0 * allShare, 100.0 * figures.referenceShare,
+        100.0 * (figures.cpuShareEach - figures.referenceShare), figures.residentMegabytes,
+        figures.proportionalMegabytes, figures.isRight ? "" : " -- WRONG: ", figures.problem.c_str());
     std::fflush(stdout);
     return figures.isRight;
 }
@@ -184,7 +186,8 @@ bool PrintDownloadsAtOnce(const std::string& root) {
     bool isAllRight = true;
     for (int index = 0; index < count; ++index) {
         // Each simulator waits until the same moment, whenever it was started.
-        plan.startWait = std::chrono::duration_cast<std::chrono::milliseconds>(start + std::chrono::seconds(5) - Clock::now());
+        plan.startWait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            start + std::chrono::seconds(5) - Clock::now());
         runs.push_back(std::make_unique<ProgramRun>(root, plan));
         runs.back()->SampleCpu();
         isAllRight = runs.back()->Start() && isAllRight;
@@ -205,10 +208,12 @@ bool PrintDownloadsAtOnce(const std::string& root) {
         std::printf("  download %d of %d at once, %u baud: %ld bytes in %.3f s, ratio %.4f (target >= 0.97); "
                     "answer %.2f ms after the CR%s%s\n",
                     index + 1, count, plan.baud, outcome.bytes, outcome.firstToLast, ratio,
-                    outcome.answerLatency * 1e3, outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
+                    outcome.answerLatency * 1e3,
+                    outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
         isAllRight = isAllRight && outcome.isRight;
     }
-    std::printf("%d programs downloading at once at %u baud: the slowest at %.4f of its line speed (target >= 0.97)\n",
+    std::printf("%d programs downloading at once at %u baud: the slowest at %.4f of its line speed (target "
+                ">= 0.97)\n",
                 count, plan.baud, worst);
     std::fflush(stdout);
     return isAllRight;

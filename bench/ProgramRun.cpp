@@ -1,9 +1,10 @@
 #include "ProgramRun.h"
 
 #include "CpuSampler.h"
+#include "wine/WineSession.h"
+
 #include "framework/Archive.h"
 #include "link/CommsSettings.h"
-#include "wine/WineSession.h"
 
 #include <csignal>
 #include <filesystem>
@@ -85,7 +86,8 @@ bool WriteSettings(const std::string& folder, const RunPlan& plan) {
     settings.charDelay = plan.charDelay;
     settings.logFile = (folder + "/activity.log").c_str();
     settings.writeLog = 1;
-    framework::Archive archive(framework::String((folder + "/BENCH.INI").c_str()), framework::Archive::DirectionWrite);
+    framework::Archive archive(framework::String((folder + "/BENCH.INI").c_str()),
+                               framework::Archive::DirectionWrite);
     archive.TransferObject(settings);
     archive.Close();
     return archive.ErrorBits() == 0;
@@ -106,7 +108,9 @@ std::chrono::milliseconds StartWait(const RunPlan& plan) {
 
 } // namespace
 
-double Seconds(Clock::duration span) { return std::chrono::duration<double>(span).count(); }
+double Seconds(Clock::duration span) {
+    return std::chrono::duration<double>(span).count();
+}
 
 ProgramRun::ProgramRun(const std::string& root, const RunPlan& plan)
     : plan(plan), folder(RunFolder(root)), simulator(folder), server(folder), program(folder, "tolva-dnc") {}
@@ -126,13 +130,17 @@ bool ProgramRun::Start() {
 
     // The simulator waits for the program to come up and open its end before it asks.
     const std::string record = folder + "/line.txt";
-    std::vector<std::string> arguments{"--baud", std::to_string(plan.baud), "--buffer",
-                                       std::to_string(text.size() + 4096), "--record", record, "--timeout", "120000",
-                                       "--idle", "1000", "--wait", std::to_string(StartWait(plan).count())};
+    std::vector<std::string> arguments{"--baud",    std::to_string(plan.baud),
+                                       "--buffer",  std::to_string(text.size() + 4096),
+                                       "--record",  record,
+                                       "--timeout", "120000",
+                                       "--idle",    "1000",
+                                       "--wait",    std::to_string(StartWait(plan).count())};
     if (plan.bytes > 0) {
         // The cable stays up after the download until the program has closed: a simulator that
         // leaves first would have the program report the lost device.
-        arguments.insert(arguments.end(), {"--expect-file", folder + "/nc/1.T3", "--download", "1", "--wait", "4000"});
+        arguments.insert(arguments.end(),
+                         {"--expect-file", folder + "/nc/1.T3", "--download", "1", "--wait", "4000"});
     } else {
         arguments.insert(arguments.end(), {"--wait", std::to_string(plan.idleSpan.count() + 1000)});
     }
@@ -143,7 +151,8 @@ bool ProgramRun::Start() {
     }
     std::string port = simulator.ReadPortPath();
     if (plan.isThroughDeviceServer) {
-        if (port.empty() || !server.Start(port, tools::tests::DeviceServerProcess::Protocol::ComPortControl)) {
+        if (port.empty() ||
+            !server.Start(port, tools::tests::DeviceServerProcess::Protocol::ComPortControl)) {
             problem = "ser2net did not start: " + server.Problem();
             return false;
         }
@@ -153,9 +162,10 @@ bool ProgramRun::Start() {
     if (plan.wine != nullptr) {
         // The settings file is the same bytes on both builds; Wine's program finds it in its
         // working folder as the Linux one does.
-        const bool isStarted = !port.empty() && plan.wine->LinkComPort(1, port) &&
-                               plan.wine->Start(program, winetest::WineSession::WindowsProgramPath(), {"BENCH"},
-                                                folder, {{"TOLVA_UNATTENDED", "1"}, {"TOLVA_MONITOR", monitor}});
+        const bool isStarted =
+            !port.empty() && plan.wine->LinkComPort(1, port) &&
+            plan.wine->Start(program, winetest::WineSession::WindowsProgramPath(), {"BENCH"}, folder,
+                             {{"TOLVA_UNATTENDED", "1"}, {"TOLVA_MONITOR", monitor}});
         if (!isStarted) {
             problem = "the program did not start under Wine";
             return false;
@@ -175,9 +185,13 @@ bool ProgramRun::Start() {
     return true;
 }
 
-Clock::time_point ProgramRun::SettledAt() const { return simulatorStart + StartWait(plan); }
+Clock::time_point ProgramRun::SettledAt() const {
+    return simulatorStart + StartWait(plan);
+}
 
-void ProgramRun::SampleCpu() { sampler = std::make_unique<CpuSampler>(program, plan.wine != nullptr); }
+void ProgramRun::SampleCpu() {
+    sampler = std::make_unique<CpuSampler>(program, plan.wine != nullptr);
+}
 
 double ProgramRun::CpuBetween(Clock::time_point from, Clock::time_point to) const {
     return sampler != nullptr ? sampler->Between(from, to) : 0.0;
@@ -231,7 +245,8 @@ RunOutcome ProgramRun::Finish() {
         outcome.problem = "simulator status " + std::to_string(status) + ": " + simulator.StandardError();
     } else if (programStatus != 0) {
         outcome.problem = "program status " + std::to_string(programStatus) + ": " + programErrors;
-    } else if (programErrors.find("(OK)") != std::string::npos || programErrors.find("(Yes)") != std::string::npos) {
+    } else if (programErrors.find("(OK)") != std::string::npos ||
+               programErrors.find("(Yes)") != std::string::npos) {
         // An unattended program logs each box it answered: none is expected here.
         outcome.problem = "the program showed a box: " + programErrors;
     }
@@ -269,7 +284,8 @@ RunOutcome ProgramRun::Analyse(RunOutcome outcome) const {
     outcome.requestToLast = lastEnd - requestEnd;
     outcome.answerLatency = first->at - request->at;
     auto onOurClock = [&](double recordSeconds) {
-        return simulatorStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(recordSeconds));
+        return simulatorStart +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(recordSeconds));
     };
     outcome.cpuSeconds = CpuBetween(onOurClock(requestEnd), onOurClock(lastEnd));
     return outcome;

@@ -9,8 +9,8 @@ class SerialLink;
 // The worker that polls the port: PollPort, then a pause that ends early when the port has work,
 // until a stop is requested; after a poll that moved bytes the next one comes at once. The pause
 // lasts up to IdleWait during a transfer and up to QuietWait on a quiet line, so that a link
-// waiting for requests wakes only when something happens. The pause, or the wait point that stands for it, is where a suspension (while the
-// settings are re-applied) takes hold.
+// waiting for requests wakes only when something happens. The pause, or the wait point that
+// stands for it, is where a suspension (while the settings are re-applied) takes hold.
 class PortPollThread : public framework::WorkerThread {
 public:
     // The pause between two polls while a transfer is under way and the port has no work (a

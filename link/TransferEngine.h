@@ -21,9 +21,9 @@ namespace engine {
 // The controller's line protocol (ControllerProtocol) derives from it and fills the transfers in.
 //
 // Threads. The window thread owns the framework timers (the 100 ms status refresh, which rests
-// while nothing changes, and the transmit delay), the poll thread, the trace-log button and the loopback test; the poll thread
-// runs PollPort and, through the hooks, the controller's requests, the download pacing and the
-// uploads. Both call UpdateStatus and queue bytes. The one mutex of the link guards the engine's
+// while nothing changes, and the transmit delay), the poll thread, the trace-log button and the
+// loopback test; the poll thread runs PollPort and, through the hooks, the controller's requests,
+// the download pacing and the uploads. Both call UpdateStatus and queue bytes. The one mutex of the link guards the engine's
 // fields as well; it is never held across a pause, a port write or a call to the view.
 //
 // How the main window drives it:

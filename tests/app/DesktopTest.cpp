@@ -2,18 +2,17 @@
 // manager, driven by real input (xdotool) and looked at with the X tools (xwininfo, xprop), with
 // tolva-sim at the far end of its cable. Pictures go to the snapshot folder.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
 #include "FirstRunProfile.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "tools/ChildProcess.h"
+#include "tools/SimulatorProcess.h"
 
 #include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -59,7 +58,9 @@ public:
             return;
         }
         // The window manager is up once it names its check window on the root.
-        if (!WaitFor([&] { return Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos; })) {
+        if (!WaitFor([&] {
+                return Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+            })) {
             failure = "openbox did not take the display: " + manager.StandardError();
         }
     }
@@ -195,8 +196,8 @@ protected:
                                     {"TOLVA_MONITOR", "1"}, // the data monitor shown, as "View" shows it
                                     {"TOLVA_WINDIR", folder / "config"}},
                                    folder.Path()}));
-        ASSERT_TRUE(Desktop::WaitFor([&] { return !(mainWindow = desktop.WindowNamed(program.Id(), "DESK COM1")).empty(); },
-                                     20000))
+        ASSERT_TRUE(Desktop::WaitFor(
+            [&] { return !(mainWindow = desktop.WindowNamed(program.Id(), "DESK COM1")).empty(); }, 20000))
             << "the main window did not come up: " << program.StandardError();
     }
     void TearDown() override {
@@ -218,12 +219,14 @@ protected:
 TEST_F(DesktopTest, AListDropsBelowItsFieldAndAKeyboardChoiceReachesOkWithOneEnter) {
     desktop.Run("xdotool windowactivate --sync " + mainWindow + " key Return");
     std::string settings;
-    ASSERT_TRUE(Desktop::WaitFor([&] { return !(settings = desktop.WindowNamed(program.Id(), "Settings")).empty(); }));
+    ASSERT_TRUE(Desktop::WaitFor(
+        [&] { return !(settings = desktop.WindowNamed(program.Id(), "Settings")).empty(); }));
     const Geometry dialog = desktop.GeometryOf(settings);
     EXPECT_NE(desktop.Run("xprop -id " + settings + " WM_TRANSIENT_FOR").find("window id"), std::string::npos)
         << "the dialog belongs to the main window";
-    EXPECT_NE(desktop.Run("xprop -id " + settings + " _NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_DIALOG"),
-              std::string::npos);
+    EXPECT_NE(
+        desktop.Run("xprop -id " + settings + " _NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_DIALOG"),
+        std::string::npos);
 
     // Port has the focus; the Baud Rate field is the next one.
     desktop.Run("xdotool key Tab key alt+Down");
@@ -239,7 +242,8 @@ TEST_F(DesktopTest, AListDropsBelowItsFieldAndAKeyboardChoiceReachesOkWithOneEnt
     EXPECT_GT(dropped.height, 30) << "several speeds to choose from";
 
     desktop.Run("xdotool key Up key Return"); // 115200 is the last speed: the one before
-    EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.PopupOf(program.Id()).empty(); }, 3000)) << "the choice closed it";
+    EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.PopupOf(program.Id()).empty(); }, 3000))
+        << "the choice closed it";
     desktop.Run("xdotool key Return");
     EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.WindowNamed(program.Id(), "Settings").empty(); }, 5000))
         << "one Enter is OK";
@@ -247,7 +251,8 @@ TEST_F(DesktopTest, AListDropsBelowItsFieldAndAKeyboardChoiceReachesOkWithOneEnt
     EXPECT_TRUE(Desktop::WaitFor([&] {
         caption = desktop.Name(mainWindow);
         return caption.find("COM1:") != std::string::npos && caption.find(":115200,") == std::string::npos;
-    })) << "the new speed is in force: " << caption;
+    })) << "the new speed is in force: "
+        << caption;
 }
 
 // The data monitor's menu opens at the pointer, undecorated, and Escape closes it.
@@ -286,8 +291,10 @@ TEST_F(DesktopTest, TheMonitorsMenuOpensAtThePointerAndEscapeClosesIt) {
 TEST_F(DesktopTest, APortBoxIsADialogOfTheMainWindow) {
     simulator.Signal(SIGKILL); // the cable goes
     std::string box;
-    ASSERT_TRUE(Desktop::WaitFor([&] { return !(box = desktop.WindowNamed(program.Id(), "Comms Status Check")).empty(); }))
-        << "no box for the lost port: " << program.StandardError();
+    ASSERT_TRUE(Desktop::WaitFor([&] {
+        return !(box = desktop.WindowNamed(program.Id(), "Comms Status Check")).empty();
+    })) << "no box for the lost port: "
+        << program.StandardError();
     desktop.Picture("DesktopPortBox.png");
     const std::string transient = desktop.Run("xprop -id " + box + " WM_TRANSIENT_FOR");
     char owner[32] = "";
@@ -297,7 +304,8 @@ TEST_F(DesktopTest, APortBoxIsADialogOfTheMainWindow) {
     EXPECT_NEAR(geometry.x + geometry.width / 2, 512, 3) << "centred on the screen";
     EXPECT_GE(geometry.width, 240) << "wide enough for \"Comms Status Check\" and the title bar's buttons";
     desktop.Run("xdotool windowactivate --sync " + box + " key Return");
-    EXPECT_TRUE(Desktop::WaitFor([&] { return desktop.WindowNamed(program.Id(), "Comms Status Check").empty(); }, 5000));
+    EXPECT_TRUE(Desktop::WaitFor(
+        [&] { return desktop.WindowNamed(program.Id(), "Comms Status Check").empty(); }, 5000));
 }
 
 } // namespace

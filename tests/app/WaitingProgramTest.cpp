@@ -1,18 +1,17 @@
 // The real tolva-dnc waiting for requests on a pseudo-terminal, with tolva-sim at the far end:
 // while nothing happens its threads sleep, and the request that ends the wait is still served.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
 #include "FirstRunProfile.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "tools/ChildProcess.h"
+#include "tools/SimulatorProcess.h"
 
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 
@@ -34,7 +33,8 @@ long ContextSwitches(pid_t process) {
     while (const dirent* entry = ::readdir(folder)) {
         std::ifstream status(tasks + "/" + entry->d_name + "/status");
         for (std::string line; entry->d_name[0] != '.' && std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
                 total += std::stol(line.substr(line.find(':') + 1));
             }
         }
@@ -51,15 +51,16 @@ TEST(WaitingProgramTest, AWaitingProgramSleepsAndTheRequestThatComesIsServed) {
     apptest::WriteFirstRunProfile(folder, "QUIET");
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
     SimulatorProcess simulator(folder.Path());
-    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--start-when-open", "--expect-file", folder / "nc/5.T3", "--wait",
-                                 "6000", "--download", "5", "--hold"}));
+    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--start-when-open", "--expect-file", folder / "nc/5.T3",
+                                 "--wait", "6000", "--download", "5", "--hold"}));
     const std::string port = simulator.ReadPortPath();
     ASSERT_FALSE(port.empty()) << simulator.StandardError();
     ChildProcess program(folder.Path(), "tolva-dnc");
-    ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
-                               {"QUIET"},
-                               {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
-                               folder.Path()}));
+    ASSERT_TRUE(
+        program.Start({tools::tests::ProgramPath(),
+                       {"QUIET"},
+                       {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                       folder.Path()}));
     std::this_thread::sleep_for(std::chrono::seconds(2));
     const long before = ContextSwitches(program.Id());
     std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -69,7 +70,8 @@ TEST(WaitingProgramTest, AWaitingProgramSleepsAndTheRequestThatComesIsServed) {
     // ThreadSanitizer's runtime has a thread of its own in the program, which wakes by itself.
     (void)after;
 #else
-    EXPECT_LE(after - before, 12) << "the waiting program's threads woke " << after - before << " times in 2 s";
+    EXPECT_LE(after - before, 12) << "the waiting program's threads woke " << after - before
+                                  << " times in 2 s";
 #endif
 
     EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(30)), "DONE");

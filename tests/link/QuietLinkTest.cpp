@@ -9,7 +9,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // A link waiting for requests does nothing until something happens: the poll waits for the port,
 // and the status refresh stops once it has nothing new to show. Whatever then happens (a request,
@@ -56,9 +58,11 @@ TEST_F(QuietLinkTest, TheRefreshRestsWithTheLampsDarkAndARequestWakesIt) {
     const std::vector<std::string> lamps = view.LampChanges();
     ASSERT_GE(lamps.size(), 2u);
     EXPECT_NE(std::find(lamps.begin(), lamps.end(), "0+"), lamps.end()) << "Rx lit";
-    EXPECT_EQ(std::find(lamps.rbegin(), lamps.rend(), "0+") < std::find(lamps.rbegin(), lamps.rend(), "0-"), false)
+    EXPECT_EQ(std::find(lamps.rbegin(), lamps.rend(), "0+") < std::find(lamps.rbegin(), lamps.rend(), "0-"),
+              false)
         << "the last Rx change put it out";
-    EXPECT_EQ(std::find(lamps.rbegin(), lamps.rend(), "1+") < std::find(lamps.rbegin(), lamps.rend(), "1-"), false)
+    EXPECT_EQ(std::find(lamps.rbegin(), lamps.rend(), "1+") < std::find(lamps.rbegin(), lamps.rend(), "1-"),
+              false)
         << "the last Tx change put it out";
 }
 
@@ -74,7 +78,8 @@ TEST_F(QuietLinkTest, ASettingsChangeDoesNotWaitForAQuietPoll) {
         engine.ApplySettingsChange();
         EXPECT_LT(SecondsSince(start), 0.25) << speed;
         ASSERT_TRUE(PumpUntil(
-            [&] { return view.Captions().back().find(std::string(":") + speed + ",") != std::string::npos; }, 2000));
+            [&] { return view.Captions().back().find(std::string(":") + speed + ",") != std::string::npos; },
+            2000));
         Settle();
     }
     line->Send("DOWNLOAD PROGRAM:4711\r");
