@@ -27,6 +27,7 @@
 
 #include "platform/DisplayBackend.h"
 #include "platform/DisplayInput.h"
+#include "platform/DisplayXErrors.h"
 #include "platform/GdiSurface.h"
 #include "platform/KernelThreads.h"
 #include "platform/UserMessages.h"
@@ -805,6 +806,10 @@ DisplayBackend* CreateSdlBackend(bool isOffscreen) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         SDL_Quit();
         return nullptr;
+    }
+    const char* videoDriver = SDL_GetCurrentVideoDriver();
+    if (videoDriver != nullptr && std::string(videoDriver) == "x11") {
+        PassGoneWindowErrors();
     }
     const Uint32 wakeEvent = SDL_RegisterEvents(1);
     if (wakeEvent == static_cast<Uint32>(-1)) {

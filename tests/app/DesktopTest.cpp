@@ -58,10 +58,13 @@ public:
             return;
         }
         // The window manager is up once it names its check window on the root.
-        if (!WaitFor([&] {
-                return Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
-            })) {
-            failure = "openbox did not take the display: " + manager.StandardError();
+        if (!WaitFor(
+                [&] {
+                    return Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+                },
+                30000)) {
+            failure = "openbox did not take the display: " + manager.StandardError() +
+                      (manager.IsRunning() ? " (still running)" : " (ended)");
         }
     }
     ~Desktop() {
