@@ -9,7 +9,6 @@
 #include "platform/KernelThreads.h"
 
 #include <algorithm>
-#include <optional>
 #include <sys/prctl.h>
 
 namespace {
@@ -647,6 +646,8 @@ DWORD SerialPort::ClearErrors(DWORD& errors, COMSTAT& status) {
     DWORD error = PumpLocked(true);
     if (error == ERROR_SUCCESS)
         error = device->ModemStatus(lines);
+    if (error == ERROR_SUCCESS)
+        linesAtLastStatus = lines;
     status = {};
     if (error == ERROR_SUCCESS)
         error = OutputQueueLocked(Clock::now(), status.cbOutQue);
@@ -718,7 +719,6 @@ DWORD SerialPort::ModemStatus(DWORD& lines) {
 // there they are looked at every modemLookInterval.
 DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
     SerialDeadline deadline = SerialDeadline::AfterMilliseconds(milliseconds);
-    std::optional<DWORD> holdingLines;
     ++workWaiters;
     struct Leave {
         std::atomic<int>& waiters;
@@ -742,9 +742,10 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
                     return error;
             }
             if (holdMask != 0) {
-                if (holdingLines.has_value() && *holdingLines != (lines & holdMask))
+                // A change since the caller's last status look is work, also one that came just
+                // before this wait began.
+                if ((lines & holdMask) != (linesAtLastStatus & holdMask))
                     return ERROR_SUCCESS;
-                holdingLines = lines & holdMask;
                 looksAtLines = !device->SignalsModemChanges();
             }
             if (wantsOutputDrained) {

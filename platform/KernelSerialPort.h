@@ -157,6 +157,9 @@ private:
 
     bool isXoffReceived = false;
     bool isXoffSent = false;
+    // The modem lines as ClearCommError last saw them: a work wait ends when one that holds the
+    // output differs.
+    DWORD linesAtLastStatus = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
     bool isInputHigh = false;
     bool isBreakOn = false;
     bool isWriting = false;

@@ -343,6 +343,13 @@ TEST(KernelSerialWorkWaitTest, AHoldLinesChangeAndTheHandlesCloseEndALongWait) {
     EXPECT_GE(forCts, 0.045) << "DSR changed nothing the poll shows";
     EXPECT_LT(forCts, 2.0) << "CTS holds the output: its change ends the wait";
 
+    // A change between the caller's last status look and the wait is work too.
+    Status(port.Get());
+    line->SetCts(true);
+    start = Clock::now();
+    EXPECT_TRUE(platform::WaitForCommWork(port.Get(), 5000, FALSE));
+    EXPECT_LT(SecondsSince(start), 0.5) << "CTS came back before the wait began";
+
     const HANDLE raw = port.Get();
     start = Clock::now();
     std::thread closer([&] {
