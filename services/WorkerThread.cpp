@@ -10,11 +10,7 @@ std::atomic<int32_t> runCounter{0};
 
 WorkerThread::WorkerThread(bool useCom) : useCom(useCom) {}
 
-WorkerThread::~WorkerThread() {
-    if (IsRunning()) {
-        Stop(false);
-    }
-}
+WorkerThread::~WorkerThread() { Stop(false); }
 
 void WorkerThread::SetRunCounter(int32_t value) { runCounter = value; }
 
@@ -25,6 +21,9 @@ HANDLE WorkerThread::Start() {
         // Stopping the old run raised the flag; the new run must not see it.
         stopRequested = 0;
     }
+    // A run whose thread has cleared its handle may not have said it finished yet: its last word
+    // must not land on the new run.
+    WaitUntilFinished();
     finished = 0;
     int32_t next = 0;
     int32_t current = runCounter.load();
@@ -61,14 +60,14 @@ void WorkerThread::Finish() {
     Window* notify = notifyWindow.load();
     const int32_t number = runNumber;
     // The starting thread is woken in case it waits in WaitUntilFinished; a stray WM_NULL in its
-    // queue is harmless. Nothing of the object is touched once finished is set.
+    // queue is harmless. Setting finished is the last touch of the object: the owner may release
+    // it from then on, and a new run waits for it.
     const DWORD owner = ownerThread;
     HANDLE thread = handle.load();
-    finished = 1;
-    // Only this run's handle is cleared: once finished is set the owner may already have started
-    // the next run, whose handle must stay.
+    // Only this run's handle is cleared, should the owner have started the next run already.
     HANDLE mine = thread;
     handle.compare_exchange_strong(mine, nullptr);
+    finished = 1;
     if (notify != nullptr && notify->Handle() != nullptr) {
         SendMessageA(notify->Handle(), MessageFinished, static_cast<WPARAM>(number), reinterpret_cast<LPARAM>(this));
     }
@@ -78,6 +77,8 @@ void WorkerThread::Finish() {
 
 void WorkerThread::Stop(bool keepWindows) {
     if (!IsRunning()) {
+        // A run that has cleared its handle may still be saying that it finished.
+        WaitUntilFinished();
         return;
     }
     Resume();
