@@ -50,7 +50,7 @@ double WineserverCpuSeconds() {
 
 } // namespace
 
-CpuSampler::CpuSampler(const tools::tests::ChildProcess& program, bool countsWineserver)
+CpuSampler::CpuSampler(const testsupport::ChildProcess& program, bool countsWineserver)
     : program(program), countsWineserver(countsWineserver), thread([this] { Run(); }) {}
 
 CpuSampler::~CpuSampler() {

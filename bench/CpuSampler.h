@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <atomic>
 #include <chrono>
@@ -18,7 +18,7 @@ class CpuSampler {
 public:
     using Clock = std::chrono::steady_clock;
 
-    CpuSampler(const tools::tests::ChildProcess& program, bool countsWineserver);
+    CpuSampler(const testsupport::ChildProcess& program, bool countsWineserver);
     ~CpuSampler();
     CpuSampler(const CpuSampler&) = delete;
     CpuSampler& operator=(const CpuSampler&) = delete;
@@ -30,7 +30,7 @@ private:
     double At(Clock::time_point when) const;
     void Run();
 
-    const tools::tests::ChildProcess& program;
+    const testsupport::ChildProcess& program;
     const bool countsWineserver;
     std::mutex mutex;
     std::vector<std::pair<Clock::time_point, double>> samples;

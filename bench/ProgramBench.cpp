@@ -23,7 +23,7 @@
 // "program_bench BAUD BYTES [monitor|ser2net]" measures one download only.
 
 #include "ProgramRun.h"
-#include "wine/WineSession.h"
+#include "support/WineSession.h"
 
 #include <chrono>
 #include <cstdio>
@@ -80,7 +80,7 @@ void PrintDownload(const RunPlan& plan, const RunOutcome& outcome, double target
 
 // The Windows build under Wine beside the Linux build, in the same run.
 int MeasureUnderWine(const std::string& root) {
-    const winetest::WineSession session(root);
+    const testsupport::WineSession session(root);
     if (!session.Failure().empty()) {
         std::printf("Wine: %s\n", session.Failure().c_str());
         return 1;
@@ -88,7 +88,7 @@ int MeasureUnderWine(const std::string& root) {
     std::printf("the same downloads from tolva-dnc.exe under Wine (wineserver included) and from the Linux build\n");
     bool isAllRight = true;
     for (const auto& [baud, bytes] : {std::pair<unsigned, std::size_t>{9600, 10000}, {115200, 120000}}) {
-        for (const winetest::WineSession* wine : {&session, static_cast<const winetest::WineSession*>(nullptr)}) {
+        for (const testsupport::WineSession* wine : {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
             RunPlan plan{baud, bytes, false};
             plan.wine = wine;
             const RunOutcome outcome = Run(root, plan);
@@ -98,7 +98,7 @@ int MeasureUnderWine(const std::string& root) {
         }
     }
     constexpr auto idleSpan = std::chrono::seconds(10);
-    for (const winetest::WineSession* wine : {&session, static_cast<const winetest::WineSession*>(nullptr)}) {
+    for (const testsupport::WineSession* wine : {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
         RunPlan idle{115200, 0, false, 0, idleSpan};
         idle.wine = wine;
         const RunOutcome waiting = Run(root, idle);

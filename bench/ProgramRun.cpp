@@ -1,7 +1,7 @@
 #include "ProgramRun.h"
 
 #include "CpuSampler.h"
-#include "wine/WineSession.h"
+#include "support/WineSession.h"
 
 #include "framework/Archive.h"
 #include "link/CommsSettings.h"
@@ -152,7 +152,7 @@ bool ProgramRun::Start() {
     std::string port = simulator.ReadPortPath();
     if (plan.isThroughDeviceServer) {
         if (port.empty() ||
-            !server.Start(port, tools::tests::DeviceServerProcess::Protocol::ComPortControl)) {
+            !server.Start(port, testsupport::DeviceServerProcess::Protocol::ComPortControl)) {
             problem = "ser2net did not start: " + server.Problem();
             return false;
         }
@@ -164,7 +164,7 @@ bool ProgramRun::Start() {
         // working folder as the Linux one does.
         const bool isStarted =
             !port.empty() && plan.wine->LinkComPort(1, port) &&
-            plan.wine->Start(program, winetest::WineSession::WindowsProgramPath(), {"BENCH"}, folder,
+            plan.wine->Start(program, testsupport::WineSession::WindowsProgramPath(), {"BENCH"}, folder,
                              {{"TOLVA_UNATTENDED", "1"}, {"TOLVA_MONITOR", monitor}});
         if (!isStarted) {
             problem = "the program did not start under Wine";
@@ -172,7 +172,7 @@ bool ProgramRun::Start() {
         }
         return true;
     }
-    tools::tests::ChildProcess::Launch launch{tools::tests::ProgramPath(), {"BENCH"}, {}, folder};
+    testsupport::ChildProcess::Launch launch{testsupport::ProgramPath(), {"BENCH"}, {}, folder};
     launch.environment = {{"COM1", port},
                           {"TOLVA_UNATTENDED", "1"},
                           {"TOLVA_WINDIR", folder + "/config"},

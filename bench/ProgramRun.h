@@ -1,15 +1,15 @@
 #pragma once
 
-#include "tools/ChildProcess.h"
-#include "tools/DeviceServerProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/DeviceServerProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
 
-namespace winetest {
+namespace testsupport {
 class WineSession;
 }
 
@@ -28,7 +28,7 @@ struct RunPlan {
     std::chrono::milliseconds idleSpan{0};
     bool isThroughDeviceServer = false;
     // The Windows build under this Wine session, or the Linux build when null.
-    const winetest::WineSession* wine = nullptr;
+    const testsupport::WineSession* wine = nullptr;
     // How long the simulator waits for the program to come up before it asks; 0: the usual time
     // (2 s, 6 s under Wine).
     std::chrono::milliseconds startWait{0};
@@ -69,7 +69,7 @@ public:
     void SampleCpu();
     // The processor seconds the program used between two moments, from the nearest samples.
     double CpuBetween(Clock::time_point from, Clock::time_point to) const;
-    const tools::tests::ChildProcess& Program() const { return program; }
+    const testsupport::ChildProcess& Program() const { return program; }
     // Waits for a download's activity-log line.
     void WaitForDownload();
     // Waits for a download to end (its activity-log line, and its last bytes' wire time), takes
@@ -86,9 +86,9 @@ private:
     const RunPlan plan;
     const std::string folder;
     std::string problem;
-    tools::tests::SimulatorProcess simulator;
-    tools::tests::DeviceServerProcess server;
-    tools::tests::ChildProcess program;
+    testsupport::SimulatorProcess simulator;
+    testsupport::DeviceServerProcess server;
+    testsupport::ChildProcess program;
     Clock::time_point simulatorStart{};
     bool isClosed = false;
     Clock::time_point downloadSeenAt{};

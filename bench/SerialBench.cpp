@@ -6,7 +6,7 @@
 #include "bench/QuietView.h"
 #include "link/PortPollThread.h"
 #include "link/SerialLink.h"
-#include "platform/KernelSerialPty.h"
+#include "platform/serial/Pty.h"
 #include "platform/Windows.h"
 
 #include <atomic>

@@ -12,7 +12,7 @@
 #include "link/ControllerProtocol.h"
 #include "link/TransferState.h"
 #include "platform/Windows.h"
-#include "tools/SimulatorProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <chrono>
 #include <cstdio>
@@ -62,7 +62,7 @@ Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, in
         program += sample;
     }
     std::ofstream(folder + "/1.T3", std::ios::binary) << program;
-    tools::tests::SimulatorProcess simulator(folder);
+    testsupport::SimulatorProcess simulator(folder);
     Outcome outcome;
     if (!simulator.Start({"--baud", std::to_string(baud), "--buffer", "4096", "--timeout", "60000", "--idle", "500",
                           "--wait", "300", "--expect-file", folder + "/1.T3", "--download", "1"})) {

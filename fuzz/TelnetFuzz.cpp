@@ -2,7 +2,7 @@
 // cut in two at a point the input chooses: the reader must never crash, must give the same line
 // data and the same reports either way, and never more data than it was given. Line data encoded
 // for the server must read back as it was.
-#include "platform/KernelSerialTelnet.h"
+#include "platform/serial/Telnet.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,10 +1,12 @@
 // The extras on Linux: the display is the stand-in's own (SDL on a screen, the null display
-// without one). The comm-work wait, the thread wait point, the system's name and the screenshot
-// are defined beside the stand-in modules they belong to.
+// without one), and a screenshot is the surface the window is drawn on. The comm-work wait, the
+// thread wait point and the system's name are defined beside the stand-in modules they belong to.
 
 #include "platform/Extras.h"
 
-#include "platform/Display.h"
+#include "platform/display/Display.h"
+#include "platform/gdi/Surface.h"
+#include "platform/user/State.h"
 
 #include <cstdlib>
 
@@ -23,5 +25,11 @@ Screen StartDisplay(Screen wanted) {
 }
 
 void StopDisplay() { ShutdownDisplay(); }
+
+bool SnapshotPng(HWND hwnd, const std::string& path) {
+    POINT origin{};
+    Surface* surface = user::TopLevelSurfaceOf(hwnd, origin);
+    return surface != nullptr && SaveSurfacePng(surface, path);
+}
 
 } // namespace platform

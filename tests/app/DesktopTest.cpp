@@ -2,10 +2,10 @@
 // manager, driven by real input (xdotool) and looked at with the X tools (xwininfo, xprop), with
 // tolva-sim at the far end of its cable. Pictures go to the snapshot folder.
 
-#include "FirstRunProfile.h"
+#include "support/FirstRunProfile.h"
 #include "support/TempFolder.h"
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <array>
 #include <chrono>
@@ -23,8 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
 
 struct Geometry {
     int x = 0;
@@ -39,7 +39,7 @@ struct Geometry {
 class Desktop {
 public:
     explicit Desktop(const std::string& scratch) : server(scratch, "xvfb"), manager(scratch, "openbox") {
-        if (!server.Start({tools::tests::InstalledProgramPath("Xvfb"),
+        if (!server.Start({testsupport::InstalledProgramPath("Xvfb"),
                            {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                            {},
                            {}})) {
@@ -52,7 +52,7 @@ public:
             return;
         }
         display = ":" + number;
-        const std::string openbox = tools::tests::InstalledProgramPath("openbox");
+        const std::string openbox = testsupport::InstalledProgramPath("openbox");
         if (openbox.empty() || !manager.Start({openbox, {}, {{"DISPLAY", display}}, {}})) {
             failure = "openbox could not be started (tools/install-deps installs it)";
             return;
@@ -187,11 +187,11 @@ class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(desktop.Failure().empty()) << desktop.Failure();
-        apptest::WriteFirstRunProfile(folder, "DESK");
+        testsupport::WriteFirstRunProfile(folder, "DESK");
         ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "60000"}));
         const std::string port = simulator.ReadPortPath();
         ASSERT_FALSE(port.empty()) << simulator.StandardError();
-        ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+        ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
                                    {"DESK"},
                                    {{"COM1", port},
                                     {"DISPLAY", desktop.Display()},

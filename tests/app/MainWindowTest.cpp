@@ -4,15 +4,15 @@
 #include "framework/Application.h"
 #include "framework/ProgressMeter.h"
 #include "link/TransferEngine.h"
-#include "platform/TestHooks.h"
-#include "platform/TextFitCheck.h"
+#include "testhooks/TestHooks.h"
+#include "testhooks/TextFitCheck.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
 #include "services/TextView.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
-#include "tools/DeviceServerProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/DeviceServerProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -71,13 +71,13 @@ protected:
         static std::function<bool()> pending;
         pending = std::move(act);
         SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-            HWND main = platform::testing::FindWindowByClass("#32770");
+            HWND main = testhooks::FindWindowByClass("#32770");
             if (main == nullptr || !pending || !pending()) {
                 return;
             }
             KillTimer(nullptr, id);
             pending = nullptr;
-            platform::testing::Click(GetDlgItem(main, IDCANCEL));
+            testhooks::Click(GetDlgItem(main, IDCANCEL));
         });
         window.Create(true);
         application.SetMainWindow(nullptr);
@@ -90,7 +90,7 @@ protected:
 
 TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, fs::path(folder.Path()) / "nc" / "123.T3");
-    tools::tests::SimulatorProcess simulator(folder.Path());
+    testsupport::SimulatorProcess simulator(folder.Path());
     // The request waits until the window is surely up and the monitor shown, also under a sanitizer.
     ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "1500", "--download", "000123", "--expect-file",
                                  (fs::path(folder.Path()) / "nc" / "123.T3").string(), "--idle", "300"}));
@@ -104,7 +104,7 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
         // Show the data monitor once, so the transfer is seen there.
         if (!monitorSeen) {
             monitorSeen = true;
-            platform::testing::Click(platform::testing::FindControl(window.Handle(), 15207));
+            testhooks::Click(testhooks::FindControl(window.Handle(), 15207));
             EXPECT_TRUE(window.Panel()->IsMonitorShown());
         }
         return std::string(window.Engine()->StatusText().CStr()).find("Download Completed") != std::string::npos;
@@ -119,8 +119,8 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
 // A device server that goes away takes the link with it: one box and "No Link". Applying the
 // settings once it is back reconnects at once, without waiting for the link to find it by itself.
 TEST_F(MainWindowTest, ApplyingTheSettingsReconnectsAPortWhoseServerCameBack) {
-    using tools::tests::DeviceServerProcess;
-    tools::tests::SimulatorProcess simulator(folder.Path());
+    using testsupport::DeviceServerProcess;
+    testsupport::SimulatorProcess simulator(folder.Path());
     ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "30000"}));
     const std::string pty = simulator.ReadPortPath();
     ASSERT_FALSE(pty.empty());
@@ -192,9 +192,9 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         GetDlgItemTextA(main, 15259, text, sizeof text);
         EXPECT_EQ(std::string(text).rfind("2.26.050 \n", 0), 0u);
         // The system's name, in full or in short, is whole in its field.
-        EXPECT_FALSE(platform::testing::IsTextClipped(GetDlgItem(main, 15259))) << text;
-        EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15210)));
-        EXPECT_FALSE(platform::testing::IsShown(platform::testing::FindControl(main, 15270)));
+        EXPECT_FALSE(testhooks::IsTextClipped(GetDlgItem(main, 15259))) << text;
+        EXPECT_FALSE(testhooks::IsShown(testhooks::FindControl(main, 15210)));
+        EXPECT_FALSE(testhooks::IsShown(testhooks::FindControl(main, 15270)));
         // A long download folder gives way in the middle of the status line, so its counts show.
         HWND status = GetDlgItem(main, 15201);
         EXPECT_TRUE(GetWindowLongPtrA(status, GWL_STYLE) & SS_PATHELLIPSIS);
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         // Without "View" monitor text empties the monitor; with it, lines are kept.
         window.AddMonitorLine("dropped\n");
         EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 0);
-        platform::testing::Click(platform::testing::FindControl(main, 15207));
+        testhooks::Click(testhooks::FindControl(main, 15207));
         window.AddMonitorLine("kept\n");
         EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 1);
         return true;

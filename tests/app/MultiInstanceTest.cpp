@@ -2,10 +2,10 @@
 // all downloading and uploading at once at 115,200 baud with XON/XOFF; and a fifth instance set
 // to a port another one holds.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
-#include "FirstRunProfile.h"
-#include "TestPrograms.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
+#include "support/FirstRunProfile.h"
+#include "support/TestPrograms.h"
 #include "support/TempFolder.h"
 #include "tools/sim/PortHolder.h"
 
@@ -22,11 +22,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using apptest::CountOf;
-using apptest::NumberedProgram;
-using apptest::Stored;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
+using testsupport::CountOf;
+using testsupport::NumberedProgram;
+using testsupport::Stored;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
 
 constexpr int machines = 4;
 
@@ -54,7 +54,7 @@ void WriteProfile(const testsupport::TempFolder& root, const std::string& profil
 
 bool StartProgram(const testsupport::TempFolder& root, Machine& machine, const std::string& port) {
     machine.program = std::make_unique<ChildProcess>(root.Path(), "tolva-dnc-" + machine.profile);
-    return machine.program->Start({tools::tests::ProgramPath(),
+    return machine.program->Start({testsupport::ProgramPath(),
                                    {machine.profile},
                                    {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", root / "config"}},
                                    root.Path()});

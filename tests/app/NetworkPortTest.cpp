@@ -3,11 +3,11 @@
 // rfc2217://127.0.0.1:N (or tcp:// for a raw server), as an operator maps a machine on the shop
 // floor's network.
 
-#include "tools/ChildProcess.h"
-#include "tools/DeviceServerProcess.h"
-#include "tools/SimulatorProcess.h"
-#include "FirstRunProfile.h"
-#include "TestPrograms.h"
+#include "support/ChildProcess.h"
+#include "support/DeviceServerProcess.h"
+#include "support/SimulatorProcess.h"
+#include "support/FirstRunProfile.h"
+#include "support/TestPrograms.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +22,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using apptest::CountOf;
-using apptest::NumberedProgram;
-using apptest::Stored;
-using tools::tests::ChildProcess;
-using tools::tests::DeviceServerProcess;
-using tools::tests::SimulatorProcess;
+using testsupport::CountOf;
+using testsupport::NumberedProgram;
+using testsupport::Stored;
+using testsupport::ChildProcess;
+using testsupport::DeviceServerProcess;
+using testsupport::SimulatorProcess;
 using Protocol = DeviceServerProcess::Protocol;
 
 class NetworkPortTest : public ::testing::Test {
@@ -37,13 +37,13 @@ protected:
     // The simulator on its pseudo-terminal with ser2net serving it, and the program on COM1
     // mapped to the server.
     void Start(const std::string& flowControl, Protocol protocol, std::vector<std::string> steps) {
-        apptest::WriteFirstRunProfile(folder, "NET", flowControl);
+        testsupport::WriteFirstRunProfile(folder, "NET", flowControl);
         steps.insert(steps.begin(), {"--baud", "115200"});
         ASSERT_TRUE(simulator.Start(steps));
         devicePath = simulator.ReadPortPath();
         ASSERT_FALSE(devicePath.empty()) << simulator.StandardError();
         ASSERT_TRUE(server.Start(devicePath, protocol)) << server.Problem();
-        ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+        ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
                                    {"NET"},
                                    {{"COM1", server.Address()}, {"TOLVA_UNATTENDED", "1"},
                                     {"TOLVA_WINDIR", folder / "config"}},

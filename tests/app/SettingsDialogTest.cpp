@@ -2,15 +2,15 @@
 #include "app/SettingsDialog.h"
 #include "framework/Application.h"
 #include "link/CommsSettings.h"
-#include "platform/KernelSerialPty.h"
-#include "platform/TestHooks.h"
+#include "platform/serial/Pty.h"
+#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
 
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
-#include "tools/DeviceServerProcess.h"
+#include "support/DeviceServerProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ using framework::String;
 using testsupport::SoonInsideTheLoop;
 using testsupport::TempFolder;
 using testsupport::Watchdog;
-namespace hooks = platform::testing;
+namespace hooks = testhooks;
 
 namespace {
 
@@ -504,7 +504,7 @@ TEST_F(SettingsDialogTest, PortListShowsTheCurrentPortAndEveryOtherPortThatOpens
 // A port on a device server is offered like a device: when the server answers and no other
 // client holds it. One nobody serves is not.
 TEST_F(SettingsDialogTest, PortListOffersServedNetworkPortsThatAreFree) {
-    using tools::tests::DeviceServerProcess;
+    using testsupport::DeviceServerProcess;
     std::string servedPath, heldPath;
     HANDLE servedCable = platform::OpenPseudoTerminal(servedPath);
     HANDLE heldCable = platform::OpenPseudoTerminal(heldPath);
@@ -515,7 +515,7 @@ TEST_F(SettingsDialogTest, PortListOffersServedNetworkPortsThatAreFree) {
     ASSERT_TRUE(served.Start(servedPath, DeviceServerProcess::Protocol::ComPortControl)) << served.Problem();
     ASSERT_TRUE(held.Start(heldPath, DeviceServerProcess::Protocol::ComPortControl)) << held.Problem();
     SetPort(3, served.Address());
-    SetPort(4, "rfc2217://127.0.0.1:" + std::to_string(tools::tests::FreeLoopbackPort()));
+    SetPort(4, "rfc2217://127.0.0.1:" + std::to_string(testsupport::FreeLoopbackPort()));
     SetPort(5, held.Address());
     HANDLE otherClient = CreateFileA("COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,7 +2,7 @@
 // storms for a quarter of a minute and checks every byte, every activity-log line, memory and
 // descriptors. Under the sanitizer presets the program it drives is the sanitizer build.
 
-#include "tools/ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ namespace {
 
 TEST(SoakTest, AQuarterMinuteOfStormsLosesNothingAndLeaksNothing) {
     testsupport::TempFolder folder;
-    tools::tests::ChildProcess soak(folder.Path(), "soak");
+    testsupport::ChildProcess soak(folder.Path(), "soak");
     std::vector<std::string> arguments{"--seconds", "15", "--seed", "3"};
 #if defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer keeps freed memory in quarantine, so resident memory grows without a leak;

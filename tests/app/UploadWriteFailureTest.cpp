@@ -2,10 +2,10 @@
 // upload folder cannot take more: a file-size limit on the program (RLIMIT_FSIZE, set from here)
 // makes the write that passes it fail as a full disk does.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
-#include "FirstRunProfile.h"
-#include "TestPrograms.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
+#include "support/FirstRunProfile.h"
+#include "support/TestPrograms.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +19,10 @@
 
 namespace {
 
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
-using apptest::NumberedProgram;
-using apptest::Stored;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
+using testsupport::NumberedProgram;
+using testsupport::Stored;
 
 constexpr rlim_t FileSizeLimit = 4096;
 
@@ -30,7 +30,7 @@ constexpr rlim_t FileSizeLimit = 4096;
 // and leaves the program serving: the next upload that fits is stored whole.
 TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUploadWorks) {
     testsupport::TempFolder folder;
-    apptest::WriteFirstRunProfile(folder, "UPLOAD");
+    testsupport::WriteFirstRunProfile(folder, "UPLOAD");
     const std::string large = NumberedProgram(400); // about 14 kB, past the limit
     const std::string small = NumberedProgram(20);
     folder.Write("large.nc", large);
@@ -44,7 +44,7 @@ TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUplo
     ASSERT_FALSE(port.empty()) << simulator.StandardError();
 
     ChildProcess program(folder.Path(), "tolva-dnc");
-    ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+    ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
                                {"UPLOAD"},
                                {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
                                folder.Path()}));

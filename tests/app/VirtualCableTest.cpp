@@ -3,10 +3,10 @@
 // names the link, and the program serves a download through it as through a device, also after
 // the adapter behind the link was pulled and plugged in again.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
-#include "FirstRunProfile.h"
-#include "TestPrograms.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
+#include "support/FirstRunProfile.h"
+#include "support/TestPrograms.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +22,14 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tools::tests::ChildProcess;
-using tools::tests::InstalledProgramPath;
-using tools::tests::SimulatorProcess;
+using testsupport::ChildProcess;
+using testsupport::InstalledProgramPath;
+using testsupport::SimulatorProcess;
 
 class VirtualCableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        apptest::WriteFirstRunProfile(folder, "CABLE");
+        testsupport::WriteFirstRunProfile(folder, "CABLE");
         fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
     }
 
@@ -49,7 +49,7 @@ protected:
         const std::string port = portPath(simulatorPort);
         ASSERT_FALSE(port.empty());
         ChildProcess program(folder.Path(), "tolva-dnc");
-        ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+        ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
                                    {"CABLE"},
                                    {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
                                    folder.Path()}));
@@ -98,7 +98,7 @@ TEST_F(VirtualCableTest, ABySerialIdSymlinkServesLikeTheDeviceItNames) {
 TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     const std::string link = folder / "serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0";
     fs::create_directories(fs::path(link).parent_path());
-    folder.Write("nc/7.T3", apptest::Stored(apptest::NumberedProgram(3000)));
+    folder.Write("nc/7.T3", testsupport::Stored(testsupport::NumberedProgram(3000)));
     SimulatorProcess pulled(folder.Path());
     ASSERT_TRUE(pulled.Start({"--baud", "115200", "--record", folder / "line.txt", "--start-wait", "1500",
                               "--download", "7", "--idle", "5000"}));
@@ -106,7 +106,7 @@ TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     ASSERT_FALSE(firstPort.empty());
     fs::create_symlink(firstPort, link);
     ChildProcess program(folder.Path(), "tolva-dnc");
-    ASSERT_TRUE(program.Start({tools::tests::ProgramPath(),
+    ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
                                {"CABLE"},
                                {{"COM1", link}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
                                folder.Path()}));
@@ -134,7 +134,7 @@ TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     ASSERT_TRUE(pluggedIn.Signal(SIGTERM));
     EXPECT_EQ(pluggedIn.WaitForExit(), 0) << "served exactly after the replug: " << pluggedIn.StandardError();
     const std::string boxes = program.StandardError();
-    EXPECT_EQ(apptest::CountOf(boxes, "(OK)"), 1u) << boxes;
+    EXPECT_EQ(testsupport::CountOf(boxes, "(OK)"), 1u) << boxes;
     EXPECT_NE(boxes.find("Comms Status Check: COM1\nThe device is not connected."), std::string::npos) << boxes;
     EXPECT_NE(folder.Read("activity.log").find("Download Completed"), std::string::npos) << folder.Read("activity.log");
 }

@@ -1,10 +1,10 @@
 // The real tolva-dnc waiting for requests on a pseudo-terminal, with tolva-sim at the far end:
 // while nothing happens its threads sleep, and the request that ends the wait is still served.
 
-#include "FirstRunProfile.h"
+#include "support/FirstRunProfile.h"
 #include "support/TempFolder.h"
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <chrono>
 #include <csignal>
@@ -18,8 +18,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
 
 // Every time a thread of the process went to sleep or was put off the processor, summed over its
 // threads: what waking costs, counted.
@@ -48,7 +48,7 @@ long ContextSwitches(pid_t process) {
 // not at all.
 TEST(WaitingProgramTest, AWaitingProgramSleepsAndTheRequestThatComesIsServed) {
     testsupport::TempFolder folder;
-    apptest::WriteFirstRunProfile(folder, "QUIET");
+    testsupport::WriteFirstRunProfile(folder, "QUIET");
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
     SimulatorProcess simulator(folder.Path());
     ASSERT_TRUE(simulator.Start({"--baud", "115200", "--start-when-open", "--expect-file", folder / "nc/5.T3",
@@ -57,7 +57,7 @@ TEST(WaitingProgramTest, AWaitingProgramSleepsAndTheRequestThatComesIsServed) {
     ASSERT_FALSE(port.empty()) << simulator.StandardError();
     ChildProcess program(folder.Path(), "tolva-dnc");
     ASSERT_TRUE(
-        program.Start({tools::tests::ProgramPath(),
+        program.Start({testsupport::ProgramPath(),
                        {"QUIET"},
                        {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
                        folder.Path()}));

@@ -1,10 +1,10 @@
 #include "framework/Application.h"
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "services/Timer.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 using framework::Application;
 using framework::OneShotTimer;
 using framework::Timer;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 
@@ -86,7 +86,7 @@ TEST_F(ApplicationTest, IdsWrapToZeroAndWaitCursorNeverGoesNegative) {
 }
 
 TEST_F(ApplicationTest, WaitCursorStaysOverFrameworkWindowsUntilSuspendedOrEnded) {
-    using platform::testing::MoveMouseTo;
+    using testhooks::MoveMouseTo;
     ProbeWindow window;
     ShowWindow(window.Handle(), SW_SHOW);
     application.SetMainWindow(&window);

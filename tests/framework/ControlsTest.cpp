@@ -5,12 +5,12 @@
 #include "framework/EditBox.h"
 #include "framework/NumberEditControl.h"
 #include "framework/StaticControl.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
 
-#include "../platform/UserTestSupport.h"
-#include "ProbeWindow.h"
+#include "support/UserSupport.h"
+#include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ using framework::NumberEditControl;
 using framework::StaticControl;
 using framework::String;
 using framework::Window;
-using frameworktest::ProbeWindow;
-namespace hooks = platform::testing;
+using testsupport::ProbeWindow;
+namespace hooks = testhooks;
 
 namespace {
 
@@ -127,7 +127,7 @@ protected:
     HWND Item(int id) const { return GetDlgItem(host.Handle(), id); }
     void SetItemText(int id, const char* text) { SetWindowTextA(Item(id), text); }
 
-    usertest::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     Application application{GetModuleHandleA(nullptr)};
     ProbeWindow host{nullptr, false};
 };

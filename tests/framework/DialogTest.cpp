@@ -1,10 +1,10 @@
 #include "framework/Application.h"
 #include "framework/Dialog.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
 #include "services/Dictionary.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 #include "support/InsideTheLoop.h"
 #include "support/Watchdog.h"
 
@@ -15,7 +15,7 @@
 using framework::Application;
 using framework::Dialog;
 using framework::Window;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 using testsupport::SoonInsideTheLoop;
 using testsupport::Watchdog;
 
@@ -80,11 +80,11 @@ TEST_F(DialogTest, ModalSettingsDialogDisablesItsOwnerAndEscCancelsIt) {
     HWND seen = nullptr;
     SoonInsideTheLoop([&] {
         seen = dialog.Handle();
-        shownInside = platform::testing::IsShown(seen);
+        shownInside = testhooks::IsShown(seen);
         ownerEnabledInside = IsWindowEnabled(owner.Handle()) != 0;
-        EXPECT_EQ(platform::testing::FindWindowByCaption("Settings"), seen);
+        EXPECT_EQ(testhooks::FindWindowByCaption("Settings"), seen);
         EXPECT_TRUE(dialog.IsModal());
-        platform::testing::PressKey(seen, VK_ESCAPE);
+        testhooks::PressKey(seen, VK_ESCAPE);
     });
     dialog.Create(true);
 
@@ -109,8 +109,8 @@ TEST_F(DialogTest, OkIsTakenOnlyFromTheDialogsOwnButtonAndMayBeRefused) {
     int okAfterForeignCommand = -1;
     int okAfterAccelerator = -1;
     SoonInsideTheLoop([&] {
-        platform::testing::Click(Item(dialog, IDOK));
-        platform::testing::PumpMessages();
+        testhooks::Click(Item(dialog, IDOK));
+        testhooks::PumpMessages();
         okAfterRefusal = dialog.okCalls;
         openAfterRefusal = dialog.Handle() != nullptr && IsWindowVisible(dialog.Handle());
 
@@ -124,7 +124,7 @@ TEST_F(DialogTest, OkIsTakenOnlyFromTheDialogsOwnButtonAndMayBeRefused) {
         okAfterAccelerator = dialog.okCalls;
 
         dialog.okAnswer = 0;
-        platform::testing::Click(Item(dialog, IDOK));
+        testhooks::Click(Item(dialog, IDOK));
     });
     dialog.Create(true);
 
@@ -204,21 +204,21 @@ TEST_F(DialogTest, ReferenceTextsStayAsWrittenUntilTheDictionaryKnowsThem) {
     dialog.Create(false);
     ASSERT_NE(dialog.Handle(), nullptr);
     HWND label = Item(dialog, PortLabel);
-    EXPECT_EQ(platform::testing::WindowText(label), "Port") << "plain texts are left alone";
+    EXPECT_EQ(testhooks::WindowText(label), "Port") << "plain texts are left alone";
 
     SetWindowTextA(dialog.Handle(), "^1870");
     SetWindowTextA(label, "^1870");
     Dialog::TranslateTexts(dialog.Handle(), true);
-    EXPECT_EQ(platform::testing::WindowText(dialog.Handle()), "^1870") << "the empty dictionary keeps the reference";
-    EXPECT_EQ(platform::testing::WindowText(label), "^1870");
+    EXPECT_EQ(testhooks::WindowText(dialog.Handle()), "^1870") << "the empty dictionary keeps the reference";
+    EXPECT_EQ(testhooks::WindowText(label), "^1870");
 
     framework::Dictionary& dictionary = framework::Dictionary::Instance();
     ASSERT_TRUE(dictionary.AddText("Port Settings", 1870));
     Dialog::TranslateTexts(dialog.Handle(), false);
-    EXPECT_EQ(platform::testing::WindowText(dialog.Handle()), "Port Settings");
-    EXPECT_EQ(platform::testing::WindowText(label), "^1870") << "without children only the window itself";
+    EXPECT_EQ(testhooks::WindowText(dialog.Handle()), "Port Settings");
+    EXPECT_EQ(testhooks::WindowText(label), "^1870") << "without children only the window itself";
     Dialog::TranslateTexts(dialog.Handle(), true);
-    EXPECT_EQ(platform::testing::WindowText(label), "Port Settings") << "descendants are translated";
+    EXPECT_EQ(testhooks::WindowText(label), "Port Settings") << "descendants are translated";
     dictionary.Reset(false, false);
 }
 

@@ -1,9 +1,9 @@
 #include "framework/Application.h"
 #include "framework/CurrentFolder.h"
 #include "framework/Window.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 using framework::Application;
 using framework::MessageHandler;
 using framework::Window;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 
@@ -50,7 +50,7 @@ protected:
     void TearDown() override {
         application.reset();
         DestroyWindow(host);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         UnregisterClassA("HostProgramWindow", instance);
     }
 
@@ -100,7 +100,7 @@ TEST_F(HostedApplicationTest, MessagesReachTheWrapperFirstAndThenTheHostsProcedu
     EXPECT_EQ(hostMessages, (std::vector<UINT>{Ping})) << "left alone by the framework, it reaches the host";
 
     PostMessageA(host, Ping, 0, 0);
-    platform::testing::PumpMessages();
+    testhooks::PumpMessages();
     EXPECT_EQ(listener.calls.size(), 2u) << "posted messages pass the wrapper too";
     EXPECT_EQ(hostMessages.size(), 2u);
 

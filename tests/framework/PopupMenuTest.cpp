@@ -1,9 +1,9 @@
 #include "framework/PopupMenu.h"
 
 #include "framework/Application.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 #include "support/InsideTheLoop.h"
 #include "support/Watchdog.h"
 
@@ -17,7 +17,7 @@
 using framework::Application;
 using framework::Point;
 using framework::PopupMenu;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 using testsupport::SoonInsideTheLoop;
 using testsupport::Watchdog;
 
@@ -29,8 +29,8 @@ constexpr UINT OtherCommand = 5;
 // Acts on the open menu window from inside the menu loop, once it is up.
 void SoonInTheMenu(std::function<void(HWND)> action) {
     SoonInsideTheLoop([action = std::move(action)]() mutable {
-        HWND menu = platform::testing::FindWindowByClass("#32768");
-        if (menu == nullptr || !platform::testing::IsShown(menu)) {
+        HWND menu = testhooks::FindWindowByClass("#32768");
+        if (menu == nullptr || !testhooks::IsShown(menu)) {
             SoonInTheMenu(std::move(action));
             return;
         }
@@ -51,11 +51,11 @@ PopupMenu* FontMenu() {
 
 class PopupMenuTest : public ::testing::Test {
 protected:
-    void TearDown() override { platform::testing::PumpMessages(); }
+    void TearDown() override { testhooks::PumpMessages(); }
 
     // The owner's commands as its object recorded them.
     std::vector<std::string> Commands() {
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         std::vector<std::string> commands;
         for (const std::string& call : owner.calls) {
             if (call.rfind("OnCommand", 0) == 0) {

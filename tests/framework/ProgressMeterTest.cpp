@@ -2,16 +2,16 @@
 #include "framework/Layout.h"
 #include "framework/ProgressMeter.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 
 using framework::Layout;
 using framework::MessageRecord;
 using framework::ProgressMeter;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 
@@ -37,11 +37,11 @@ protected:
     void SetUp() override {
         MoveWindow(parent.Handle(), 0, 0, 400, 200, FALSE);
         ShowWindow(parent.Handle(), SW_SHOW);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
     }
     CountingMeter& Meter(int step = 1) {
         meter = new CountingMeter(&parent, At(10, 10, 210, 40), step);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         meter->paints = 0;
         return *meter;
     }
@@ -98,20 +98,20 @@ TEST_F(ProgressMeterTest, StepIsClampedOnEveryUpdate) {
 TEST_F(ProgressMeterTest, DrawsABlueBarOnBlackBetweenGreyMargins) {
     CountingMeter& meter = Meter();
     meter.SetProgress(4, 1);
-    platform::testing::PumpMessages();
+    testhooks::PumpMessages();
     RECT client{};
     GetClientRect(meter.Handle(), &client);
     const int middle = client.bottom / 2;
-    EXPECT_EQ(platform::testing::ClientPixel(meter.Handle(), 2, middle), RGB(0, 0, 255));
-    EXPECT_EQ(platform::testing::ClientPixel(meter.Handle(), client.right - 2, middle), RGB(0, 0, 0));
+    EXPECT_EQ(testhooks::ClientPixel(meter.Handle(), 2, middle), RGB(0, 0, 255));
+    EXPECT_EQ(testhooks::ClientPixel(meter.Handle(), client.right - 2, middle), RGB(0, 0, 0));
     // The bar is as high as the text plus 4 pixels; the rest is button face, above and below.
-    EXPECT_EQ(platform::testing::ClientPixel(meter.Handle(), client.right - 2, 0), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(platform::testing::ClientPixel(meter.Handle(), client.right - 2, client.bottom - 1),
+    EXPECT_EQ(testhooks::ClientPixel(meter.Handle(), client.right - 2, 0), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(testhooks::ClientPixel(meter.Handle(), client.right - 2, client.bottom - 1),
               GetSysColor(COLOR_BTNFACE));
     // The text "25%" is drawn in the middle: some pixel there is neither blue nor black.
     bool textFound = false;
     for (int x = client.right / 2 - 12; x < client.right / 2 + 12 && !textFound; ++x) {
-        const COLORREF colour = platform::testing::ClientPixel(meter.Handle(), x, middle);
+        const COLORREF colour = testhooks::ClientPixel(meter.Handle(), x, middle);
         textFound = colour != RGB(0, 0, 0) && colour != RGB(0, 0, 255);
     }
     EXPECT_TRUE(textFound);

@@ -2,7 +2,7 @@
 #include "framework/ScrollBar.h"
 #include "framework/Window.h"
 
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 #include "framework/Application.h"
 #include "framework/Shortcuts.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
 
 using framework::Application;
 using framework::Shortcuts;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include "framework/NumberEditControl.h"
 #include "framework/StaticControl.h"
 #include "framework/ValidatingDialog.h"
-#include "platform/TestHooks.h"
-#include "platform/UserSound.h"
+#include "testhooks/TestHooks.h"
+#include "platform/user/Sound.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
 
-#include "../platform/UserTestSupport.h"
-#include "ProbeWindow.h"
+#include "support/UserSupport.h"
+#include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@ using framework::StaticControl;
 using framework::String;
 using framework::ValidatingDialog;
 using framework::Window;
-using frameworktest::ProbeWindow;
-namespace hooks = platform::testing;
+using testsupport::ProbeWindow;
+namespace hooks = testhooks;
 
 namespace {
 
@@ -108,7 +108,7 @@ protected:
         return beeps.size() == 1 && !beeps[0].isMessageBeep && beeps[0].frequency == 300 && beeps[0].duration == 800;
     }
 
-    usertest::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     Application application{GetModuleHandleA(nullptr)};
     ProbeWindow owner;
     SettingsLikeDialog dialog{&owner};

@@ -1,7 +1,7 @@
 #include "framework/Application.h"
 #include "framework/Window.h"
 
-#include "ProbeWindow.h"
+#include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using framework::Application;
 using framework::MessageHandler;
 using framework::MessageRecord;
 using framework::Window;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "framework/Application.h"
 #include "services/WorkerThread.h"
 
-#include "ProbeWindow.h"
-#include "platform/TestHooks.h"
+#include "support/ProbeWindow.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 using framework::Application;
 using framework::WorkerThread;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 
@@ -70,7 +70,7 @@ TEST_F(WorkerThreadTest, RunNumbersCountAndWrapToOne) {
 static bool PumpUntil(const std::function<bool()>& condition, int milliseconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!condition() && std::chrono::steady_clock::now() < deadline) {
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return condition();

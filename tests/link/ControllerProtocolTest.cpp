@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/TransferState.h"
 
@@ -8,7 +8,7 @@
 using engine::ControllerProtocol;
 using engine::TransferState;
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 class ControllerProtocolTest : public EngineTest {
@@ -347,4 +347,4 @@ TEST_F(ControllerProtocolTest, OverlongLineIsDroppedAndTheLinkGoesOn) {
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

@@ -1,16 +1,16 @@
 // The link against the real controller simulator on a real pseudo-terminal: the simulator asks,
 // checks what arrives and answers, as a controller on the other end of the cable does.
 
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/TransferState.h"
-#include "tools/SimulatorProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <atomic>
 
 using engine::TransferState;
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 class EndToEndTest : public EngineTest {
@@ -36,7 +36,7 @@ protected:
         return status;
     }
 
-    tools::tests::SimulatorProcess simulator{folder.Path()};
+    testsupport::SimulatorProcess simulator{folder.Path()};
 };
 
 TEST_F(EndToEndTest, ControllerFetchesAProgramAndConfirmsIt) {
@@ -84,4 +84,4 @@ TEST_F(EndToEndTest, TestLineAndLoopbackEcho) {
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

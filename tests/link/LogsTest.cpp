@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/TraceLog.h"
 #include "link/TransferState.h"
@@ -11,7 +11,7 @@
 using engine::TraceLog;
 using engine::TransferState;
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 double fakeNow = 0.0;
@@ -269,4 +269,4 @@ TEST_F(LogsTest, NoActivityLogWhenSwitchedOffAndOneBoxWhenUnwritable) {
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

@@ -1,10 +1,10 @@
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/TransferState.h"
 
 using engine::TransferState;
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 const std::string message = "LocalTestMessage@";
@@ -63,4 +63,4 @@ TEST_F(LoopbackTest, ExtraLeadingCharacterFailsAndTheStateStays) {
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/HighResSeconds.h"
 
@@ -6,7 +6,7 @@
 #include <ctime>
 #include <vector>
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 using engine::HighResSeconds;
@@ -20,7 +20,7 @@ double ProcessorSeconds() {
 // Character delays are whole milliseconds; a pause must never end before its time, and a late
 // end only stretches the line, so the bound on lateness is loose enough for a busy machine.
 TEST(PauseTest, PauseNeverEndsEarlyAndSleepsThroughMostOfIt) {
-    platform::tests::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     std::vector<double> lateness;
     const double processorStart = ProcessorSeconds();
     const double start = HighResSeconds();
@@ -42,7 +42,7 @@ TEST(PauseTest, PauseNeverEndsEarlyAndSleepsThroughMostOfIt) {
 }
 
 TEST(PauseTest, PauseStepSleepsAtMostTheLongestAndReturnsAtOnceWhenDue) {
-    platform::tests::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     double start = HighResSeconds();
     PauseTowards(start + 10.0, 0.001);
     double took = HighResSeconds() - start;
@@ -83,4 +83,4 @@ TEST_F(EnginePacingTest, EveryQueuedByteWaitsTheCharacterDelayAndAMessageTheLine
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

@@ -1,10 +1,10 @@
-#include "EngineTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "link/TransferState.h"
 
 using engine::TransferState;
 
-namespace linktest {
+namespace testsupport {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -108,4 +108,4 @@ TEST_F(QuietLinkTest, TheDownloadFollowsTheTransmitDelayAtOnce) {
 }
 
 } // namespace
-} // namespace linktest
+} // namespace testsupport

@@ -1,10 +1,10 @@
-#include "RecordingView.h"
+#include "support/RecordingView.h"
 
 #include "link/PortPollThread.h"
 #include "link/SerialLink.h"
-#include "platform/KernelSerialMemoryLine.h"
-#include "platform/KernelSerialPty.h"
-#include "platform/KernelSerialTestSupport.h"
+#include "testhooks/MemoryLine.h"
+#include "platform/serial/Pty.h"
+#include "support/SerialSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ using framework::String;
 
 namespace {
 
-using linktest::RecordingView;
+using testsupport::RecordingView;
 
 // A link whose engine hooks record what they are given.
 class ProbeLink : public SerialLink {
@@ -63,7 +63,7 @@ private:
 class SerialLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        line = platform::testing::AttachMemoryLine("COM5");
+        line = testhooks::AttachMemoryLine("COM5");
         settings.profileName = "TOLVA";
         settings.port = "COM5";
         settings.baudRate = "9600";
@@ -74,7 +74,7 @@ protected:
     }
     void TearDown() override {
         link.ClosePort();
-        platform::testing::DetachMemoryLine("COM5");
+        testhooks::DetachMemoryLine("COM5");
     }
     // Polls until the condition holds or a second has passed.
     template <class Condition> bool PollUntil(Condition condition) {
@@ -86,7 +86,7 @@ protected:
         return condition();
     }
 
-    std::shared_ptr<platform::testing::MemoryLine> line;
+    std::shared_ptr<testhooks::MemoryLine> line;
     CommsSettings settings = CommsSettings::ForController();
     RecordingView view;
     ProbeLink link{settings, view};
@@ -110,14 +110,14 @@ TEST_F(SerialLinkTest, OpensAndShowsTheLinkInTheCaption) {
 }
 
 TEST_F(SerialLinkTest, PortsBeyondCom9OpenThroughTheDeviceForm) {
-    auto twelve = platform::testing::AttachMemoryLine("COM12");
+    auto twelve = testhooks::AttachMemoryLine("COM12");
     settings.port = "COM12";
     link.ApplyPortSettings(false);
     EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(view.Boxes().empty());
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA COM12:9600,N,8,1,Xon/Xoff");
     link.ClosePort();
-    platform::testing::DetachMemoryLine("COM12");
+    testhooks::DetachMemoryLine("COM12");
 }
 
 TEST_F(SerialLinkTest, MissingPortGivesOneOpenCommBox) {
@@ -249,8 +249,8 @@ TEST_F(SerialLinkTest, VanishedPortIsReportedOnceAndRetriedQuietly) {
     ASSERT_EQ(boxes.size(), 1u) << "one box, not one per poll";
     EXPECT_EQ(boxes[0].substr(0, 18), "Comms Status Check");
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA - No Link");
-    platform::testing::DetachMemoryLine("COM5");
-    line = platform::testing::AttachMemoryLine("COM5");
+    testhooks::DetachMemoryLine("COM5");
+    line = testhooks::AttachMemoryLine("COM5");
     link.ApplyPortSettings(false);
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA COM5:9600,N,8,1,Xon/Xoff") << "re-applying reopens";
 }
@@ -280,7 +280,7 @@ TEST_F(SerialLinkTest, PollThreadRunsAndSuspendsAroundReconfiguration) {
 // runs of three empty lines, the second and third of each run move no byte at all, and still the
 // poll comes again at once while the program has lines left.
 TEST_F(SerialLinkTest, SkippedLinesLeaveNoIdleLineAloneOrInRuns) {
-    platform::tests::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     settings.baudRate = "921600";
     for (int skipped : {1, 3}) {
         AlternatingLink skipping(settings, view, skipped);

@@ -1,12 +1,12 @@
-#include "platform/TestHooks.h"
-#include "platform/UserButton.h"
-#include "platform/UserDialog.h"
-#include "platform/UserEdit.h"
-#include "platform/UserSound.h"
-#include "platform/UserStatic.h"
+#include "testhooks/TestHooks.h"
+#include "platform/user/Button.h"
+#include "platform/user/Dialog.h"
+#include "platform/user/Edit.h"
+#include "platform/user/Sound.h"
+#include "platform/user/Static.h"
 #include "platform/Windows.h"
 
-#include "UserTestSupport.h"
+#include "support/UserSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-using platform::testing::Modifier;
+using testhooks::Modifier;
 
 // The parent records every WM_COMMAND as (id, notification code).
 std::vector<std::pair<int, int>> notifications;
@@ -62,7 +62,7 @@ protected:
                                  nullptr, nullptr, nullptr);
         font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
         notifications.clear();
-        platform::testing::ClearBeeps();
+        testhooks::ClearBeeps();
     }
     void TearDown() override {
         DestroyWindow(parent);
@@ -74,11 +74,11 @@ protected:
         HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                                        parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         return control;
     }
-    std::string Text(HWND hwnd) { return platform::testing::WindowText(hwnd); }
-    usertest::Watchdog watchdog;
+    std::string Text(HWND hwnd) { return testhooks::WindowText(hwnd); }
+    testsupport::Watchdog watchdog;
     HWND parent = nullptr;
     HFONT font = nullptr;
 };
@@ -88,15 +88,15 @@ protected:
 TEST_F(Controls, AutoCheckBoxTogglesOnClickAndSpaceAndNotifies) {
     HWND box = Make("Button", "View", BS_AUTOCHECKBOX | BS_LEFTTEXT | WS_TABSTOP, 15207);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED));
-    platform::testing::Click(box);
+    testhooks::Click(box);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_CHECKED)) << "click";
-    platform::testing::PressKey(box, VK_SPACE);
+    testhooks::PressKey(box, VK_SPACE);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED)) << "space";
     EXPECT_EQ(notifications, (Sequence{{15207, BN_CLICKED}, {15207, BN_CLICKED}}));
 
     notifications.clear();
     EnableWindow(box, FALSE);
-    platform::testing::Click(box);
+    testhooks::Click(box);
     SendMessageA(box, BM_CLICK, 0, 0);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED)) << "disabled";
     EXPECT_TRUE(notifications.empty()) << "a disabled button ignores input";
@@ -104,18 +104,18 @@ TEST_F(Controls, AutoCheckBoxTogglesOnClickAndSpaceAndNotifies) {
 
 TEST_F(Controls, PlainCheckBoxLeavesItsCheckToTheProgram) {
     HWND box = Make("Button", "Send Code", BS_CHECKBOX, 7);
-    platform::testing::Click(box);
+    testhooks::Click(box);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_UNCHECKED));
     EXPECT_EQ(notifications, (Sequence{{7, BN_CLICKED}}));
     SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
-    EXPECT_TRUE(platform::testing::IsChecked(box));
+    EXPECT_TRUE(testhooks::IsChecked(box));
 }
 
 TEST_F(Controls, PressingOutsideAndReleasingDoesNotClick) {
     HWND button = Make("Button", "Test", BS_PUSHBUTTON, 15212);
     RECT client{};
     GetClientRect(button, &client);
-    platform::testing::ClickAt(button, POINT{client.right / 2, client.bottom / 2});
+    testhooks::ClickAt(button, POINT{client.right / 2, client.bottom / 2});
     EXPECT_EQ(notifications, (Sequence{{15212, BN_CLICKED}}));
     EXPECT_EQ(GetFocus(), button) << "a click gives the button the focus";
     EXPECT_EQ(SendMessageA(button, BM_GETCHECK, 0, 0), 0) << "push buttons have no check";
@@ -141,11 +141,11 @@ TEST_F(Controls, AutoRadioButtonsClearTheirGroup) {
     HWND b = Make("Button", "B", BS_AUTORADIOBUTTON, 2, 10, 40);
     HWND other = Make("Button", "C", BS_AUTORADIOBUTTON | WS_GROUP, 3, 10, 70);
     SendMessageA(other, BM_SETCHECK, BST_CHECKED, 0);
-    platform::testing::Click(a);
-    platform::testing::Click(b);
-    EXPECT_FALSE(platform::testing::IsChecked(a));
-    EXPECT_TRUE(platform::testing::IsChecked(b));
-    EXPECT_TRUE(platform::testing::IsChecked(other)) << "another group keeps its check";
+    testhooks::Click(a);
+    testhooks::Click(b);
+    EXPECT_FALSE(testhooks::IsChecked(a));
+    EXPECT_TRUE(testhooks::IsChecked(b));
+    EXPECT_TRUE(testhooks::IsChecked(other)) << "another group keeps its check";
     EXPECT_EQ(SendMessageA(b, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_RADIOBUTTON);
 }
 
@@ -162,7 +162,7 @@ TEST_F(Controls, EditTypingNotifiesUpdateThenChange) {
     EXPECT_TRUE(GetWindowLongA(edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << "the border is a sunken edge";
     SetFocus(edit);
     notifications.clear();
-    platform::testing::TypeText(edit, "C:/NC");
+    testhooks::TypeText(edit, "C:/NC");
     EXPECT_EQ(Text(edit), "C:/NC");
     ASSERT_EQ(notifications.size(), 10u);
     EXPECT_EQ(notifications[0], std::make_pair(15226, static_cast<int>(EN_UPDATE)));
@@ -177,17 +177,17 @@ TEST_F(Controls, EditTypingNotifiesUpdateThenChange) {
 TEST_F(Controls, EditSelectionWithShiftWordMovesAndDeletion) {
     HWND edit = Make("Edit", "upload path here", ES_AUTOHSCROLL, 1);
     SetFocus(edit);
-    platform::testing::PressKey(edit, VK_END);
-    platform::testing::PressKey(edit, VK_LEFT, Modifier::Control | Modifier::Shift);
+    testhooks::PressKey(edit, VK_END);
+    testhooks::PressKey(edit, VK_LEFT, Modifier::Control | Modifier::Shift);
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(12, 16)) << "Ctrl+Shift+Left selects the last word";
-    platform::testing::PressKey(edit, VK_DELETE);
+    testhooks::PressKey(edit, VK_DELETE);
     EXPECT_EQ(Text(edit), "upload path ");
-    platform::testing::PressKey(edit, VK_HOME);
-    platform::testing::PressKey(edit, VK_RIGHT, Modifier::Control);
+    testhooks::PressKey(edit, VK_HOME);
+    testhooks::PressKey(edit, VK_RIGHT, Modifier::Control);
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(7, 7)) << "Ctrl+Right goes past the word and blank";
-    platform::testing::PressKey(edit, VK_BACK);
+    testhooks::PressKey(edit, VK_BACK);
     EXPECT_EQ(Text(edit), "uploadpath ");
-    platform::testing::PressKey(edit, VK_HOME, Modifier::Shift);
+    testhooks::PressKey(edit, VK_HOME, Modifier::Shift);
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(0, 6));
     SendMessageA(edit, EM_SETSEL, 2, -1);
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(2, 11)) << "-1 is the end";
@@ -197,13 +197,13 @@ TEST_F(Controls, EditClipboardCutAndPaste) {
     HWND edit = Make("Edit", "CNC.LOG", ES_AUTOHSCROLL, 1);
     SetFocus(edit);
     SendMessageA(edit, EM_SETSEL, 0, 3);
-    platform::testing::PressKey(edit, 'X', Modifier::Control);
+    testhooks::PressKey(edit, 'X', Modifier::Control);
     EXPECT_EQ(Text(edit), ".LOG");
-    platform::testing::PressKey(edit, VK_END);
-    platform::testing::PressKey(edit, 'V', Modifier::Control);
+    testhooks::PressKey(edit, VK_END);
+    testhooks::PressKey(edit, 'V', Modifier::Control);
     EXPECT_EQ(Text(edit), ".LOGCNC");
     SendMessageA(edit, EM_SETSEL, 0, -1);
-    platform::testing::PressKey(edit, 'C', Modifier::Control);
+    testhooks::PressKey(edit, 'C', Modifier::Control);
     SendMessageA(edit, EM_SETSEL, 0, 0);
     SendMessageA(edit, WM_PASTE, 0, 0);
     EXPECT_EQ(Text(edit), ".LOGCNC.LOGCNC");
@@ -212,12 +212,12 @@ TEST_F(Controls, EditClipboardCutAndPaste) {
 TEST_F(Controls, EditNumberReadOnlyAndLimit) {
     HWND number = Make("Edit", "", ES_NUMBER, 15246);
     SetFocus(number);
-    platform::testing::TypeText(number, "9a9");
+    testhooks::TypeText(number, "9a9");
     EXPECT_EQ(Text(number), "99") << "letters are refused";
-    EXPECT_EQ(platform::testing::Beeps().size(), 1u) << "with a beep";
+    EXPECT_EQ(testhooks::Beeps().size(), 1u) << "with a beep";
     SendMessageA(number, EM_LIMITTEXT, 3, 0);
     notifications.clear();
-    platform::testing::TypeText(number, "12");
+    testhooks::TypeText(number, "12");
     EXPECT_EQ(Text(number), "991");
     EXPECT_NE(std::find(notifications.begin(), notifications.end(), std::make_pair(15246, static_cast<int>(EN_MAXTEXT))),
               notifications.end());
@@ -226,13 +226,13 @@ TEST_F(Controls, EditNumberReadOnlyAndLimit) {
 
     HWND readOnly = Make("Edit", "fixed", ES_READONLY, 2, 10, 40);
     SetFocus(readOnly);
-    platform::testing::TypeText(readOnly, "ab");
-    platform::testing::PressKey(readOnly, VK_DELETE);
+    testhooks::TypeText(readOnly, "ab");
+    testhooks::PressKey(readOnly, VK_DELETE);
     EXPECT_EQ(Text(readOnly), "fixed");
 
     HWND disabled = Make("Edit", "off", 0, 3, 10, 70);
     EnableWindow(disabled, FALSE);
-    platform::testing::Click(disabled);
+    testhooks::Click(disabled);
     EXPECT_NE(GetFocus(), disabled) << "a disabled edit takes no focus";
 }
 
@@ -241,10 +241,10 @@ TEST_F(Controls, EditMouseSelectsByDragAndSetTextNotifies) {
     notifications.clear();
     SetWindowTextA(edit, "one two");
     EXPECT_EQ(notifications, (Sequence{{4, EN_UPDATE}, {4, EN_CHANGE}}));
-    platform::testing::ClickAt(edit, POINT{1, 5});
+    testhooks::ClickAt(edit, POINT{1, 5});
     EXPECT_EQ(GetFocus(), edit);
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(0, 0));
-    platform::testing::ClickAt(edit, POINT{115, 5});
+    testhooks::ClickAt(edit, POINT{115, 5});
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(7, 7)) << "a click past the text goes to its end";
     EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
 }
@@ -267,35 +267,35 @@ TEST_F(Controls, EditUndoTakesBackATypedRunAndASecondUndoRedoesIt) {
     HWND edit = Make("Edit", "", ES_AUTOHSCROLL, 15268);
     SetFocus(edit);
     EXPECT_FALSE(CanUndo(edit)) << "nothing typed yet";
-    platform::testing::TypeText(edit, "G01 X5");
+    testhooks::TypeText(edit, "G01 X5");
     EXPECT_TRUE(CanUndo(edit));
     SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
     notifications.clear();
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "") << "the typed run is one edit";
     EXPECT_EQ(notifications, (Sequence{{15268, EN_UPDATE}, {15268, EN_CHANGE}}));
     EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0)) << "an undo is a change";
     EXPECT_TRUE(CanUndo(edit)) << "the undo can be undone";
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "G01 X5") << "a second undo redoes";
     EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{0}, DWORD{6})) << "what came back is selected";
-    platform::testing::PressKey(edit, VK_BACK, Modifier::Alt);
+    testhooks::PressKey(edit, VK_BACK, Modifier::Alt);
     EXPECT_EQ(Text(edit), "") << "Alt+Backspace undoes too";
-    platform::testing::PressKey(edit, VK_BACK, Modifier::Alt);
+    testhooks::PressKey(edit, VK_BACK, Modifier::Alt);
     EXPECT_EQ(Text(edit), "G01 X5");
 
     // Typing in another place starts a new record.
-    platform::testing::PressKey(edit, VK_HOME);
-    platform::testing::TypeText(edit, "N1 ");
-    platform::testing::PressKey(edit, VK_END);
-    platform::testing::TypeText(edit, "Y2");
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, VK_HOME);
+    testhooks::TypeText(edit, "N1 ");
+    testhooks::PressKey(edit, VK_END);
+    testhooks::TypeText(edit, "Y2");
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "N1 G01 X5") << "only the run at the end is taken back";
     // Typing over a selection is one edit with what it replaced.
     SendMessageA(edit, EM_SETSEL, 3, 6);
-    platform::testing::TypeText(edit, "G00");
+    testhooks::TypeText(edit, "G00");
     EXPECT_EQ(Text(edit), "N1 G00 X5");
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "N1 G01 X5");
     EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{3}, DWORD{6}));
 }
@@ -304,31 +304,31 @@ TEST_F(Controls, EditDeletesCutsAndPastesEachReplaceTheUndoRecord) {
     HWND edit = Make("Edit", "CNC.LOG", ES_AUTOHSCROLL, 1);
     SetFocus(edit);
     EXPECT_FALSE(CanUndo(edit)) << "the text the edit was made with is no edit";
-    platform::testing::PressKey(edit, VK_END);
-    platform::testing::TypeText(edit, "X");
-    platform::testing::PressKey(edit, VK_BACK);
-    platform::testing::PressKey(edit, VK_BACK);
+    testhooks::PressKey(edit, VK_END);
+    testhooks::TypeText(edit, "X");
+    testhooks::PressKey(edit, VK_BACK);
+    testhooks::PressKey(edit, VK_BACK);
     EXPECT_EQ(Text(edit), "CNC.LO");
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "CNC.LOGX") << "a run of Backspaces is one edit, and it replaced the typing";
     EXPECT_EQ(SelectionOf(edit), std::make_pair(DWORD{6}, DWORD{8}));
 
-    platform::testing::PressKey(edit, VK_HOME);
-    platform::testing::PressKey(edit, VK_DELETE);
-    platform::testing::PressKey(edit, VK_DELETE);
-    platform::testing::PressKey(edit, VK_DELETE);
+    testhooks::PressKey(edit, VK_HOME);
+    testhooks::PressKey(edit, VK_DELETE);
+    testhooks::PressKey(edit, VK_DELETE);
+    testhooks::PressKey(edit, VK_DELETE);
     EXPECT_EQ(Text(edit), ".LOGX");
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "CNC.LOGX") << "a run of Deletes is one edit";
 
     SendMessageA(edit, EM_SETSEL, 7, 8);
-    platform::testing::PressKey(edit, 'X', Modifier::Control);
+    testhooks::PressKey(edit, 'X', Modifier::Control);
     EXPECT_EQ(Text(edit), "CNC.LOG");
-    platform::testing::PressKey(edit, VK_HOME);
-    platform::testing::PressKey(edit, 'V', Modifier::Control);
-    platform::testing::PressKey(edit, 'V', Modifier::Control);
+    testhooks::PressKey(edit, VK_HOME);
+    testhooks::PressKey(edit, 'V', Modifier::Control);
+    testhooks::PressKey(edit, 'V', Modifier::Control);
     EXPECT_EQ(Text(edit), "XXCNC.LOG");
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "XCNC.LOG") << "each paste is an edit of its own";
 
     SendMessageA(edit, EM_SETSEL, 0, 1);
@@ -341,7 +341,7 @@ TEST_F(Controls, EditDeletesCutsAndPastesEachReplaceTheUndoRecord) {
 TEST_F(Controls, EditUndoBufferIsEmptiedBySetTextAndByReplacementsThatCannotBeUndone) {
     HWND edit = Make("Edit", "", ES_AUTOHSCROLL, 1);
     SetFocus(edit);
-    platform::testing::TypeText(edit, "abc");
+    testhooks::TypeText(edit, "abc");
     SetWindowTextA(edit, "COM3");
     EXPECT_FALSE(CanUndo(edit)) << "WM_SETTEXT";
     EXPECT_EQ(SendMessageA(edit, EM_UNDO, 0, 0), TRUE) << "a single-line edit always answers TRUE";
@@ -358,10 +358,10 @@ TEST_F(Controls, EditUndoBufferIsEmptiedBySetTextAndByReplacementsThatCannotBeUn
     SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("1"));
     EXPECT_EQ(Text(edit), "COM1");
     EXPECT_FALSE(CanUndo(edit)) << "fCanUndo FALSE empties the buffer";
-    platform::testing::PressKey(edit, 'Z', Modifier::Control);
+    testhooks::PressKey(edit, 'Z', Modifier::Control);
     EXPECT_EQ(Text(edit), "COM1");
 
-    platform::testing::TypeText(edit, "0");
+    testhooks::TypeText(edit, "0");
     EXPECT_TRUE(CanUndo(edit));
     SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
     EXPECT_FALSE(CanUndo(edit));
@@ -372,7 +372,7 @@ TEST_F(Controls, EditUndoBufferIsEmptiedBySetTextAndByReplacementsThatCannotBeUn
     SendMessageA(readOnly, EM_SETSEL, 0, -1);
     SendMessageA(readOnly, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("set"));
     SetFocus(readOnly);
-    platform::testing::PressKey(readOnly, 'Z', Modifier::Control);
+    testhooks::PressKey(readOnly, 'Z', Modifier::Control);
     EXPECT_EQ(SendMessageA(readOnly, EM_UNDO, 0, 0), TRUE);
     EXPECT_EQ(Text(readOnly), "set") << "a read-only edit does not undo";
 }
@@ -381,8 +381,8 @@ TEST_F(Controls, StaticNotifiesOnlyWithNotifyStyleAndTakesTheSunkenEdge) {
     HWND plain = Make("Static", "Status", SS_LEFT, 15200, 10, 10);
     HWND notify = Make("Static", "Lamp", SS_LEFT | SS_NOTIFY, 15205, 10, 40);
     HWND sunken = Make("Static", "", SS_LEFTNOWORDWRAP | SS_SUNKEN, 15201, 10, 70);
-    platform::testing::Click(plain);
-    platform::testing::Click(notify);
+    testhooks::Click(plain);
+    testhooks::Click(notify);
     EXPECT_EQ(notifications, (Sequence{{15205, STN_CLICKED}}));
     EXPECT_TRUE(GetWindowLongA(sunken, GWL_EXSTYLE) & WS_EX_STATICEDGE);
     EXPECT_EQ(SendMessageA(plain, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
@@ -390,11 +390,11 @@ TEST_F(Controls, StaticNotifiesOnlyWithNotifyStyleAndTakesTheSunkenEdge) {
     bool hasInk = false;
     for (int x = 0; x < 40 && !hasInk; ++x) {
         for (int y = 0; y < 14 && !hasInk; ++y) {
-            hasInk = platform::testing::ClientPixel(plain, x, y) != GetSysColor(COLOR_BTNFACE);
+            hasInk = testhooks::ClientPixel(plain, x, y) != GetSysColor(COLOR_BTNFACE);
         }
     }
     EXPECT_TRUE(hasInk) << "the label's text was drawn";
-    EXPECT_EQ(platform::testing::ClientPixel(plain, 118, 18), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(testhooks::ClientPixel(plain, 118, 18), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(Controls, EachControlSnapshotsAndDumps) {
@@ -406,9 +406,9 @@ TEST_F(Controls, EachControlSnapshotsAndDumps) {
     Make("Static", "Status", SS_CENTER | SS_SUNKEN, 5, 10, 70, 120, 20);
     HWND grey = Make("Button", "Disabled", BS_PUSHBUTTON, 6, 10, 100, 100, 24);
     EnableWindow(grey, FALSE);
-    platform::testing::PumpMessages();
+    testhooks::PumpMessages();
     EXPECT_TRUE(platform::SnapshotPng(parent, "Controls.png"));
-    const std::string dump = platform::testing::DumpWindowTree(parent);
+    const std::string dump = testhooks::DumpWindowTree(parent);
     EXPECT_NE(dump.find("Button id=2 \"Write Log File\" (10,40)-(130,58) visible enabled checked"), std::string::npos)
         << dump;
     EXPECT_NE(dump.find("Button id=6 \"Disabled\" (10,100)-(110,124) visible disabled unchecked"), std::string::npos)

@@ -1,6 +1,7 @@
 #include "services/Clock.h"
 #include "services/FileTimeValue.h"
 #include "services/SystemVersion.h"
+#include "testhooks/VersionAnswer.h"
 
 #include "platform/Windows.h"
 
@@ -81,17 +82,17 @@ TEST(FileTimeValueTest, NowIsLaterThanZeroAndEqualToItself) {
 // Answers GetVersionExA with a record of an older system for one test.
 class VersionTest : public ::testing::Test {
 protected:
-    void TearDown() override { platform::testing::SetVersionAnswer(std::nullopt); }
+    void TearDown() override { testhooks::SetVersionAnswer(std::nullopt); }
 
     static String NameFor(DWORD platformId, DWORD major, DWORD minor, const char* servicePack = "",
                           bool refuseExtended = false) {
-        platform::testing::VersionAnswer answer;
+        testhooks::VersionAnswer answer;
         answer.record.dwPlatformId = platformId;
         answer.record.dwMajorVersion = major;
         answer.record.dwMinorVersion = minor;
         std::strcpy(answer.record.szCSDVersion, servicePack);
         answer.refuseExtended = refuseExtended;
-        platform::testing::SetVersionAnswer(answer);
+        testhooks::SetVersionAnswer(answer);
         return framework::WindowsVersionName();
     }
 };
@@ -119,10 +120,10 @@ TEST_F(VersionTest, NamesFollowTheVersionTable) {
 TEST_F(VersionTest, OlderSystemsAnswerThePlainRecordAndFailuresGiveTheFallback) {
     EXPECT_STREQ(NameFor(1, 4, 10, " A ", true).CStr(), "Windows 98 SE");
     EXPECT_FALSE(framework::IsWindowsNT());
-    platform::testing::VersionAnswer refused;
+    testhooks::VersionAnswer refused;
     refused.record.dwPlatformId = VER_PLATFORM_WIN32_NT;
     refused.refuseExtended = refused.refusePlain = true;
-    platform::testing::SetVersionAnswer(refused);
+    testhooks::SetVersionAnswer(refused);
     EXPECT_STREQ(framework::WindowsVersionName().CStr(), "Windows X");
     EXPECT_FALSE(framework::IsWindowsNT());
 }

@@ -2,7 +2,7 @@
 #include "services/SaveFileDialog.h"
 
 #include "framework/Application.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
@@ -29,12 +29,12 @@ protected:
     // Presses a key in the file dialog once it is up.
     static void SoonPress(const char* caption, int key, const char* typed = nullptr) {
         SoonInsideTheLoop([caption, key, typed] {
-            HWND box = platform::testing::FindWindowByCaption(caption);
+            HWND box = testhooks::FindWindowByCaption(caption);
             ASSERT_NE(box, nullptr) << caption;
             if (typed != nullptr) {
-                platform::testing::TypeText(GetFocus(), typed);
+                testhooks::TypeText(GetFocus(), typed);
             }
-            platform::testing::PressKey(box, key);
+            testhooks::PressKey(box, key);
         });
     }
     static std::string Backslashed(std::string path) {

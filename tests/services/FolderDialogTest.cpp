@@ -1,7 +1,7 @@
 #include "services/FolderDialog.h"
 
 #include "framework/Application.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
 
 #include "support/InsideTheLoop.h"
@@ -51,10 +51,10 @@ TEST_F(FolderDialogTest, MissingSubPathPreselectsItsNearestExistingParent) {
     std::string shown;
     SoonInsideTheLoop([&] {
         ASSERT_NE(dialog.Handle(), nullptr);
-        caption = platform::testing::WindowText(dialog.Handle());
-        title = platform::testing::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::TitleId));
-        shown = platform::testing::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::EditId));
-        platform::testing::Click(GetDlgItem(dialog.Handle(), IDOK));
+        caption = testhooks::WindowText(dialog.Handle());
+        title = testhooks::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::TitleId));
+        shown = testhooks::WindowText(GetDlgItem(dialog.Handle(), FolderDialog::EditId));
+        testhooks::Click(GetDlgItem(dialog.Handle(), IDOK));
     });
     dialog.Create(true);
     EXPECT_EQ(caption, "Browse for Folder") << "the caption's text, not its dictionary reference";
@@ -82,15 +82,15 @@ TEST_F(FolderDialogTest, TypedMissingPathBeepsAndKeepsTheDialogOpen) {
     SoonInsideTheLoop([&] {
         HWND edit = GetDlgItem(dialog.Handle(), FolderDialog::EditId);
         SetWindowTextA(edit, (folder / "missing").c_str());
-        platform::testing::ClearBeeps();
-        platform::testing::Click(GetDlgItem(dialog.Handle(), IDOK));
-        beeps = platform::testing::Beeps().size();
+        testhooks::ClearBeeps();
+        testhooks::Click(GetDlgItem(dialog.Handle(), IDOK));
+        beeps = testhooks::Beeps().size();
         stillOpen = dialog.Handle() != nullptr && IsWindowVisible(dialog.Handle());
         editHasFocus = GetFocus() == edit;
         selection = static_cast<DWORD>(SendMessageA(edit, EM_GETSEL, 0, 0));
 
         SetWindowTextA(edit, (folder / "NC").c_str());
-        platform::testing::Click(GetDlgItem(dialog.Handle(), IDOK));
+        testhooks::Click(GetDlgItem(dialog.Handle(), IDOK));
     });
     dialog.Create(true);
     EXPECT_EQ(beeps, 1u);

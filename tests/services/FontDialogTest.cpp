@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Font.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
 #include "support/InsideTheLoop.h"
 #include "support/Watchdog.h"
@@ -23,7 +23,7 @@ void SoonPressInTheChooser(int key) {
     SoonInsideTheLoop([key] {
         HWND chooser = GetActiveWindow();
         ASSERT_NE(chooser, nullptr);
-        platform::testing::PressKey(chooser, key);
+        testhooks::PressKey(chooser, key);
     });
 }
 

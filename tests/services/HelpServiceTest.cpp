@@ -1,10 +1,10 @@
 #include "services/HelpService.h"
 
 #include "framework/Application.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "services/HelpViewer.h"
 
-#include "../framework/ProbeWindow.h"
+#include "support/ProbeWindow.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 using framework::Application;
 using framework::HelpService;
 using framework::MessageRecord;
-using frameworktest::ProbeWindow;
+using testsupport::ProbeWindow;
 
 namespace {
 
@@ -52,7 +52,7 @@ TEST_F(HelpServiceTest, ContentsTopicsAndQuit) {
     EXPECT_EQ(framework::HelpViewerTopLine(viewer), 3) << "opened at the heading of context 12";
     SendMessageA(viewer, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(framework::HelpViewerTopLine(viewer), 4);
-    platform::testing::PumpMessages(); // painting the text must not fail
+    testhooks::PumpMessages(); // painting the text must not fail
     EXPECT_TRUE(help.CloseHelp());
     EXPECT_FALSE(IsWindow(viewer));
     EXPECT_TRUE(help.HelpFile().IsEmpty());

@@ -3,11 +3,11 @@
 
 #include "services/HelpViewer.h"
 
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 #include "services/HelpText.h"
 
-#include "../platform/UserTestSupport.h"
+#include "support/UserSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ namespace {
 
 using framework::help::HelpDocument;
 using framework::help::ParseHelpText;
-using platform::testing::Modifier;
+using testhooks::Modifier;
 
 const std::string guidePath = TOLVA_HELP_FILE;
 
@@ -57,7 +57,7 @@ protected:
         ASSERT_TRUE(framework::ShowHelp(owner, guidePath.c_str(), HELP_INDEX, 0)) << guidePath;
         viewer = framework::HelpViewerOf(owner);
         ASSERT_NE(viewer, nullptr);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
     }
     void TearDown() override {
         framework::ShowHelp(owner, guidePath.c_str(), HELP_QUIT, 0);
@@ -85,7 +85,7 @@ protected:
             ADD_FAILURE() << "no link in view shows " << text;
             return false;
         }
-        return platform::testing::ClickAt(viewer, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+        return testhooks::ClickAt(viewer, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     }
     // Scrolls down a line at a time, as an operator would, until a link showing the text is in view.
     bool ScrollToLink(const std::string& text, RECT& rect) {
@@ -99,10 +99,10 @@ protected:
         return false;
     }
     bool Press(int key, Modifier modifiers = Modifier::None) {
-        return platform::testing::PressKey(viewer, key, modifiers);
+        return testhooks::PressKey(viewer, key, modifiers);
     }
 
-    usertest::Watchdog watchdog;
+    testsupport::Watchdog watchdog;
     const std::vector<std::string> lines = GuideLines();
     HWND owner = nullptr;
     HWND viewer = nullptr;
@@ -183,15 +183,15 @@ TEST_F(HelpViewer, ClickingAContentsEntryPutsItsHeadingAtTheTop) {
     const int scrolled = TopLine();
 
     // A press that is released away from the link follows nothing, nor does a click on plain text.
-    ASSERT_TRUE(platform::testing::PressMouseAt(viewer, POINT{rect.left + 2, rect.top + 2}));
-    ASSERT_TRUE(platform::testing::ReleaseMouseAt(viewer, POINT{rect.right + 40, rect.top + 2}));
+    ASSERT_TRUE(testhooks::PressMouseAt(viewer, POINT{rect.left + 2, rect.top + 2}));
+    ASSERT_TRUE(testhooks::ReleaseMouseAt(viewer, POINT{rect.right + 40, rect.top + 2}));
     EXPECT_EQ(TopLine(), scrolled) << "released away from the link";
-    ASSERT_TRUE(platform::testing::ClickAt(viewer, POINT{rect.right + 40, rect.top + 2}));
+    ASSERT_TRUE(testhooks::ClickAt(viewer, POINT{rect.right + 40, rect.top + 2}));
     EXPECT_EQ(TopLine(), scrolled) << "clicked beside the link";
 
-    ASSERT_TRUE(platform::testing::ClickAt(viewer, POINT{rect.left + 2, (rect.top + rect.bottom) / 2}));
+    ASSERT_TRUE(testhooks::ClickAt(viewer, POINT{rect.left + 2, (rect.top + rect.bottom) / 2}));
     EXPECT_EQ(TopLine(), HeadingLine("Troubleshooting: flow control"));
-    platform::testing::PumpMessages(); // painting links must not fail
+    testhooks::PumpMessages(); // painting links must not fail
 }
 
 TEST_F(HelpViewer, TabWalksThroughTheLinksAndEnterFollowsTheSelectedOne) {
@@ -304,9 +304,9 @@ TEST_F(HelpViewer, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
 
     ASSERT_TRUE(Press('F', Modifier::Control));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "");
-    ASSERT_TRUE(platform::testing::TypeText(viewer, "DIAL"));
+    ASSERT_TRUE(testhooks::TypeText(viewer, "DIAL"));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIAL");
-    ASSERT_TRUE(platform::testing::TypeText(viewer, "out"));
+    ASSERT_TRUE(testhooks::TypeText(viewer, "out"));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIALout");
     EXPECT_EQ(TopLine(), holding[0]) << TopText();
 
@@ -318,17 +318,17 @@ TEST_F(HelpViewer, FindMovesFromLineToLineHoldingTheTextAndEscapeEndsIt) {
     EXPECT_EQ(TopLine(), holding[0]) << "past the last line the find goes on from the top";
 
     // A text no line holds leaves the view at the last match; Backspace takes the character back.
-    ASSERT_TRUE(platform::testing::TypeText(viewer, "q"));
+    ASSERT_TRUE(testhooks::TypeText(viewer, "q"));
     EXPECT_EQ(TopLine(), holding[0]);
     ASSERT_TRUE(Press(VK_BACK));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "DIALout");
     EXPECT_EQ(TopLine(), holding[0]) << "Backspace edits the text and goes nowhere";
-    platform::testing::PumpMessages(); // painting the find line and the match must not fail
+    testhooks::PumpMessages(); // painting the find line and the match must not fail
 
     ASSERT_TRUE(Press(VK_ESCAPE));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "");
     EXPECT_EQ(TopLine(), holding[0]) << "Escape leaves the view where the find left it";
-    ASSERT_TRUE(platform::testing::TypeText(viewer, "cable"));
+    ASSERT_TRUE(testhooks::TypeText(viewer, "cable"));
     EXPECT_EQ(framework::HelpViewerFindText(viewer), "") << "typing after Escape finds nothing";
     EXPECT_EQ(TopLine(), holding[0]);
 

@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Window.h"
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
 
 #include "support/InsideTheLoop.h"
@@ -83,7 +83,7 @@ TEST_F(MessageBoxesTest, UnattendedBoxesAnswerThemselvesIntoTheLog) {
     ShowMessage(nullptr, "first", "A", MB_OK, true);
     ShowMessage(nullptr, "second", "B", MB_YESNO);
     EXPECT_STREQ(log.CStr(), "A: first (OK)\nB: second (Yes)\n") << "the own box is not shown either; lines add up";
-    EXPECT_EQ(platform::testing::FindWindowByCaption("A"), nullptr);
+    EXPECT_EQ(testhooks::FindWindowByCaption("A"), nullptr);
     application.AttachLog(nullptr);
 }
 
@@ -132,13 +132,13 @@ TEST_F(MessageBoxesTest, SystemBoxShowsTheTextDisablesTheWindowsAndGivesTheFocus
     bool otherEnabled = true;
     HWND boxOwner = nullptr;
     SoonInsideTheLoop([&] {
-        HWND box = platform::testing::FindWindowByCaption("Open Comm");
+        HWND box = testhooks::FindWindowByCaption("Open Comm");
         ASSERT_NE(box, nullptr);
-        dump = platform::testing::DumpWindowTree(box);
+        dump = testhooks::DumpWindowTree(box);
         mainEnabled = IsWindowEnabled(main.Handle()) != 0;
         otherEnabled = IsWindowEnabled(other->Handle()) != 0;
         boxOwner = GetWindow(box, GW_OWNER);
-        platform::testing::Click(platform::testing::FindControl(box, IDNO));
+        testhooks::Click(testhooks::FindControl(box, IDNO));
     });
     const MessageBoxResult result =
         ShowMessage(nullptr, "COM3\nThe port is in use.", "Open Comm", MB_YESNO | MB_ICONINFORMATION);
@@ -175,15 +175,15 @@ TEST_F(MessageBoxesTest, OwnBoxFromItsTemplateAnswersByItsButtons) {
         std::string firstButton;
         bool questionButtonsShown = false;
         SoonInsideTheLoop([&] {
-            HWND box = platform::testing::FindWindowByCaption("Upload");
+            HWND box = testhooks::FindWindowByCaption("Upload");
             ASSERT_NE(box, nullptr) << each.context;
-            text = platform::testing::WindowText(platform::testing::FindControl(box, 1241));
-            firstButton = platform::testing::WindowText(platform::testing::FindControl(box, IDOK));
-            questionButtonsShown = platform::testing::IsShown(platform::testing::FindControl(box, 1239));
+            text = testhooks::WindowText(testhooks::FindControl(box, 1241));
+            firstButton = testhooks::WindowText(testhooks::FindControl(box, IDOK));
+            questionButtonsShown = testhooks::IsShown(testhooks::FindControl(box, 1239));
             if (each.button == 0) {
-                platform::testing::PressKey(box, VK_ESCAPE);
+                testhooks::PressKey(box, VK_ESCAPE);
             } else {
-                platform::testing::Click(platform::testing::FindControl(box, each.button));
+                testhooks::Click(testhooks::FindControl(box, each.button));
             }
         });
         const MessageBoxResult result = ShowMessage(nullptr, "Replace O1234.NC?", "Upload", each.type, true);
@@ -192,14 +192,14 @@ TEST_F(MessageBoxesTest, OwnBoxFromItsTemplateAnswersByItsButtons) {
         EXPECT_EQ(text, "Replace O1234.NC?") << each.context;
         EXPECT_EQ(firstButton, "^66") << "the empty dictionary leaves the reference as written";
         EXPECT_TRUE(questionButtonsShown) << each.context;
-        EXPECT_EQ(platform::testing::FindWindowByCaption("Upload"), nullptr) << "the box is gone";
+        EXPECT_EQ(testhooks::FindWindowByCaption("Upload"), nullptr) << "the box is gone";
     }
 
     bool questionButtonsShown = true;
     SoonInsideTheLoop([&] {
-        HWND box = platform::testing::FindWindowByCaption("Note");
-        questionButtonsShown = platform::testing::IsShown(platform::testing::FindControl(box, 1239));
-        platform::testing::Click(platform::testing::FindControl(box, IDOK));
+        HWND box = testhooks::FindWindowByCaption("Note");
+        questionButtonsShown = testhooks::IsShown(testhooks::FindControl(box, 1239));
+        testhooks::Click(testhooks::FindControl(box, IDOK));
     });
     EXPECT_EQ(ShowMessage(&main, "Saved.", "Note", MB_OK, true).answer, IDYES);
     EXPECT_FALSE(questionButtonsShown) << "a box that asks nothing shows only its first and last button";

@@ -4,7 +4,7 @@
 #include "framework/Layout.h"
 #include "framework/Window.h"
 
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 
 #include "support/Watchdog.h"
 
@@ -39,7 +39,7 @@ protected:
         GetClientRect(view->Handle(), &client);
         const int extraHeight = (window.bottom - window.top) - client.bottom;
         MoveWindow(view->Handle(), 0, 0, 300, rows * view->CellHeight() + extraHeight, TRUE);
-        platform::testing::PumpMessages();
+        testhooks::PumpMessages();
         return *view;
     }
     void Key(int key) { SendMessageA(view->Handle(), WM_KEYDOWN, key, 0); }
@@ -147,21 +147,21 @@ TEST_F(TextViewTest, HorizontalKeysScrollByColumns) {
 TEST_F(TextViewTest, RowsArePaintedInTheTextColourOnTheBackground) {
     TextView& text = View(100, 4);
     text.AppendText("WWWW\n");
-    platform::testing::PumpMessages();
+    testhooks::PumpMessages();
     const int y = text.CellHeight() / 2;
     bool inked = false;
     for (int x = 0; x < 4 * text.CellWidth() && !inked; ++x) {
-        inked = platform::testing::ClientPixel(text.Handle(), x, y) != GetSysColor(COLOR_WINDOW);
+        inked = testhooks::ClientPixel(text.Handle(), x, y) != GetSysColor(COLOR_WINDOW);
     }
     EXPECT_TRUE(inked);
-    EXPECT_EQ(platform::testing::ClientPixel(text.Handle(), 250, y), GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(platform::testing::ClientPixel(text.Handle(), 10, text.CellHeight() * 2 + 2), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(testhooks::ClientPixel(text.Handle(), 250, y), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(testhooks::ClientPixel(text.Handle(), 10, text.CellHeight() * 2 + 2), GetSysColor(COLOR_WINDOW));
 }
 
 bool menuSeen = false;
 
 void DismissMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (HWND menu = platform::testing::FindWindowByClass("#32768")) {
+    if (HWND menu = testhooks::FindWindowByClass("#32768")) {
         menuSeen = true;
         KillTimer(nullptr, timer);
         PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -185,14 +185,14 @@ int fontSteps = 0;
 
 void ChooseFontAndConfirm(HWND, UINT, UINT_PTR timer, DWORD) {
     if (fontSteps == 0) {
-        if (HWND menu = platform::testing::FindWindowByClass("#32768")) {
+        if (HWND menu = testhooks::FindWindowByClass("#32768")) {
             fontSteps = 1;
             PostMessageA(menu, WM_CHAR, 'f', 0);
         }
         return;
     }
-    HWND chooser = platform::testing::FindWindowByCaption("Font");
-    if (chooser != nullptr && platform::testing::IsShown(chooser)) {
+    HWND chooser = testhooks::FindWindowByCaption("Font");
+    if (chooser != nullptr && testhooks::IsShown(chooser)) {
         fontSteps = 2;
         KillTimer(nullptr, timer);
         PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));

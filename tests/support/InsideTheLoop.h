@@ -3,7 +3,7 @@
 // Runs an action from inside a modal loop that is about to start on this thread: a thread timer
 // fires once the loop waits for messages. Pair every use with a Watchdog.
 
-#include "platform/TestHooks.h"
+#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 
 #include <functional>
@@ -34,7 +34,7 @@ inline void SoonInsideTheLoop(std::function<void()> action) {
 // Acts on the window with this caption once it is there: the timer may fire while the window's
 // modal loop is still being reached (a slow machine, a sanitizer), so it asks again until then.
 inline void SoonOnWindow(const char* caption, std::function<void(HWND)> action) {
-    HWND window = platform::testing::FindWindowByCaption(caption);
+    HWND window = testhooks::FindWindowByCaption(caption);
     if (window == nullptr) {
         SoonInsideTheLoop([caption, action = std::move(action)]() mutable { SoonOnWindow(caption, std::move(action)); });
         return;

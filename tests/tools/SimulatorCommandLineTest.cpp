@@ -1,4 +1,4 @@
-#include "SimulatorTestSupport.h"
+#include "support/SimulatorSupport.h"
 
 #include "tools/sim/EventRecorder.h"
 #include "tools/sim/ProgramText.h"
@@ -11,8 +11,8 @@
 
 namespace {
 
-using tools::tests::SimulatorProcess;
-using tools::tests::SimulatorTest;
+using testsupport::SimulatorProcess;
+using testsupport::SimulatorTest;
 
 class SimulatorCommandLineTest : public SimulatorTest {
 protected:

@@ -1,4 +1,4 @@
-#include "SimulatorTestSupport.h"
+#include "support/SimulatorSupport.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -7,10 +7,10 @@
 
 namespace {
 
-using platform::tests::ChangeState;
-using platform::tests::Pattern;
-using platform::tests::SecondsSince;
-using tools::tests::SimulatorTest;
+using testsupport::ChangeState;
+using testsupport::Pattern;
+using testsupport::SecondsSince;
+using testsupport::SimulatorTest;
 using Clock = std::chrono::steady_clock;
 
 class SimulatorFlowTest : public SimulatorTest {

@@ -1,4 +1,4 @@
-#include "SimulatorTestSupport.h"
+#include "support/SimulatorSupport.h"
 
 #include <chrono>
 #include <csignal>
@@ -8,7 +8,7 @@
 
 namespace {
 
-using tools::tests::SimulatorTest;
+using testsupport::SimulatorTest;
 
 const std::string program = "%\nO0123\nN10 G90 G21\nN20 G01 X10.5 Y3\tF200\n\nN30 M02\n";
 // The lines as the DNC link sends them: empty lines left out, each ended by CR LF.
@@ -52,7 +52,7 @@ TEST_F(SimulatorTransferTest, RefusalEndsTheDownloadAndFailsUnlessExpected) {
     auto start = std::chrono::steady_clock::now();
     Send("\x04");
     EXPECT_EQ(ExitStatus(), 1);
-    EXPECT_LT(platform::tests::SecondsSince(start), 3.0) << "the refusal byte ends the transfer at once";
+    EXPECT_LT(testsupport::SecondsSince(start), 3.0) << "the refusal byte ends the transfer at once";
     EXPECT_NE(simulator.StandardError().find("refused"), std::string::npos) << simulator.StandardError();
 }
 
@@ -92,7 +92,7 @@ TEST_F(SimulatorTransferTest, UploadWaitsTheDelayBeforeTheFirstLine) {
     EXPECT_EQ(ReceiveUntil("\r"), "UPLOAD PROGRAM:7\r");
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReceiveUntil("\n"), "O0007\r\n");
-    EXPECT_GE(platform::tests::SecondsSince(start), 0.3);
+    EXPECT_GE(testsupport::SecondsSince(start), 0.3);
     EXPECT_EQ(ExitStatus(), 0);
 }
 
@@ -132,7 +132,7 @@ TEST_F(SimulatorTransferTest, EchoReturnsTheTestMessageUpToItsTerminator) {
 TEST_F(SimulatorTransferTest, SentLineAndExpectedTextFollowTheScriptOrder) {
     StartAndConnect({"--send", "EOF 000", "--expect", "OK", "--send", "DONE"});
     EXPECT_EQ(ReceiveUntil("\r"), "EOF 000\r");
-    EXPECT_EQ(platform::tests::ReadPort(Port(), 100), "") << "the second line waits for the expected text";
+    EXPECT_EQ(testsupport::ReadPort(Port(), 100), "") << "the second line waits for the expected text";
     Send("OK");
     EXPECT_EQ(ReceiveUntil("\r"), "DONE\r");
     EXPECT_EQ(ExitStatus(), 0);
@@ -178,9 +178,9 @@ TEST_F(SimulatorTransferTest, StartWhenOpenWaitsUntilTheLinkHoldsItsEnd) {
     const std::string path = simulator.ReadPortPath();
     ASSERT_FALSE(path.empty()) << simulator.StandardError();
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    port = std::make_unique<platform::tests::PortHandle>(path);
+    port = std::make_unique<testsupport::PortHandle>(path);
     ASSERT_TRUE(port->IsValid()) << port->OpenError();
-    platform::tests::SetTimeouts(Port(), MAXDWORD, MAXDWORD, 50);
+    testsupport::SetTimeouts(Port(), MAXDWORD, MAXDWORD, 50);
     EXPECT_EQ(ReceiveUntil("HELLO\r"), "HELLO\r");
     EXPECT_EQ(ExitStatus(), 0) << simulator.StandardError();
     const std::string record = folder.Read("record.txt");

@@ -4,12 +4,12 @@
 // same bytes on both. Wine is an implementation of Win32 we did not write, so whatever holds here
 // holds for the code above the platform, not just for our stand-in of the API.
 
-#include "WineSession.h"
+#include "support/WineSession.h"
 
-#include "app/TestPrograms.h"
+#include "support/TestPrograms.h"
 #include "support/TempFolder.h"
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
-using winetest::WineSession;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
+using testsupport::WineSession;
 
 constexpr const char* profile = "CABLE";
 
@@ -105,7 +105,7 @@ protected:
         std::ofstream(fs::path(session->Prefix()) / "drive_c/windows" / (std::string(profile) + ".INI"), std::ios::binary)
             << FirstRunProfile(folder);
         fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
-        upload = apptest::NumberedProgram(120);
+        upload = testsupport::NumberedProgram(120);
         folder.Write("upload.nc", upload);
     }
     void TearDown() override {
@@ -129,7 +129,7 @@ protected:
         ClearRun();
         Outcome outcome;
         ChildProcess cable(folder.Path(), "socat");
-        const std::string socat = tools::tests::InstalledProgramPath("socat");
+        const std::string socat = testsupport::InstalledProgramPath("socat");
         EXPECT_TRUE(cable.Start({socat,
                                  {"PTY,link=" + (folder / "machine") + ",raw,echo=0",
                                   "PTY,link=" + (folder / "dnc") + ",raw,echo=0"},
@@ -178,7 +178,7 @@ protected:
     Outcome ServeOnLinux() {
         return Serve(
             [&](ChildProcess& program, const std::string& port) {
-                return program.Start({tools::tests::ProgramPath(),
+                return program.Start({testsupport::ProgramPath(),
                                       {profile},
                                       {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
                                       folder.Path()});
@@ -217,12 +217,12 @@ TEST_F(WineEndToEndTest, TheWindowsBuildServesTheControllerByteForByteAsTheLinux
                                                     << windows.received.size() << " and " << linux.received.size() << ")";
     EXPECT_NE(windows.received.find('\x04'), std::string::npos) << "program 99 was refused with the refusal byte";
 
-    EXPECT_EQ(windows.uploaded, apptest::Stored(upload)) << "the upload is stored exactly";
-    EXPECT_EQ(linux.uploaded, apptest::Stored(upload));
+    EXPECT_EQ(windows.uploaded, testsupport::Stored(upload)) << "the upload is stored exactly";
+    EXPECT_EQ(linux.uploaded, testsupport::Stored(upload));
 
-    EXPECT_EQ(apptest::CountOf(windows.activity, "Download Completed " + (folder / "nc/5.T3")), 1u) << windows.activity;
-    EXPECT_EQ(apptest::CountOf(windows.activity, "Upload Completed " + (folder / "nc/7.T3")), 1u) << windows.activity;
-    EXPECT_EQ(apptest::CountOf(windows.activity, "Download could not open/read from " + (folder / "nc/99.T3")), 1u)
+    EXPECT_EQ(testsupport::CountOf(windows.activity, "Download Completed " + (folder / "nc/5.T3")), 1u) << windows.activity;
+    EXPECT_EQ(testsupport::CountOf(windows.activity, "Upload Completed " + (folder / "nc/7.T3")), 1u) << windows.activity;
+    EXPECT_EQ(testsupport::CountOf(windows.activity, "Download could not open/read from " + (folder / "nc/99.T3")), 1u)
         << windows.activity;
     EXPECT_EQ(windows.activity, linux.activity) << "the same activity log lines, times and dates aside";
 

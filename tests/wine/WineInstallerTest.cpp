@@ -4,11 +4,11 @@
 // program-paths file that serves a download from the real tolva-sim, and a silent uninstall that
 // takes the program and leaves the operator's data.
 
-#include "WineSession.h"
+#include "support/WineSession.h"
 
 #include "support/TempFolder.h"
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +23,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
-using winetest::WineSession;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
+using testsupport::WineSession;
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -82,7 +82,7 @@ TEST(WineInstallerTest, InstallsRunsAFirstDownloadAndUninstallsLeavingTheOperato
     // program folders configured, serves programs from its working folder, the data folder.
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, data / "5.T3");
     ChildProcess cable(scratch.Path(), "socat");
-    ASSERT_TRUE(cable.Start({tools::tests::InstalledProgramPath("socat"),
+    ASSERT_TRUE(cable.Start({testsupport::InstalledProgramPath("socat"),
                              {"PTY,link=" + (scratch / "machine") + ",raw,echo=0",
                               "PTY,link=" + (scratch / "dnc") + ",raw,echo=0"},
                              {},

@@ -40,7 +40,7 @@ std::string Source(const std::vector<rc::CompiledResource>& resources, const std
                    const std::string& function) {
     std::ostringstream out;
     out << "// Made by tolva-rc from " << script << ". Do not edit: change the script and rebuild.\n"
-        << "#include \"platform/KernelModules.h\"\n#include \"platform/UserResources.h\"\n\n"
+        << "#include \"platform/kernel/Modules.h\"\n#include \"platform/user/Resources.h\"\n\n"
         << "namespace {\n\n";
     for (size_t i = 0; i < resources.size(); ++i) {
         out << "const BYTE resource" << i << "[] = {";

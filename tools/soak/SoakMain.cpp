@@ -14,8 +14,8 @@
 // Prints the figures of the run and exits 0 when nothing was lost or altered, the program
 // closed cleanly, and memory and descriptors stayed flat after the warm-up; 1 otherwise.
 
-#include "tools/ChildProcess.h"
-#include "tools/SimulatorProcess.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatorProcess.h"
 
 #include <algorithm>
 #include <chrono>
@@ -34,8 +34,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using tools::tests::ChildProcess;
-using tools::tests::SimulatorProcess;
+using testsupport::ChildProcess;
+using testsupport::SimulatorProcess;
 
 constexpr auto sampleInterval = std::chrono::seconds(2);
 constexpr auto longestWarmUp = std::chrono::seconds(30);
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     }
     const std::string port = simulator.ReadPortPath();
     ChildProcess program(folder, "tolva-dnc");
-    if (port.empty() || !program.Start({tools::tests::ProgramPath(),
+    if (port.empty() || !program.Start({testsupport::ProgramPath(),
                                         {"SOAK"},
                                         {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder + "/config"}},
                                         folder})) {
