@@ -1,8 +1,8 @@
 #pragma once
 
 // The narrow interface between a serial port and what carries its bytes: a terminal device
-// (serial/Termios.h: UARTs, USB adapters, pseudo-terminals) or the in-memory line of the
-// tests (serial/MemoryLine.h). A device only moves bytes and reads and sets lines; the Win32
+// (serial/Termios.h: UARTs, USB adapters, pseudo-terminals), a network server (serial/Network.h)
+// or a line attached to the process (serial/AttachedLines.h). A device only moves bytes and reads and sets lines; the Win32
 // behaviour on top (pacing, XON/XOFF, queues, time-outs) is the port's, so it is the same on
 // every device.
 //

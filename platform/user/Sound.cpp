@@ -6,16 +6,18 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <numbers>
+#include <vector>
 
 namespace {
 
 constexpr int SampleRate = 22050;
 
 std::mutex soundMutex;
-std::vector<testhooks::BeepRecord> recorded;
+std::atomic<platform::BeepListener> listener{nullptr};
 SDL_AudioDeviceID device = 0;
 bool hasTriedDevice = false;
 
@@ -61,7 +63,8 @@ void Play(DWORD frequency, DWORD milliseconds) {
 
 BOOL MessageBeep(UINT uType) {
     std::lock_guard lock(soundMutex);
-    recorded.push_back({true, uType, 0, 0});
+    if (platform::BeepListener hears = listener.load())
+        hears({true, uType, 0, 0});
     // Errors sound low, questions and warnings in the middle, the rest high.
     const DWORD frequency = (uType & 0xF0) == 0x10 ? 440 : ((uType & 0xF0) == 0x20 || (uType & 0xF0) == 0x30) ? 660 : 880;
     Play(frequency, 150);
@@ -74,21 +77,16 @@ BOOL Beep(DWORD dwFreq, DWORD dwDuration) {
         return FALSE;
     }
     std::lock_guard lock(soundMutex);
-    recorded.push_back({false, 0, dwFreq, dwDuration});
+    if (platform::BeepListener hears = listener.load())
+        hears({false, 0, dwFreq, dwDuration});
     Play(dwFreq, dwDuration);
     return TRUE;
 }
 
-namespace testhooks {
+namespace platform {
 
-std::vector<BeepRecord> Beeps() {
-    std::lock_guard lock(soundMutex);
-    return recorded;
+void SetBeepListener(BeepListener given) {
+    listener.store(given);
 }
 
-void ClearBeeps() {
-    std::lock_guard lock(soundMutex);
-    recorded.clear();
-}
-
-} // namespace testhooks
+} // namespace platform

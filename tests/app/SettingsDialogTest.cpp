@@ -1,3 +1,4 @@
+#include "testhooks/Beeps.h"
 #include "app/ControlCodeCombo.h"
 #include "app/SettingsDialog.h"
 #include "framework/Application.h"

@@ -1,3 +1,4 @@
+#include "testhooks/Beeps.h"
 #include "framework/Application.h"
 #include "framework/CheckBoxControl.h"
 #include "framework/ComboBoxControl.h"

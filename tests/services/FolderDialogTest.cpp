@@ -1,3 +1,4 @@
+#include "testhooks/Beeps.h"
 #include "services/FolderDialog.h"
 
 #include "framework/Application.h"

@@ -1,3 +1,4 @@
+#include "testhooks/Beeps.h"
 #include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 
