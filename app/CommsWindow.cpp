@@ -11,12 +11,13 @@
 #include "framework/CheckBoxControl.h"
 #include "framework/ProgressMeter.h"
 #include "framework/StaticControl.h"
-#include "link/TransferEngine.h"
-#include "services/HelpService.h"
-#include "services/MessageBoxes.h"
-#include "services/SaveFileDialog.h"
-#include "services/SystemVersion.h"
-#include "services/Timer.h"
+#include "engine/TransferEngine.h"
+#include "framework/services/HelpService.h"
+#include "framework/services/MessageBoxes.h"
+#include "framework/services/SaveFileDialog.h"
+#include "framework/services/SystemVersion.h"
+#include "framework/services/Timer.h"
+#include "resources/ResourceIds.h"
 
 #include <chrono>
 #include <string>
@@ -35,17 +36,17 @@ constexpr UINT PostedWorkMessage = 0x8071;
 // State changes of the poll thread are waiting to be shown.
 constexpr UINT StateMessage = 0x8072;
 
-constexpr int32_t StatusLineId = 15201;
-constexpr int32_t ProgressFrameId = 15202;
-constexpr int32_t ViewId = 15207;
-constexpr int32_t PanelId = 15209;
-constexpr int32_t SendFileId = 15210;
-constexpr int32_t ReceiveFileId = 15211;
-constexpr int32_t TestId = 15212;
-constexpr int32_t HelpId = 15213;
-constexpr int32_t VersionId = 15259;
-constexpr int32_t LogId = 15266;
-constexpr int32_t SpecialFeaturesId = 15270;
+constexpr int32_t StatusLineId = IDC_COMMS_STATUS;
+constexpr int32_t ProgressFrameId = IDC_COMMS_PROGRESS_FRAME;
+constexpr int32_t ViewId = IDC_COMMS_VIEW;
+constexpr int32_t PanelId = IDC_COMMS_PANEL;
+constexpr int32_t SendFileId = IDC_COMMS_SEND_FILE;
+constexpr int32_t ReceiveFileId = IDC_COMMS_RECEIVE_FILE;
+constexpr int32_t TestId = IDC_COMMS_TEST;
+constexpr int32_t HelpId = IDC_COMMS_HELP;
+constexpr int32_t VersionId = IDC_COMMS_VERSION;
+constexpr int32_t LogId = IDC_COMMS_LOG;
+constexpr int32_t SpecialFeaturesId = IDC_COMMS_SPECIAL_FEATURES;
 
 // The lamps in the order the status refresh sets them, with the picture each lights up with.
 struct LampPlace {
@@ -53,9 +54,9 @@ struct LampPlace {
     int32_t litImage;
 };
 constexpr LampPlace lampPlaces[] = {
-    {15205, LampControl::GreenImage}, {15206, LampControl::GreenImage}, {15250, LampControl::RedImage},
-    {15251, LampControl::RedImage},   {15256, LampControl::RedImage},   {15257, LampControl::RedImage},
-    {15258, LampControl::RedImage},
+    {IDC_COMMS_RX_LAMP, LampControl::GreenImage}, {IDC_COMMS_TX_LAMP, LampControl::GreenImage}, {IDC_COMMS_CTS_LAMP, LampControl::RedImage},
+    {IDC_COMMS_DSR_LAMP, LampControl::RedImage},   {IDC_COMMS_RLS_LAMP, LampControl::RedImage},   {IDC_COMMS_XOFF_HELD_LAMP, LampControl::RedImage},
+    {IDC_COMMS_XOFF_SENT_LAMP, LampControl::RedImage},
 };
 
 template <class Operation> MessageHandler Handler(Operation operation) {

@@ -3,8 +3,9 @@
 #include "framework/Dialog.h"
 #include "app/PendingViewState.h"
 #include "framework/SerialisableObject.h"
-#include "link/CommsSettings.h"
-#include "link/LinkView.h"
+#include "engine/CommsSettings.h"
+#include "engine/LinkView.h"
+#include "resources/ResourceIds.h"
 
 #include <array>
 #include <atomic>
@@ -38,8 +39,8 @@ class ProgressDialog;
 // thread over to its own thread.
 class CommsWindow : public framework::Dialog, public framework::SerialisableObject, public engine::LinkView {
 public:
-    static constexpr int32_t TemplateId = 15100;
-    static constexpr int32_t IconId = 1005;
+    static constexpr int32_t TemplateId = IDD_COMMS;
+    static constexpr int32_t IconId = IDI_PROGRAM;
     static constexpr UINT MonitorUpdateMessage = 0x8065;
     static constexpr const char* VersionText = "2.26.050 ";
     static constexpr const char* HelpFile = "dnxhelp.hlp";

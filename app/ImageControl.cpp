@@ -1,8 +1,8 @@
 #include "app/ImageControl.h"
 
 #include "framework/Canvas.h"
-#include "services/ImageSet.h"
-#include "services/ImageStore.h"
+#include "framework/services/ImageSet.h"
+#include "framework/services/ImageStore.h"
 
 namespace app {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ImageControl.h"
+#include "resources/ResourceIds.h"
 
 namespace app {
 
@@ -8,9 +9,9 @@ namespace app {
 // switched; the main window switches it only when the wanted state differs.
 class LampControl : public ImageControl {
 public:
-    static constexpr int32_t UnlitImage = 15111;
-    static constexpr int32_t GreenImage = 15108;
-    static constexpr int32_t RedImage = 15109;
+    static constexpr int32_t UnlitImage = IDB_LAMP_UNLIT;
+    static constexpr int32_t GreenImage = IDB_LAMP_GREEN;
+    static constexpr int32_t RedImage = IDB_LAMP_RED;
 
     LampControl(framework::Window* dialog, int32_t id, int32_t unlitImage, int32_t litImage);
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/String.h"
-#include "link/LinkView.h"
+#include "engine/LinkView.h"
 
 #include <array>
 #include <cstdint>

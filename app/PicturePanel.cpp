@@ -2,7 +2,7 @@
 
 #include "app/FillingLayout.h"
 #include "app/PictureWindow.h"
-#include "services/TextView.h"
+#include "framework/services/TextView.h"
 
 namespace app {
 

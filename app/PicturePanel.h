@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/StaticControl.h"
+#include "resources/ResourceIds.h"
 
 namespace framework {
 class TextView;
@@ -14,7 +15,7 @@ class PictureWindow;
 // text view of the last 5,000 lines that passed the port.
 class PicturePanel : public framework::StaticControl {
 public:
-    static constexpr int32_t PictureId = 15102;
+    static constexpr int32_t PictureId = IDB_MACHINE;
     static constexpr int32_t MonitorCapacity = 5000;
 
     PicturePanel(framework::Window* dialog, int32_t id);

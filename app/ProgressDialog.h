@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "resources/ResourceIds.h"
 
 namespace app {
 
@@ -8,8 +9,8 @@ namespace app {
 // File"): modeless and hidden, it refuses to close until the main window itself is closing.
 class ProgressDialog : public framework::Dialog {
 public:
-    static constexpr int32_t ReceivingTemplate = 15103;
-    static constexpr int32_t SendingTemplate = 15104;
+    static constexpr int32_t ReceivingTemplate = IDD_RECEIVING;
+    static constexpr int32_t SendingTemplate = IDD_SENDING;
 
     ProgressDialog(framework::Window* owner, int32_t templateId, const bool& ownerClosing)
         : Dialog(owner, templateId), ownerClosing(ownerClosing) {}

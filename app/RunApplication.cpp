@@ -3,9 +3,10 @@
 #include "app/TolvaWindow.h"
 #include "framework/Application.h"
 #include "framework/ClassRegistry.h"
-#include "services/FrameworkClasses.h"
-#include "services/ProgramPaths.h"
+#include "framework/services/FrameworkClasses.h"
+#include "framework/services/ProgramPaths.h"
 #include "platform/Extras.h"
+#include "resources/ResourceIds.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -18,8 +19,8 @@ namespace {
 std::atomic<HWND> runningWindow{nullptr};
 
 // The "View" and "Help" buttons of the main window.
-constexpr int ViewButtonId = 15207;
-constexpr int HelpButtonId = 15213;
+constexpr int ViewButtonId = IDC_COMMS_VIEW;
+constexpr int HelpButtonId = IDC_COMMS_HELP;
 
 bool IsSet(const char* variable) {
     const char* value = std::getenv(variable);

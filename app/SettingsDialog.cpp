@@ -8,7 +8,7 @@
 #include "framework/NumberEditControl.h"
 #include "framework/Path.h"
 #include "framework/StaticControl.h"
-#include "services/FolderDialog.h"
+#include "framework/services/FolderDialog.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "framework/ValidatingDialog.h"
-#include "link/CommsSettings.h"
+#include "engine/CommsSettings.h"
+#include "resources/ResourceIds.h"
 
 #include <cstdint>
 
@@ -31,33 +32,33 @@ class ControlCodeCombo;
 // The dialog reads and writes no file; the owner re-applies the port after OK. Window thread only.
 class SettingsDialog : public framework::ValidatingDialog {
 public:
-    static constexpr int32_t TemplateId = 15101;
+    static constexpr int32_t TemplateId = IDD_SETTINGS;
     static constexpr int FirstPort = 1;
     static constexpr int LastPort = 9;
 
     enum ControlId : int32_t {
-        PortList = 15220,
-        BaudRateList = 15221,
-        ParityList = 15222,
-        DataBitsList = 15223,
-        StopBitsList = 15224,
-        UploadPathEdit = 15226,
-        DownloadPathEdit = 15228,
-        FileExtensionEdit = 15232,
-        LogFileLabel = 15233,
-        LogFileEdit = 15234,
-        WriteLogCheck = 15235,
-        BrowseUploadButton = 15238,
-        BrowseDownloadButton = 15239,
-        BrowseLogFileButton = 15240,
-        FlowControlList = 15241,
-        CharDelayField = 15246,
-        LineDelayField = 15247,
-        TransmitDelayField = 15249,
-        StartCodeCheck = 15260,
-        EndCodeCheck = 15261,
-        StartCodeList = 15264,
-        EndCodeList = 15265,
+        PortList = IDC_SETTINGS_PORT,
+        BaudRateList = IDC_SETTINGS_BAUD_RATE,
+        ParityList = IDC_SETTINGS_PARITY,
+        DataBitsList = IDC_SETTINGS_DATA_BITS,
+        StopBitsList = IDC_SETTINGS_STOP_BITS,
+        UploadPathEdit = IDC_SETTINGS_UPLOAD_PATH,
+        DownloadPathEdit = IDC_SETTINGS_DOWNLOAD_PATH,
+        FileExtensionEdit = IDC_SETTINGS_EXTENSION,
+        LogFileLabel = IDC_SETTINGS_LOG_FILE_LABEL,
+        LogFileEdit = IDC_SETTINGS_LOG_FILE,
+        WriteLogCheck = IDC_SETTINGS_WRITE_LOG,
+        BrowseUploadButton = IDC_SETTINGS_BROWSE_UPLOAD,
+        BrowseDownloadButton = IDC_SETTINGS_BROWSE_DOWNLOAD,
+        BrowseLogFileButton = IDC_SETTINGS_BROWSE_LOG_FILE,
+        FlowControlList = IDC_SETTINGS_FLOW_CONTROL,
+        CharDelayField = IDC_SETTINGS_CHAR_DELAY,
+        LineDelayField = IDC_SETTINGS_LINE_DELAY,
+        TransmitDelayField = IDC_SETTINGS_TRANSMIT_DELAY,
+        StartCodeCheck = IDC_SETTINGS_START_CODE_CHECK,
+        EndCodeCheck = IDC_SETTINGS_END_CODE_CHECK,
+        StartCodeList = IDC_SETTINGS_START_CODE,
+        EndCodeList = IDC_SETTINGS_END_CODE,
     };
 
     static constexpr int32_t MaxCharDelay = 999;

@@ -3,7 +3,7 @@
 #include "framework/Archive.h"
 #include "framework/CurrentFolder.h"
 #include "platform/Windows.h"
-#include "services/ProgramPaths.h"
+#include "framework/services/ProgramPaths.h"
 
 namespace app {
 

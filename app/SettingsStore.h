@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/CommsSettings.h"
+#include "engine/CommsSettings.h"
 #include "framework/String.h"
 
 namespace framework {

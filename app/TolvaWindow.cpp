@@ -1,6 +1,6 @@
 #include "app/TolvaWindow.h"
 
-#include "link/ControllerProtocol.h"
+#include "engine/ControllerProtocol.h"
 
 namespace app {
 

@@ -4,7 +4,7 @@
 #include "support/WineSession.h"
 
 #include "framework/Archive.h"
-#include "link/CommsSettings.h"
+#include "engine/CommsSettings.h"
 
 #include <csignal>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // What the benchmarks share: a view of the link that shows nothing (port errors and information
 // go to standard error), and the processor time of the process.
 
-#include "link/LinkView.h"
+#include "engine/LinkView.h"
 
 #include <cstdio>
 #include <ctime>

@@ -4,8 +4,8 @@
 // 115,200 baud against the line-speed limit (10 bits a character for 8N1).
 
 #include "bench/QuietView.h"
-#include "link/PortPollThread.h"
-#include "link/SerialLink.h"
+#include "engine/PortPollThread.h"
+#include "engine/SerialLink.h"
 #include "platform/serial/Pty.h"
 #include "platform/Windows.h"
 

@@ -9,8 +9,8 @@
 // ten seconds; the ratio does not depend on the size).
 
 #include "bench/QuietView.h"
-#include "link/ControllerProtocol.h"
-#include "link/TransferState.h"
+#include "engine/ControllerProtocol.h"
+#include "engine/TransferState.h"
 #include "platform/Windows.h"
 #include "support/SimulatorProcess.h"
 

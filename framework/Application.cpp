@@ -6,8 +6,8 @@
 #include "framework/NumberSeparators.h"
 #include "framework/PopupMenu.h"
 #include "framework/Window.h"
-#include "services/MessageBoxes.h"
-#include "services/Timer.h"
+#include "framework/services/MessageBoxes.h"
+#include "framework/services/Timer.h"
 
 #include <cstdarg>
 #include <cstring>

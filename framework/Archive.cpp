@@ -4,8 +4,8 @@
 #include "framework/MemoryManager.h"
 #include "framework/SerialisableObject.h"
 #include "platform/Windows.h"
-#include "services/FrameworkTexts.h"
-#include "services/MessageBoxes.h"
+#include "framework/services/FrameworkTexts.h"
+#include "framework/services/MessageBoxes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include "framework/Font.h"
 #include "framework/Layout.h"
 #include "framework/Shortcuts.h"
-#include "services/Dictionary.h"
+#include "framework/services/Dictionary.h"
 
 #include <vector>
 

@@ -4,7 +4,7 @@
 #include "framework/PointerArray.h"
 #include "framework/SystemErrorText.h"
 #include "platform/Windows.h"
-#include "services/MessageBoxes.h"
+#include "framework/services/MessageBoxes.h"
 
 #include <algorithm>
 #include <cstdarg>

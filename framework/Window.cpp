@@ -7,8 +7,8 @@
 #include "framework/Layout.h"
 #include "framework/ScrollBar.h"
 #include "framework/Shortcuts.h"
-#include "services/HelpService.h"
-#include "services/MessageBoxes.h"
+#include "framework/services/HelpService.h"
+#include "framework/services/MessageBoxes.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/SerialisableObject.h"
-#include "services/FrameworkClasses.h"
+#include "framework/services/FrameworkClasses.h"
 
 #include "FuzzInput.h"
 

@@ -1,8 +1,8 @@
 // Loads arbitrary bytes as stored dictionary data, in loading and in editing mode, and runs the
 // reference and mnemonic operations over the texts that arrive.
 #include "framework/Archive.h"
-#include "services/Dictionary.h"
-#include "services/FrameworkClasses.h"
+#include "framework/services/Dictionary.h"
+#include "framework/services/FrameworkClasses.h"
 
 #include "FuzzInput.h"
 

@@ -2,8 +2,8 @@
 // private-profile file: every reader must survive any content, and a write-back must read back.
 #include "framework/CurrentFolder.h"
 #include "platform/Windows.h"
-#include "services/ProfileFile.h"
-#include "services/ProgramPaths.h"
+#include "framework/services/ProfileFile.h"
+#include "framework/services/ProgramPaths.h"
 
 #include "FuzzInput.h"
 

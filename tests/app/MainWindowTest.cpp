@@ -3,16 +3,17 @@
 #include "app/TolvaWindow.h"
 #include "framework/Application.h"
 #include "framework/ProgressMeter.h"
-#include "link/TransferEngine.h"
+#include "engine/TransferEngine.h"
 #include "testhooks/TestHooks.h"
 #include "testhooks/TextFitCheck.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
-#include "services/TextView.h"
+#include "framework/services/TextView.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
 #include "support/DeviceServerProcess.h"
 #include "support/SimulatorProcess.h"
+#include "resources/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +105,7 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
         // Show the data monitor once, so the transfer is seen there.
         if (!monitorSeen) {
             monitorSeen = true;
-            testhooks::Click(testhooks::FindControl(window.Handle(), 15207));
+            testhooks::Click(testhooks::FindControl(window.Handle(), IDC_COMMS_VIEW));
             EXPECT_TRUE(window.Panel()->IsMonitorShown());
         }
         return std::string(window.Engine()->StatusText().CStr()).find("Download Completed") != std::string::npos;
@@ -217,7 +218,7 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         // Without "View" monitor text empties the monitor; with it, lines are kept.
         window.AddMonitorLine("dropped\n");
         EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 0);
-        testhooks::Click(testhooks::FindControl(main, 15207));
+        testhooks::Click(testhooks::FindControl(main, IDC_COMMS_VIEW));
         window.AddMonitorLine("kept\n");
         EXPECT_EQ(window.Panel()->Monitor()->LineCount(), 1);
         return true;

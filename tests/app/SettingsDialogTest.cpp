@@ -2,7 +2,7 @@
 #include "app/ControlCodeCombo.h"
 #include "app/SettingsDialog.h"
 #include "framework/Application.h"
-#include "link/CommsSettings.h"
+#include "engine/CommsSettings.h"
 #include "platform/serial/Pty.h"
 #include "testhooks/TestHooks.h"
 #include "platform/Windows.h"

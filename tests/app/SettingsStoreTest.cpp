@@ -2,7 +2,7 @@
 
 #include "framework/CurrentFolder.h"
 #include "platform/Windows.h"
-#include "services/ProgramPaths.h"
+#include "framework/services/ProgramPaths.h"
 
 #include "support/TempFolder.h"
 

@@ -2,7 +2,7 @@
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
 #include "testhooks/TestHooks.h"
-#include "services/Timer.h"
+#include "framework/services/Timer.h"
 
 #include "support/ProbeWindow.h"
 

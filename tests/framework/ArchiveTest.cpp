@@ -1,7 +1,7 @@
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/StoredValues.h"
-#include "services/FrameworkClasses.h"
+#include "framework/services/FrameworkClasses.h"
 
 #include "support/TempFolder.h"
 

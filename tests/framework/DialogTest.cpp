@@ -2,7 +2,7 @@
 #include "framework/Dialog.h"
 #include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
-#include "services/Dictionary.h"
+#include "framework/services/Dictionary.h"
 
 #include "support/ProbeWindow.h"
 #include "support/InsideTheLoop.h"

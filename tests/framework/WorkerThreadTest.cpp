@@ -1,5 +1,5 @@
 #include "framework/Application.h"
-#include "services/WorkerThread.h"
+#include "framework/services/WorkerThread.h"
 
 #include "support/ProbeWindow.h"
 #include "testhooks/TestHooks.h"

@@ -8,8 +8,8 @@
 #include "support/RecordingView.h"
 
 #include "framework/Application.h"
-#include "link/ActivityLog.h"
-#include "link/ControllerProtocol.h"
+#include "engine/ActivityLog.h"
+#include "engine/ControllerProtocol.h"
 #include "support/SerialSupport.h"
 #include "testhooks/TestHooks.h"
 #include "support/TempFolder.h"

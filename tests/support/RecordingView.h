@@ -4,7 +4,7 @@
 // (caption, status texts, progress, lamps, boxes, monitor text), answers the save dialog as the
 // test tells it, and keeps work posted to the window thread until the test's pump runs it.
 
-#include "link/LinkView.h"
+#include "engine/LinkView.h"
 
 #include <deque>
 #include <functional>

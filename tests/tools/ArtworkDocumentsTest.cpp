@@ -2,7 +2,7 @@
 // help viewer, and the desktop entry, checked by the desktop's own validator.
 
 #include "platform/Windows.h"
-#include "services/HelpViewer.h"
+#include "framework/services/HelpViewer.h"
 
 #include <gtest/gtest.h>
 

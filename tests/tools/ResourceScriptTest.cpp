@@ -131,3 +131,29 @@ TEST(ResourceScript, IconNumbersRunOutAfter65535Images) {
 }
 
 } // namespace
+
+// The identifiers a script shares with its code come from a header it includes: a name stands for
+// its number as a resource name, a control's id and anywhere else a number goes.
+TEST(ResourceScript, DefinedNamesFromAnIncludedHeaderStandForTheirNumbers) {
+    const std::string header = "#ifndef IDS_H\n#define IDS_H\n#define IDD_MAIN 15100\n#define IDC_VIEW 0x3B67\n"
+                               "#define IDC_TEXT(x) x\n#endif\n";
+    const Bytes headerBytes(header.begin(), header.end());
+    const std::string named = "#include <windows.h>\n#include \"ids.h\"\n#define WIDTH 40\n"
+                              "IDD_MAIN DIALOG 0, 0, WIDTH, 10 BEGIN PUSHBUTTON \"View\", IDC_VIEW, 1, 2, 3, 4 END";
+    const std::string numbered = "15100 DIALOG 0, 0, 40, 10 BEGIN PUSHBUTTON \"View\", 15207, 1, 2, 3, 4 END";
+    const Compiled byName = Compile(named, headerBytes);
+    ASSERT_TRUE(byName.isCompiled) << byName.error;
+    const Compiled byNumber = Compile(numbered);
+    ASSERT_TRUE(byNumber.isCompiled) << byNumber.error;
+    ASSERT_EQ(byName.resources.size(), 1u);
+    EXPECT_EQ(byName.resources[0].name.number, 15100);
+    EXPECT_TRUE(byName.resources[0].name.text.empty());
+    EXPECT_EQ(byName.resources[0].data, byNumber.resources[0].data);
+
+    // A name nobody defined is still an error where a number must stand, and a header that
+    // cannot be read is named.
+    EXPECT_EQ(Compile("1 DIALOG 0, 0, IDC_NOWHERE, 1 BEGIN END").error, "line 1: unknown name IDC_NOWHERE");
+    rc::ResourceScript missing([](const std::string&) { return std::optional<Bytes>(); });
+    EXPECT_FALSE(missing.Compile("\n#include \"gone.h\"\n1 DIALOG 0, 0, 1, 1 BEGIN END"));
+    EXPECT_EQ(missing.Error(), "line 2: cannot read gone.h");
+}

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <cstdlib>
 #include <map>
+#include <optional>
+#include <sstream>
 
 namespace rc {
 
@@ -239,7 +242,10 @@ uint32_t ReadDword(const std::vector<uint8_t>& data, size_t at) {
 // The recursive-descent parser over the lexer's tokens, with one token of look-ahead.
 class ScriptParser {
 public:
-    ScriptParser(ResourceScript& owner, std::string_view source) : script(owner), lexer(source) { Advance(); }
+    ScriptParser(ResourceScript& owner, std::string_view source) : script(owner), lexer(source) {
+        ReadDefines(source, 0);
+        Advance();
+    }
 
     bool Run() {
         while (ok && current.kind != TokenKind::End) {
@@ -274,6 +280,61 @@ private:
         current = lexer.Next();
         if (!lexer.Error().empty()) {
             Fail(lexer.Error());
+        }
+        if (current.kind == TokenKind::Name) {
+            if (const auto found = defines.find(current.text); found != defines.end()) {
+                current.kind = TokenKind::Number;
+                current.number = found->second;
+            }
+        }
+    }
+
+    // The preprocessor's part that resource scripts use: the numbers a script and the headers it
+    // includes with quotes (found beside the script) give names with #define, as a resource
+    // header shares a program's identifiers between its script and its code. A name then stands
+    // for its number wherever a number or a resource name may stand. Headers in angle brackets
+    // are the system's: their names are the style names tolva-rc knows itself. Other directives
+    // (guards, #pragma once) and defines whose value is no number are passed over.
+    void ReadDefines(std::string_view text, int nesting) {
+        size_t at = 0;
+        int line = 0;
+        while (ok && at < text.size()) {
+            size_t end = text.find('\n', at);
+            if (end == std::string_view::npos) {
+                end = text.size();
+            }
+            ++line;
+            std::string_view directive = text.substr(at, end - at);
+            at = end + 1;
+            const size_t first = directive.find_first_not_of(" \t");
+            if (first == std::string_view::npos || directive[first] != '#') {
+                continue;
+            }
+            std::istringstream words{std::string(directive.substr(first + 1))};
+            std::string keyword;
+            std::string name;
+            words >> keyword >> name;
+            if (keyword == "include" && name.size() > 2 && name.front() == '"' && name.back() == '"') {
+                const std::string path = name.substr(1, name.size() - 2);
+                if (nesting >= 8) {
+                    Fail("line " + std::to_string(line) + ": headers nested too deep at " + path);
+                    return;
+                }
+                std::optional<std::vector<uint8_t>> bytes = script.reader ? script.reader(path) : std::nullopt;
+                if (!bytes) {
+                    Fail("line " + std::to_string(line) + ": cannot read " + path);
+                    return;
+                }
+                ReadDefines(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), nesting + 1);
+            } else if (keyword == "define" && !name.empty()) {
+                std::string value;
+                words >> value;
+                char* rest = nullptr;
+                const long long number = std::strtoll(value.c_str(), &rest, 0);
+                if (!value.empty() && rest != nullptr && *rest == '\0') {
+                    defines[name] = number;
+                }
+            }
         }
     }
     void Fail(const std::string& message) {
@@ -691,6 +752,7 @@ private:
     }
 
     ResourceScript& script;
+    std::map<std::string, int64_t> defines;
     ScriptLexer lexer;
     Token current;
     bool ok = true;
