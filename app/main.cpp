@@ -6,7 +6,6 @@
 // button does.
 
 #include "app/RunApplication.h"
-#include "app/Startup.h"
 #include "framework/Application.h"
 #include "framework/PlainString.h"
 #include "platform/Extras.h"
@@ -39,7 +38,7 @@ bool UnattendedWanted() {
 } // namespace
 
 int main(int argc, char** argv) {
-    app::WatchCloseRequests();
+    platform::WatchEndRequests(app::RequestMainWindowClose);
     const platform::Screen wanted = UnattendedWanted() ? platform::Screen::Offscreen : platform::Screen::Shown;
     // Without a screen nobody is there to answer boxes.
     const bool unattended = platform::StartDisplay(wanted) == platform::Screen::Offscreen;
@@ -50,7 +49,7 @@ int main(int argc, char** argv) {
         framework::Application application(GetModuleHandleA(nullptr));
         application.SetUnattended(unattended);
         if (unattended) {
-            application.AttachLogStream(stderr, app::IsStandardErrorTheJournal());
+            application.AttachLogStream(stderr, platform::IsStandardErrorTheJournal());
         }
         const framework::PlainString plain(JoinedArguments(argc, argv).c_str());
         const framework::String commandLine(plain.CStr());

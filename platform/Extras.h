@@ -51,4 +51,15 @@ std::string OperatingSystemShortName();
 // Saves a picture of the whole top-level window that holds hwnd as a PNG file.
 bool SnapshotPng(HWND hwnd, const std::string& path);
 
+// Makes the requests to end the program that come from outside it call `close` on a thread of
+// their own, again every 100 ms until it answers true (the window that should close may not run
+// yet): SIGINT and SIGTERM on Linux. On Windows such requests come as WM_CLOSE to the window
+// itself, as a window manager's close does on Linux too, and nothing is watched. Call first thing
+// in main, before any other thread starts.
+void WatchEndRequests(bool (*close)());
+
+// Whether standard error is the system journal's stream, which files each line at the level it
+// names in front (systemd's JOURNAL_STREAM); never on Windows.
+bool IsStandardErrorTheJournal();
+
 } // namespace platform

@@ -256,4 +256,11 @@ bool SnapshotPng(HWND hwnd, const std::string& path) {
     return isSaved;
 }
 
+// A desktop program without a console of its own: a request to end it comes as WM_CLOSE to its
+// window (its close box, taskkill, a service wrapper), and the end of the user's session as
+// WM_ENDSESSION; both reach the window, not a watcher. There is no journal stream.
+void WatchEndRequests(bool (*)()) {}
+
+bool IsStandardErrorTheJournal() { return false; }
+
 } // namespace platform

@@ -2,7 +2,6 @@
 
 #include "platform/gdi/Internal.h"
 #include "platform/kernel/Errors.h"
-#include "platform/user/Windows.h"
 
 #include <algorithm>
 #include <cassert>
@@ -450,7 +449,7 @@ int GetDeviceCaps(HDC hdc, int index) {
     std::shared_ptr<DeviceContext> dc = LookupDC(hdc);
     if (dc == nullptr)
         return 0;
-    SIZE size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SIZE size = platform::ScreenSize();
     if (dc->kind == DeviceContext::Kind::Surface)
         size = {cairo_image_surface_get_width(dc->surface->image),
                 cairo_image_surface_get_height(dc->surface->image)};

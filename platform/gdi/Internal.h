@@ -2,7 +2,7 @@
 
 // What the drawing modules share behind the Win32-shaped calls: the object classes, the handle
 // table, the targets that drawing resolves a device context to, and the colour helpers. Only the
-// platform's own Gdi*.cpp files include this header; it is the one place above cairo.
+// platform's own gdi/ files include this header; it is the one place above cairo.
 //
 // All drawing ends on a cairo image surface in RGB24 (0x00RRGGBB per 32-bit pixel): a window
 // surface for a surface context, the selected bitmap for a memory context. Monochrome bitmaps are

@@ -3,6 +3,7 @@
 #include "platform/gdi/Internal.h"
 #include "platform/gdi/SystemColours.h"
 
+#include <atomic>
 #include <algorithm>
 
 namespace {
@@ -164,6 +165,22 @@ HDC CreateSurfaceDC(Surface* surface, POINT origin, const RECT& clip) {
 
 void DeleteSurfaceDC(HDC hdc) {
     DeleteDC(hdc);
+}
+
+namespace {
+
+std::atomic<int> screenWidth{1920};
+std::atomic<int> screenHeight{1080};
+
+} // namespace
+
+void SetScreenSize(int width, int height) {
+    screenWidth = width;
+    screenHeight = height;
+}
+
+SIZE ScreenSize() {
+    return SIZE{screenWidth, screenHeight};
 }
 
 } // namespace platform

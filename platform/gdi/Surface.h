@@ -33,6 +33,11 @@ const uint8_t* SurfacePixels(Surface* surface, int* stride);
 SIZE SurfaceSize(Surface* surface);
 bool SaveSurfacePng(Surface* surface, const std::string& path);
 
+// The size of the screen: what a screen device context measures and where top-level windows are
+// placed. 1920 x 1080 until the display backend, which knows the real one, sets it.
+void SetScreenSize(int width, int height);
+SIZE ScreenSize();
+
 // An area made of rectangles that do not overlap, such as what is left of a window once its
 // children and the siblings above it are cut out. The operations keep no empty rectangle and join
 // neighbours that make one rectangle together, so a plain rectangle stays a single entry.

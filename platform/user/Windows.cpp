@@ -23,8 +23,6 @@ using namespace platform::user;
 
 namespace {
 
-std::atomic<int> screenWidth{1920};
-std::atomic<int> screenHeight{1080};
 ATOM nextAtom = 0xC000;
 HCURSOR currentCursor = nullptr;
 POINT cursorPosition{};
@@ -1122,7 +1120,7 @@ HWND GetDesktopWindow() {
         record->windowClass = classRecord;
         record->procedure = DefWindowProcA;
         record->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
-        record->rect = RECT{0, 0, screenWidth, screenHeight};
+        record->rect = RECT{0, 0, platform::ScreenSize().cx, platform::ScreenSize().cy};
         record->isDestroying = true; // DestroyWindow leaves it alone
         Windows().emplace(reinterpret_cast<uintptr_t>(desktop), std::move(record));
     }
@@ -1314,9 +1312,9 @@ BOOL SetCursorPos(int X, int Y) {
 int GetSystemMetrics(int nIndex) {
     switch (nIndex) {
     case SM_CXSCREEN:
-        return screenWidth;
+        return platform::ScreenSize().cx;
     case SM_CYSCREEN:
-        return screenHeight;
+        return platform::ScreenSize().cy;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
         return 17;
@@ -1349,15 +1347,6 @@ int GetSystemMetrics(int nIndex) {
         return 0;
     }
 }
-
-namespace platform {
-
-void SetScreenSize(int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-}
-
-} // namespace platform
 
 namespace {
 

@@ -94,10 +94,3 @@ constexpr int SM_CYSMICON = 50;
 constexpr int SM_CXDOUBLECLK = 36;
 constexpr int SM_CYDOUBLECLK = 37;
 int GetSystemMetrics(int nIndex);
-
-namespace platform {
-
-// The size of the screen that top-level windows are placed on; the display backend sets it.
-void SetScreenSize(int width, int height);
-
-} // namespace platform
