@@ -6,12 +6,12 @@
 #include "app/ProgressDialog.h"
 #include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
+#include "engine/TransferEngine.h"
 #include "framework/Application.h"
 #include "framework/ButtonControl.h"
 #include "framework/CheckBoxControl.h"
 #include "framework/ProgressMeter.h"
 #include "framework/StaticControl.h"
-#include "engine/TransferEngine.h"
 #include "framework/services/HelpService.h"
 #include "framework/services/MessageBoxes.h"
 #include "framework/services/SaveFileDialog.h"
@@ -54,8 +54,9 @@ struct LampPlace {
     int32_t litImage;
 };
 constexpr LampPlace lampPlaces[] = {
-    {IDC_COMMS_RX_LAMP, LampControl::GreenImage}, {IDC_COMMS_TX_LAMP, LampControl::GreenImage}, {IDC_COMMS_CTS_LAMP, LampControl::RedImage},
-    {IDC_COMMS_DSR_LAMP, LampControl::RedImage},   {IDC_COMMS_RLS_LAMP, LampControl::RedImage},   {IDC_COMMS_XOFF_HELD_LAMP, LampControl::RedImage},
+    {IDC_COMMS_RX_LAMP, LampControl::GreenImage},      {IDC_COMMS_TX_LAMP, LampControl::GreenImage},
+    {IDC_COMMS_CTS_LAMP, LampControl::RedImage},       {IDC_COMMS_DSR_LAMP, LampControl::RedImage},
+    {IDC_COMMS_RLS_LAMP, LampControl::RedImage},       {IDC_COMMS_XOFF_HELD_LAMP, LampControl::RedImage},
     {IDC_COMMS_XOFF_SENT_LAMP, LampControl::RedImage},
 };
 
@@ -100,7 +101,8 @@ framework::String HelpFilePath() {
 
 } // namespace
 
-CommsWindow::CommsWindow(framework::Window* parent) : Dialog(parent, TemplateId), windowThread(GetCurrentThreadId()) {
+CommsWindow::CommsWindow(framework::Window* parent)
+    : Dialog(parent, TemplateId), windowThread(GetCurrentThreadId()) {
     framework::HelpService::Instance().SetHelpFile(this, HelpFilePath().CStr());
     AddHandler(this, Handler(&CommsWindow::OnRunMessage), RunWorkMessage);
     AddHandler(this, Handler(&CommsWindow::OnPostedWork), PostedWorkMessage);
@@ -132,7 +134,9 @@ int CommsWindow::LoadSettings() {
     return 1;
 }
 
-int CommsWindow::SaveSettings() { return SettingsStore(settings).SaveSettings(); }
+int CommsWindow::SaveSettings() {
+    return SettingsStore(settings).SaveSettings();
+}
 
 void CommsWindow::ApplyPortSettings(bool suppressSoftwareFlow) {
     if (engine != nullptr) {
@@ -158,7 +162,8 @@ void CommsWindow::BindControls() {
     logBox = new framework::CheckBoxControl(this, LogId);
     AddCommandHandler(this, Handler(&CommsWindow::OnLogClicked), LogId, BN_CLICKED);
     for (size_t index = 0; index < lamps.size(); ++index) {
-        lamps[index] = new LampControl(this, lampPlaces[index].id, LampControl::UnlitImage, lampPlaces[index].litImage);
+        lamps[index] =
+            new LampControl(this, lampPlaces[index].id, LampControl::UnlitImage, lampPlaces[index].litImage);
     }
     // The version field holds two lines: the program's version and the system's name, in few
     // words when the distribution's full name would wrap out of sight.
@@ -197,7 +202,8 @@ LRESULT CommsWindow::OnInitDialog(MessageRecord& record) {
     sending = new ProgressDialog(this, ProgressDialog::SendingTemplate, closing);
     sending->Create(false);
     sending->Show(SW_HIDE);
-    pendingStateTimer = std::make_unique<framework::Timer>(this, &CommsWindow::OnPendingStateTimer, 100, true);
+    pendingStateTimer =
+        std::make_unique<framework::Timer>(this, &CommsWindow::OnPendingStateTimer, 100, true);
     engine->StartPolling();
     return 1;
 }
@@ -228,14 +234,17 @@ LRESULT CommsWindow::OnTestClicked(MessageRecord& record) {
 LRESULT CommsWindow::OnHelpClicked(MessageRecord& record) {
     if (!framework::HelpService::Instance().ShowContents()) {
         framework::String text;
-        text.Format("The operator's guide %s cannot be opened. Reinstall the program, or put the file beside it.",
-                    HelpFilePath().CStr());
+        text.Format(
+            "The operator's guide %s cannot be opened. Reinstall the program, or put the file beside it.",
+            HelpFilePath().CStr());
         framework::ShowMessage(this, text.CStr(), "Help", MB_ICONEXCLAMATION | MB_OK);
     }
     return 1;
 }
 
-LRESULT CommsWindow::OnOK() { return OnChangeSettings(); }
+LRESULT CommsWindow::OnOK() {
+    return OnChangeSettings();
+}
 
 LRESULT CommsWindow::OnChangeSettings() {
     if (RunSettingsDialog()) {
@@ -422,7 +431,9 @@ void CommsWindow::ShowPendingState() {
     }
 }
 
-void CommsWindow::SetCaption(const char* text) { StateChanged(pendingState.SetCaption(text)); }
+void CommsWindow::SetCaption(const char* text) {
+    StateChanged(pendingState.SetCaption(text));
+}
 
 void CommsWindow::MonitorUpdate(const framework::String& text) {
     if (GetCurrentThreadId() == windowThread || Handle() == nullptr) {
@@ -452,20 +463,33 @@ void CommsWindow::AddMonitorLine(const char* text) {
 void CommsWindow::ShowPortError(const char* stepName, const char* text) {
     const framework::String caption(stepName);
     const framework::String body(text);
-    OnWindowThread([&] { framework::ShowMessage(this, body.CStr(), caption.CStr(), MB_ICONEXCLAMATION | MB_OK); });
+    OnWindowThread(
+        [&] { framework::ShowMessage(this, body.CStr(), caption.CStr(), MB_ICONEXCLAMATION | MB_OK); });
 }
 
-void CommsWindow::SetStatusText(const char* text) { StateChanged(pendingState.SetStatusText(text)); }
+void CommsWindow::SetStatusText(const char* text) {
+    StateChanged(pendingState.SetStatusText(text));
+}
 
-void CommsWindow::SetProgress(int32_t total, int32_t done) { StateChanged(pendingState.SetProgress(total, done)); }
+void CommsWindow::SetProgress(int32_t total, int32_t done) {
+    StateChanged(pendingState.SetProgress(total, done));
+}
 
-void CommsWindow::SetProgressDone(int32_t done) { StateChanged(pendingState.SetProgressDone(done)); }
+void CommsWindow::SetProgressDone(int32_t done) {
+    StateChanged(pendingState.SetProgressDone(done));
+}
 
-void CommsWindow::SetLamp(engine::LinkView::Lamp which, bool isOn) { StateChanged(pendingState.SetLamp(which, isOn)); }
+void CommsWindow::SetLamp(engine::LinkView::Lamp which, bool isOn) {
+    StateChanged(pendingState.SetLamp(which, isOn));
+}
 
-void CommsWindow::HideProgressDialogs() { StateChanged(pendingState.HideProgressDialogs()); }
+void CommsWindow::HideProgressDialogs() {
+    StateChanged(pendingState.HideProgressDialogs());
+}
 
-void CommsWindow::EnableTransferButtons() { StateChanged(pendingState.EnableTransferButtons()); }
+void CommsWindow::EnableTransferButtons() {
+    StateChanged(pendingState.EnableTransferButtons());
+}
 
 void CommsWindow::ShowInfo(const char* text) {
     const framework::String body(text);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "framework/Dialog.h"
 #include "app/PendingViewState.h"
-#include "framework/SerialisableObject.h"
 #include "engine/CommsSettings.h"
 #include "engine/LinkView.h"
+#include "framework/Dialog.h"
+#include "framework/SerialisableObject.h"
 #include "resources/ResourceIds.h"
 
 #include <array>
@@ -21,7 +21,7 @@ class CheckBoxControl;
 class ProgressMeter;
 class StaticControl;
 class Timer;
-}
+} // namespace framework
 
 namespace engine {
 class TransferEngine;

@@ -6,8 +6,9 @@ namespace {
 
 // Two-letter names end in a blank so that every item is three characters wide.
 constexpr const char* CodeNames[ControlCodeCombo::CodeCount] = {
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS ", "HT ", "LF ", "VT ", "FF ", "CR ", "SO ", "SI ",
-    "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN", "EM ", "SUB", "ESC", "FS ", "GS ", "RS ", "US ",
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS ", "HT ", "LF ",
+    "VT ", "FF ", "CR ", "SO ", "SI ", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+    "SYN", "ETB", "CAN", "EM ", "SUB", "ESC", "FS ", "GS ", "RS ", "US ",
 };
 
 } // namespace
@@ -17,7 +18,9 @@ ControlCodeCombo::ControlCodeCombo(framework::Window* dialog, int32_t id, uint8_
     AdoptIfReady();
 }
 
-const char* ControlCodeCombo::CodeName(uint8_t value) { return value < CodeCount ? CodeNames[value] : nullptr; }
+const char* ControlCodeCombo::CodeName(uint8_t value) {
+    return value < CodeCount ? CodeNames[value] : nullptr;
+}
 
 void ControlCodeCombo::Fill() {
     if (Handle() == nullptr) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/String.h"
 #include "engine/LinkView.h"
+#include "framework/String.h"
 
 #include <array>
 #include <cstdint>

@@ -6,7 +6,9 @@
 
 namespace app {
 
-PicturePanel::PicturePanel(framework::Window* dialog, int32_t id) : StaticControl(dialog, id) { AdoptIfReady(); }
+PicturePanel::PicturePanel(framework::Window* dialog, int32_t id) : StaticControl(dialog, id) {
+    AdoptIfReady();
+}
 
 void PicturePanel::OnAdopted() {
     StaticControl::OnAdopted();

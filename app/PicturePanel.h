@@ -32,7 +32,7 @@ protected:
     void OnAdopted() override;
 
 private:
-    PictureWindow* picture = nullptr;    // owned as a child object
+    PictureWindow* picture = nullptr;       // owned as a child object
     framework::TextView* monitor = nullptr; // owned as a child object
 };
 

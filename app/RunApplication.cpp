@@ -57,9 +57,12 @@ public:
 
 } // namespace
 
-framework::SerialisableObject* CreateCommsWindowObject() { return new CommsWindow(nullptr); }
+framework::SerialisableObject* CreateCommsWindowObject() {
+    return new CommsWindow(nullptr);
+}
 
-int RunApplication(framework::Application& application, const framework::String& commandLine, int showCommand) {
+int RunApplication(framework::Application& application, const framework::String& commandLine,
+                   int showCommand) {
     framework::ProgramPaths::Instance().Init("QOR.INI", nullptr, true, nullptr);
     framework::RegisterFrameworkClasses();
     framework::ClassRegistry::RegisterClass(&CreateCommsWindowObject, engine::CommsSettings::ClassIdentifier);

@@ -6,13 +6,14 @@
 namespace framework {
 class Application;
 class SerialisableObject;
-}
+} // namespace framework
 
 namespace app {
 
 // The program's run: program paths, class factories, the main window run until it is closed,
 // then the application's message loop to its quit message. The command line is the profile name.
-int RunApplication(framework::Application& application, const framework::String& commandLine, int showCommand);
+int RunApplication(framework::Application& application, const framework::String& commandLine,
+                   int showCommand);
 
 // The factory of the main window's stored class: a bare main window without a parent.
 framework::SerialisableObject* CreateCommsWindowObject();

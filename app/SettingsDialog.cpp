@@ -20,8 +20,8 @@ using framework::String;
 
 namespace {
 
-constexpr std::initializer_list<const char*> BaudRates = {"110",  "150",  "300",   "600",   "1200",  "2400",
-                                                          "4800", "9600", "19200", "38400", "57600", "115200"};
+constexpr std::initializer_list<const char*> BaudRates = {
+    "110", "150", "300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
 constexpr std::initializer_list<const char*> Parities = {"None", "Odd", "Even", "Mark", "Space"};
 constexpr std::initializer_list<const char*> DataBits = {"7", "8"};
 constexpr std::initializer_list<const char*> StopBits = {"1", "1.5", "2"};
@@ -56,8 +56,8 @@ bool CanOpenPort(const String& name) {
 } // namespace
 
 SettingsDialog::SettingsDialog(framework::Window* mainWindow, engine::CommsSettings& settings)
-    : framework::ValidatingDialog(mainWindow, TemplateId), settings(settings), startCodeChoice(settings.startCode),
-      endCodeChoice(settings.endCode) {
+    : framework::ValidatingDialog(mainWindow, TemplateId), settings(settings),
+      startCodeChoice(settings.startCode), endCodeChoice(settings.endCode) {
     SetOwner(mainWindow);
     SetFrameFlags(FrameCentre);
 
@@ -91,7 +91,8 @@ SettingsDialog::SettingsDialog(framework::Window* mainWindow, engine::CommsSetti
     new framework::ButtonControl(this, BrowseDownloadButton);
     browseLogFileButton = new framework::ButtonControl(this, BrowseLogFileButton);
     AddCommandHandler(this, AsHandler(&SettingsDialog::OnBrowseUploadPath), BrowseUploadButton, BN_CLICKED);
-    AddCommandHandler(this, AsHandler(&SettingsDialog::OnBrowseDownloadPath), BrowseDownloadButton, BN_CLICKED);
+    AddCommandHandler(this, AsHandler(&SettingsDialog::OnBrowseDownloadPath), BrowseDownloadButton,
+                      BN_CLICKED);
     AddCommandHandler(this, AsHandler(&SettingsDialog::OnBrowseLogFile), BrowseLogFileButton, BN_CLICKED);
 }
 

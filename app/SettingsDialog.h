@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/ValidatingDialog.h"
 #include "engine/CommsSettings.h"
+#include "framework/ValidatingDialog.h"
 #include "resources/ResourceIds.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 
 #include "framework/Archive.h"
 #include "framework/CurrentFolder.h"
-#include "platform/Windows.h"
 #include "framework/services/ProgramPaths.h"
+#include "platform/Windows.h"
 
 namespace app {
 
@@ -65,7 +65,8 @@ void SettingsStore::ReadProfileFile() {
         static_cast<int32_t>(GetPrivateProfileIntA(port, "transmit delay", 2, settings.profileFile.CStr()));
     const String logDefault(settings.logFile);
     settings.logFile = ReadProfileText("Log", "log file", logDefault.CStr());
-    settings.writeLog = static_cast<int32_t>(GetPrivateProfileIntA("Log", "write log", 0, settings.profileFile.CStr()));
+    settings.writeLog =
+        static_cast<int32_t>(GetPrivateProfileIntA("Log", "write log", 0, settings.profileFile.CStr()));
 }
 
 void SettingsStore::LoadAtStartUp() {

@@ -4,7 +4,8 @@
 
 namespace app {
 
-TolvaWindow::TolvaWindow(framework::Window* parent, const framework::String& profileName) : CommsWindow(parent) {
+TolvaWindow::TolvaWindow(framework::Window* parent, const framework::String& profileName)
+    : CommsWindow(parent) {
     engine::CommsSettings& defaults = Settings();
     defaults.fileExtension = "T3";
     defaults.transmitDelay = 2;

@@ -39,7 +39,8 @@ bool UnattendedWanted() {
 
 int main(int argc, char** argv) {
     platform::WatchEndRequests(app::RequestMainWindowClose);
-    const platform::Screen wanted = UnattendedWanted() ? platform::Screen::Offscreen : platform::Screen::Shown;
+    const platform::Screen wanted =
+        UnattendedWanted() ? platform::Screen::Offscreen : platform::Screen::Shown;
     // Without a screen nobody is there to answer boxes.
     const bool unattended = platform::StartDisplay(wanted) == platform::Screen::Offscreen;
     resources::RegisterProgramResources();

@@ -4,9 +4,8 @@
 // message loop uses over 2 s (it should be close to none).
 #include "platform/Windows.h"
 
-#include <benchmark/benchmark.h>
-
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -174,9 +173,11 @@ int main(int argc, char** argv) {
         return base > 0 ? reporter.rates[mine] / base : 0.0;
     };
     std::printf("posted messages / reference queue: %.2f\n", ratio("PostedMessages", "ReferenceQueue"));
-    std::printf("cross-thread sends / reference ping-pong: %.2f\n", ratio("CrossThreadSends", "ReferencePingPong"));
+    std::printf("cross-thread sends / reference ping-pong: %.2f\n",
+                ratio("CrossThreadSends", "ReferencePingPong"));
     const double idle = IdleLoopCpuSeconds();
-    std::printf("idle message loop: %.4f s of processor time over 2 s (%.3f %% of a core)\n", idle, idle / 2 * 100);
+    std::printf("idle message loop: %.4f s of processor time over 2 s (%.3f %% of a core)\n", idle,
+                idle / 2 * 100);
     benchmark::Shutdown();
     return 0;
 }

@@ -23,6 +23,7 @@
 // "program_bench BAUD BYTES [monitor|ser2net]" measures one download only.
 
 #include "ProgramRun.h"
+
 #include "support/WineSession.h"
 
 #include <chrono>
@@ -68,13 +69,14 @@ void PrintDownload(const RunPlan& plan, const RunOutcome& outcome, double target
     if (target > 0) {
         std::snprintf(wanted, sizeof wanted, " (target >= %.2f, <= 1.0)", target);
     }
-    std::printf("%6u baud%s, monitor %s: %ld bytes in %.3f s, ratio %.4f%s; answer %.2f ms after the CR came in; "
-                "program CPU %.1f %% of one core%s%s\n",
-                plan.baud, plan.isThroughDeviceServer ? " through ser2net (RFC 2217)" : "",
-                plan.isMonitorShown ? "shown " : "hidden", outcome.bytes, outcome.firstToLast, ratio, wanted,
-                outcome.answerLatency * 1e3,
-                outcome.requestToLast > 0 ? 100.0 * outcome.cpuSeconds / outcome.requestToLast : 0.0,
-                outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
+    std::printf(
+        "%6u baud%s, monitor %s: %ld bytes in %.3f s, ratio %.4f%s; answer %.2f ms after the CR came in; "
+        "program CPU %.1f %% of one core%s%s\n",
+        plan.baud, plan.isThroughDeviceServer ? " through ser2net (RFC 2217)" : "",
+        plan.isMonitorShown ? "shown " : "hidden", outcome.bytes, outcome.firstToLast, ratio, wanted,
+        outcome.answerLatency * 1e3,
+        outcome.requestToLast > 0 ? 100.0 * outcome.cpuSeconds / outcome.requestToLast : 0.0,
+        outcome.isRight ? "" : " -- WRONG: ", outcome.problem.c_str());
     std::fflush(stdout);
 }
 
@@ -85,10 +87,12 @@ int MeasureUnderWine(const std::string& root) {
         std::printf("Wine: %s\n", session.Failure().c_str());
         return 1;
     }
-    std::printf("the same downloads from tolva-dnc.exe under Wine (wineserver included) and from the Linux build\n");
+    std::printf(
+        "the same downloads from tolva-dnc.exe under Wine (wineserver included) and from the Linux build\n");
     bool isAllRight = true;
     for (const auto& [baud, bytes] : {std::pair<unsigned, std::size_t>{9600, 10000}, {115200, 120000}}) {
-        for (const testsupport::WineSession* wine : {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
+        for (const testsupport::WineSession* wine :
+             {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
             RunPlan plan{baud, bytes, false};
             plan.wine = wine;
             const RunOutcome outcome = Run(root, plan);
@@ -98,12 +102,14 @@ int MeasureUnderWine(const std::string& root) {
         }
     }
     constexpr auto idleSpan = std::chrono::seconds(10);
-    for (const testsupport::WineSession* wine : {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
+    for (const testsupport::WineSession* wine :
+         {&session, static_cast<const testsupport::WineSession*>(nullptr)}) {
         RunPlan idle{115200, 0, false, 0, idleSpan};
         idle.wine = wine;
         const RunOutcome waiting = Run(root, idle);
-        std::printf("%s waiting for a request, %lld s: CPU %.2f %% of one core%s%s\n", wine != nullptr ? "Wine: " : "Linux:",
-                    static_cast<long long>(idleSpan.count()), 100.0 * waiting.idleCpuShare,
+        std::printf("%s waiting for a request, %lld s: CPU %.2f %% of one core%s%s\n",
+                    wine != nullptr ? "Wine: " : "Linux:", static_cast<long long>(idleSpan.count()),
+                    100.0 * waiting.idleCpuShare,
                     waiting.isRight ? "" : " -- WRONG: ", waiting.problem.c_str());
         isAllRight = isAllRight && waiting.isRight;
     }
@@ -133,7 +139,9 @@ int main(int argc, char** argv) {
         std::size_t bytes;
         double hidden;
         double shown;
-    } speeds[] = {{9600, 10000, 0.98, 0.95}, {38400, 40000, 0.98, 0.95}, {115200, 120000, 0.97, 0.95},
+    } speeds[] = {{9600, 10000, 0.98, 0.95},
+                  {38400, 40000, 0.98, 0.95},
+                  {115200, 120000, 0.97, 0.95},
                   {230400, 240000, 0.95, 0.95}};
     bool isAllRight = true;
     for (bool shown : {false, true}) {
@@ -155,11 +163,12 @@ int main(int argc, char** argv) {
     RunPlan idle{115200, 0, false, 0, idleSpan};
     const RunOutcome waiting = Run(root, idle);
     reference.join();
-    std::printf("waiting for a request, %lld s: program CPU %.2f %% of one core (target <= 1 %%), a bare 1 ms sleep "
-                "loop %.2f %%, ratio %.2f; resident memory %.1f MB (target <= 25 MB)%s%s\n",
-                static_cast<long long>(idleSpan.count()), 100.0 * waiting.idleCpuShare, 100.0 * loopShare,
-                loopShare > 0 ? waiting.idleCpuShare / loopShare : 0.0, waiting.residentKilobytes / 1024.0,
-                waiting.isRight ? "" : " -- WRONG: ", waiting.problem.c_str());
+    std::printf(
+        "waiting for a request, %lld s: program CPU %.2f %% of one core (target <= 1 %%), a bare 1 ms sleep "
+        "loop %.2f %%, ratio %.2f; resident memory %.1f MB (target <= 25 MB)%s%s\n",
+        static_cast<long long>(idleSpan.count()), 100.0 * waiting.idleCpuShare, 100.0 * loopShare,
+        loopShare > 0 ? waiting.idleCpuShare / loopShare : 0.0, waiting.residentKilobytes / 1024.0,
+        waiting.isRight ? "" : " -- WRONG: ", waiting.problem.c_str());
     isAllRight = isAllRight && waiting.isRight;
 
     // Every byte of a paced line waits its character delay before it is queued, and the line goes
@@ -170,12 +179,14 @@ int main(int argc, char** argv) {
     const RunPlan paced{115200, 5000, false, charDelay};
     const RunOutcome pacedOutcome = Run(root, paced);
     const double expected = pacedOutcome.bytes * (charDelay * 0.001 + 10.0 / paced.baud);
-    std::printf("character delay %d ms at %u baud: %ld bytes in %.2f s from the request, against pauses and wire "
-                "time %.2f s: ratio %.3f (target 0.98..1.02); program CPU %.1f %% of one core (target <= 10 %%)%s%s\n",
-                charDelay, paced.baud, pacedOutcome.bytes, pacedOutcome.requestToLast, expected,
-                expected > 0 ? pacedOutcome.requestToLast / expected : 0.0,
-                pacedOutcome.requestToLast > 0 ? 100.0 * pacedOutcome.cpuSeconds / pacedOutcome.requestToLast : 0.0,
-                pacedOutcome.isRight ? "" : " -- WRONG: ", pacedOutcome.problem.c_str());
+    std::printf(
+        "character delay %d ms at %u baud: %ld bytes in %.2f s from the request, against pauses and wire "
+        "time %.2f s: ratio %.3f (target 0.98..1.02); program CPU %.1f %% of one core (target <= 10 "
+        "%%)%s%s\n",
+        charDelay, paced.baud, pacedOutcome.bytes, pacedOutcome.requestToLast, expected,
+        expected > 0 ? pacedOutcome.requestToLast / expected : 0.0,
+        pacedOutcome.requestToLast > 0 ? 100.0 * pacedOutcome.cpuSeconds / pacedOutcome.requestToLast : 0.0,
+        pacedOutcome.isRight ? "" : " -- WRONG: ", pacedOutcome.problem.c_str());
     isAllRight = isAllRight && pacedOutcome.isRight;
 
     // A machine behind a serial device server, beside the same download cabled.
@@ -188,7 +199,8 @@ int main(int argc, char** argv) {
     PrintDownload(served, servedOutcome, 0.95);
     if (cabledOutcome.firstToLast > 0 && servedOutcome.firstToLast > 0) {
         std::printf("through ser2net against cabled: ratio %.4f\n",
-                    (servedOutcome.bytes / servedOutcome.firstToLast) / (cabledOutcome.bytes / cabledOutcome.firstToLast));
+                    (servedOutcome.bytes / servedOutcome.firstToLast) /
+                        (cabledOutcome.bytes / cabledOutcome.firstToLast));
     }
     isAllRight = isAllRight && cabledOutcome.isRight && servedOutcome.isRight;
     std::filesystem::remove_all(root);

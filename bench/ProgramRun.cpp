@@ -1,10 +1,10 @@
 #include "ProgramRun.h"
 
 #include "CpuSampler.h"
-#include "support/WineSession.h"
 
-#include "framework/Archive.h"
 #include "engine/CommsSettings.h"
+#include "framework/Archive.h"
+#include "support/WineSession.h"
 
 #include <csignal>
 #include <filesystem>
@@ -151,8 +151,7 @@ bool ProgramRun::Start() {
     }
     std::string port = simulator.ReadPortPath();
     if (plan.isThroughDeviceServer) {
-        if (port.empty() ||
-            !server.Start(port, testsupport::DeviceServerProcess::Protocol::ComPortControl)) {
+        if (port.empty() || !server.Start(port, testsupport::DeviceServerProcess::Protocol::ComPortControl)) {
             problem = "ser2net did not start: " + server.Problem();
             return false;
         }

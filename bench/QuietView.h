@@ -16,7 +16,9 @@ class QuietView : public engine::LinkView {
 public:
     void SetCaption(const char*) override {}
     void MonitorUpdate(const framework::String&) override {}
-    void ShowPortError(const char* step, const char* text) override { std::fprintf(stderr, "%s: %s\n", step, text); }
+    void ShowPortError(const char* step, const char* text) override {
+        std::fprintf(stderr, "%s: %s\n", step, text);
+    }
     void SetStatusText(const char*) override {}
     void SetProgress(int32_t, int32_t) override {}
     void SetProgressDone(int32_t) override {}

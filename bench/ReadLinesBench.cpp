@@ -3,9 +3,8 @@
 // factor of the standard library.
 #include "framework/File.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +30,8 @@ std::string MakeProgram() {
     }
     if (source.empty()) {
         for (int i = 0; i < 100; ++i) {
-            source += "N" + std::to_string(i * 10) + " G01 X" + std::to_string(i * 7) + ".125 Y-3.5 F1200\r\n";
+            source +=
+                "N" + std::to_string(i * 10) + " G01 X" + std::to_string(i * 7) + ".125 Y-3.5 F1200\r\n";
         }
     }
     std::string program;

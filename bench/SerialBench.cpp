@@ -4,10 +4,11 @@
 // 115,200 baud against the line-speed limit (10 bits a character for 8N1).
 
 #include "bench/QuietView.h"
+
 #include "engine/PortPollThread.h"
 #include "engine/SerialLink.h"
-#include "platform/serial/Pty.h"
 #include "platform/Windows.h"
+#include "platform/serial/Pty.h"
 
 #include <atomic>
 #include <chrono>
@@ -96,16 +97,17 @@ int main() {
         link.ApplyPortSettings(false);
         const double floor = SleepLoopCpu(5.0);
         const double poll = IdlePollCpu(link, 5.0);
-        std::printf("idle poll loop: %.2f %% of a core over 5 s (a bare 1 ms sleep loop: %.2f %%; ratio %.2f)\n",
-                    poll / 5.0 * 100, floor / 5.0 * 100, floor > 0 ? poll / floor : 0.0);
+        std::printf(
+            "idle poll loop: %.2f %% of a core over 5 s (a bare 1 ms sleep loop: %.2f %%; ratio %.2f)\n",
+            poll / 5.0 * 100, floor / 5.0 * 100, floor > 0 ? poll / floor : 0.0);
     }
-    HANDLE program = CreateFileA(programPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+    HANDLE program =
+        CreateFileA(programPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     for (DWORD baud : {9600u, 115200u}) {
         const double rate = WriteRate(master, program, baud, 2.0);
         const double limit = baud / 10.0;
-        std::printf("long write at %u baud: %.0f bytes/s, line-speed limit %.0f bytes/s (ratio %.3f)\n", baud, rate,
-                    limit, rate / limit);
+        std::printf("long write at %u baud: %.0f bytes/s, line-speed limit %.0f bytes/s (ratio %.3f)\n", baud,
+                    rate, limit, rate / limit);
     }
     CloseHandle(program);
     CloseHandle(master);

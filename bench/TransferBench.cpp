@@ -9,6 +9,7 @@
 // ten seconds; the ratio does not depend on the size).
 
 #include "bench/QuietView.h"
+
 #include "engine/ControllerProtocol.h"
 #include "engine/TransferState.h"
 #include "platform/Windows.h"
@@ -64,8 +65,8 @@ Outcome Download(const std::string& folder, unsigned baud, std::size_t bytes, in
     std::ofstream(folder + "/1.T3", std::ios::binary) << program;
     testsupport::SimulatorProcess simulator(folder);
     Outcome outcome;
-    if (!simulator.Start({"--baud", std::to_string(baud), "--buffer", "4096", "--timeout", "60000", "--idle", "500",
-                          "--wait", "300", "--expect-file", folder + "/1.T3", "--download", "1"})) {
+    if (!simulator.Start({"--baud", std::to_string(baud), "--buffer", "4096", "--timeout", "60000", "--idle",
+                          "500", "--wait", "300", "--expect-file", folder + "/1.T3", "--download", "1"})) {
         return outcome;
     }
     const std::string path = simulator.ReadPortPath();
@@ -141,10 +142,11 @@ int main(int argc, char** argv) {
         const double rate = outcome.bytes / outcome.seconds;
         const double wireSecondsPerLine = (outcome.bytes / static_cast<double>(outcome.lines)) / limit;
         const double gap = outcome.seconds / outcome.lines - wireSecondsPerLine;
-        std::printf("%6u baud: %lld bytes, %lld lines in %.3f s%s: %.0f bytes/s, ratio %.4f (target >= %.2f, <= "
-                    "1.0); mean gap between lines %.1f us\n",
-                    run.baud, outcome.bytes, outcome.lines, outcome.seconds,
-                    outcome.isComplete ? "" : " (INCOMPLETE OR WRONG)", rate, rate / limit, run.target, gap * 1e6);
+        std::printf(
+            "%6u baud: %lld bytes, %lld lines in %.3f s%s: %.0f bytes/s, ratio %.4f (target >= %.2f, <= "
+            "1.0); mean gap between lines %.1f us\n",
+            run.baud, outcome.bytes, outcome.lines, outcome.seconds,
+            outcome.isComplete ? "" : " (INCOMPLETE OR WRONG)", rate, rate / limit, run.target, gap * 1e6);
         if (isSingle) {
             return 0;
         }
@@ -156,10 +158,11 @@ int main(int argc, char** argv) {
     constexpr int charDelay = 2;
     const Outcome paced = Download(folder, 115200, 20000, charDelay);
     const double pacedLimit = paced.bytes * (charDelay * 0.001 + 10.0 / 115200);
-    std::printf("character delay %d ms at 115200 baud: %lld bytes in %.2f s%s, against pauses and wire time %.2f s: "
-                "ratio %.3f (1.0 exact); process CPU %.2f s, %.1f %% of one core\n",
-                charDelay, paced.bytes, paced.seconds, paced.isComplete ? "" : " (INCOMPLETE OR WRONG)", pacedLimit,
-                paced.seconds / pacedLimit, paced.cpuSeconds, 100.0 * paced.cpuSeconds / paced.seconds);
+    std::printf(
+        "character delay %d ms at 115200 baud: %lld bytes in %.2f s%s, against pauses and wire time %.2f s: "
+        "ratio %.3f (1.0 exact); process CPU %.2f s, %.1f %% of one core\n",
+        charDelay, paced.bytes, paced.seconds, paced.isComplete ? "" : " (INCOMPLETE OR WRONG)", pacedLimit,
+        paced.seconds / pacedLimit, paced.cpuSeconds, 100.0 * paced.cpuSeconds / paced.seconds);
     std::filesystem::remove_all(folder);
     return 0;
 }

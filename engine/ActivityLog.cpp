@@ -1,8 +1,8 @@
 #include "engine/ActivityLog.h"
 
 #include "framework/File.h"
-#include "platform/Windows.h"
 #include "framework/services/Clock.h"
+#include "platform/Windows.h"
 
 #include <atomic>
 

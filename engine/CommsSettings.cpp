@@ -14,8 +14,8 @@ CommsSettings CommsSettings::ForController() {
 }
 
 void CommsSettings::RegisterClass() {
-    framework::ClassRegistry::RegisterClass([]() -> framework::SerialisableObject* { return new CommsSettings; },
-                                            ClassIdentifier);
+    framework::ClassRegistry::RegisterClass(
+        []() -> framework::SerialisableObject* { return new CommsSettings; }, ClassIdentifier);
 }
 
 void CommsSettings::Serialise(framework::Archive& archive) {

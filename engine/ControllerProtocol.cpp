@@ -9,7 +9,8 @@ namespace engine {
 using framework::File;
 using framework::String;
 
-ControllerProtocol::ControllerProtocol(CommsSettings& settings, LinkView& view) : TransferEngine(settings, view) {
+ControllerProtocol::ControllerProtocol(CommsSettings& settings, LinkView& view)
+    : TransferEngine(settings, view) {
     lineTerminator.Format("%c%c", 13, 10);
 }
 
@@ -94,7 +95,8 @@ void ControllerProtocol::SendTestAlphabet() {
 bool ControllerProtocol::IsSafeProgramNumber(const String& number) {
     for (int32_t position = 1; position <= number.Length(); ++position) {
         const unsigned char character = static_cast<unsigned char>(number.At(position));
-        if (character < 0x20 || character == 0x7F || character == '/' || character == '\\' || character == ':') {
+        if (character < 0x20 || character == 0x7F || character == '/' || character == '\\' ||
+            character == ':') {
             return false;
         }
     }
@@ -139,7 +141,8 @@ void ControllerProtocol::StartDownload() {
         // The transfer file is still open while an upload runs: the download cannot start then.
         if (isSafe && !transfer.file.IsOpen()) {
             transfer.file.SetPath(transfer.path);
-            isOpen = transfer.file.Open(File::ModeRead | File::ModeText, 0, File::NormalAttributes, false) != 0;
+            isOpen =
+                transfer.file.Open(File::ModeRead | File::ModeText, 0, File::NormalAttributes, false) != 0;
         }
         if (isOpen) {
             total = static_cast<int32_t>(transfer.file.Size());
@@ -249,7 +252,8 @@ void ControllerProtocol::StartUpload() {
         Transfer& transfer = TransferLocked();
         if (isSafe && !transfer.file.IsOpen()) {
             transfer.file.SetPath(transfer.path);
-            isOpen = transfer.file.Open(File::ModeWrite | File::ModeText, 0, File::NormalAttributes, false) != 0;
+            isOpen =
+                transfer.file.Open(File::ModeWrite | File::ModeText, 0, File::NormalAttributes, false) != 0;
         }
         if (isOpen) {
             transfer.byteCount = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/String.h"
 #include "engine/TransferEngine.h"
+#include "framework/String.h"
 
 namespace engine {
 

@@ -23,7 +23,8 @@ constexpr double spinStretch = 0.0002;
 double HighResSeconds() {
     LARGE_INTEGER counter{};
     LARGE_INTEGER frequency{};
-    if (QueryPerformanceCounter(&counter) && QueryPerformanceFrequency(&frequency) && frequency.QuadPart != 0) {
+    if (QueryPerformanceCounter(&counter) && QueryPerformanceFrequency(&frequency) &&
+        frequency.QuadPart != 0) {
         return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
     }
     return static_cast<double>(GetTickCount() / 1000);

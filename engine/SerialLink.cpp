@@ -47,7 +47,9 @@ SerialLink::SerialLink(CommsSettings& settings, LinkView& view)
     dcb.DCBlength = sizeof dcb;
 }
 
-SerialLink::~SerialLink() { ClosePort(); }
+SerialLink::~SerialLink() {
+    ClosePort();
+}
 
 String SerialLink::DeviceControlString(const CommsSettings& settings) {
     String text;
@@ -129,8 +131,8 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
         std::lock_guard lock(mutex);
         isStatusFailing = false;
     }
-    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     // The poll thread is suspended or not yet started while the port changes.
     port = opened;
     if (port == INVALID_HANDLE_VALUE) {
@@ -140,8 +142,8 @@ void SerialLink::ApplyPortSettings(bool suppressSoftwareFlow) {
 }
 
 bool SerialLink::ReconnectPort() {
-    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE opened = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -291,8 +293,8 @@ void SerialLink::ProbeLostPort() {
         return;
     }
     lastReconnectProbe = now;
-    HANDLE probe = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE probe = CreateFileA(OpenName(settings.port).CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -494,7 +496,8 @@ void SerialLink::WaitForPortWork(DWORD milliseconds) {
     }
     // Without a port (or with one that has gone) the pause is a plain sleep; the poll's own
     // status check reports the port.
-    const bool hasWaited = port != INVALID_HANDLE_VALUE && platform::WaitForCommWork(port, milliseconds, isOutputWaiting);
+    const bool hasWaited =
+        port != INVALID_HANDLE_VALUE && platform::WaitForCommWork(port, milliseconds, isOutputWaiting);
     {
         std::lock_guard lock(mutex);
         isPollWaiting = false;
@@ -524,7 +527,9 @@ void SerialLink::ClosePort() {
     port = INVALID_HANDLE_VALUE;
 }
 
-bool SerialLink::IsOpen() const { return port != INVALID_HANDLE_VALUE; }
+bool SerialLink::IsOpen() const {
+    return port != INVALID_HANDLE_VALUE;
+}
 
 int32_t SerialLink::State() const {
     std::lock_guard lock(mutex);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "framework/String.h"
 #include "engine/CommsSettings.h"
 #include "engine/LinkView.h"
+#include "framework/String.h"
 #include "platform/Windows.h"
 
 #include <atomic>

@@ -20,7 +20,9 @@ bool TraceLog::Create(const String& path) {
     return true;
 }
 
-bool TraceLog::IsOpen() const { return file != nullptr && file->IsOpen(); }
+bool TraceLog::IsOpen() const {
+    return file != nullptr && file->IsOpen();
+}
 
 void TraceLog::Close() {
     if (file != nullptr) {

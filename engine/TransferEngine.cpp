@@ -76,8 +76,8 @@ void TransferEngine::RestStatusRefreshWhenQuiet() {
     {
         std::lock_guard lock(Lock());
         const ShownState shown = ShownStateLocked();
-        rests = shown == lastShownState && !HasActivityLocked() && !isUpdatingStatus && pendingOutcome.IsEmpty() &&
-                !lampStates[static_cast<int>(LinkView::Lamp::Rx)] &&
+        rests = shown == lastShownState && !HasActivityLocked() && !isUpdatingStatus &&
+                pendingOutcome.IsEmpty() && !lampStates[static_cast<int>(LinkView::Lamp::Rx)] &&
                 !lampStates[static_cast<int>(LinkView::Lamp::Tx)];
         lastShownState = shown;
         isStatusRefreshResting = rests;
@@ -196,7 +196,8 @@ void TransferEngine::UpdateStatus() {
         state = EngineState();
         if (isUpdatingStatus) {
             if (TransferState::IsLogged(state)) {
-                TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total, pendingOutcome);
+                TransferState::StatusText(state, transfer.path, transfer.byteCount, transfer.total,
+                                          pendingOutcome);
                 pendingOutcomeNumber = transfer.programNumber;
                 pendingOutcomeSerial = TransferSerialLocked();
             }
@@ -451,7 +452,9 @@ void TransferEngine::DownloadDelayElapsed() {
 }
 
 // The general link has no program to send; only the controller's protocol starts downloads.
-void TransferEngine::StartDownload() { View().SoundBeep(); }
+void TransferEngine::StartDownload() {
+    View().SoundBeep();
+}
 
 void TransferEngine::CloseTransferFile() {
     std::lock_guard lock(Lock());
@@ -520,12 +523,13 @@ void TransferEngine::DumpSettings() {
     const char* const rule = "==================== Settings ======================";
     String line;
     LogRecord(rule, false);
-    LogRecord(line.Format("Port=%s baud=%s parity=%s data=%s stop=%s flow=%s", s.port.CStr(), s.baudRate.CStr(),
-                          s.parity.CStr(), s.dataBits.CStr(), s.stopBits.CStr(), s.flowControl.CStr())
+    LogRecord(line.Format("Port=%s baud=%s parity=%s data=%s stop=%s flow=%s", s.port.CStr(),
+                          s.baudRate.CStr(), s.parity.CStr(), s.dataBits.CStr(), s.stopBits.CStr(),
+                          s.flowControl.CStr())
                   .CStr(),
               false);
-    LogRecord(line.Format("Upload path=%s Download path=%s Extension=%s", s.uploadPath.CStr(), s.downloadPath.CStr(),
-                          s.fileExtension.CStr())
+    LogRecord(line.Format("Upload path=%s Download path=%s Extension=%s", s.uploadPath.CStr(),
+                          s.downloadPath.CStr(), s.fileExtension.CStr())
                   .CStr(),
               false);
     LogRecord(line.Format("Transmit delay=%i Character Delay=%i Line Delay=%i", s.transmitDelay, s.charDelay,

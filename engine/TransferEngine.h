@@ -1,12 +1,12 @@
 #pragma once
 
-#include "framework/File.h"
-#include "framework/String.h"
 #include "engine/LinkView.h"
 #include "engine/PortPollThread.h"
 #include "engine/SerialLink.h"
 #include "engine/TraceLog.h"
 #include "engine/TransferState.h"
+#include "framework/File.h"
+#include "framework/String.h"
 #include "framework/services/Timer.h"
 
 #include <cstdint>
@@ -23,8 +23,8 @@ namespace engine {
 // Threads. The window thread owns the framework timers (the 100 ms status refresh, which rests
 // while nothing changes, and the transmit delay), the poll thread, the trace-log button and the
 // loopback test; the poll thread runs PollPort and, through the hooks, the controller's requests,
-// the download pacing and the uploads. Both call UpdateStatus and queue bytes. The one mutex of the link guards the engine's
-// fields as well; it is never held across a pause, a port write or a call to the view.
+// the download pacing and the uploads. Both call UpdateStatus and queue bytes. The one mutex of the link
+// guards the engine's fields as well; it is never held across a pause, a port write or a call to the view.
 //
 // How the main window drives it:
 //   initialisation: ApplyPortSettings(false), ResetWorkingState(), StartStatusRefresh(),

@@ -38,7 +38,8 @@ const char* const plainTexts[TransferState::LastCode + 1] = {
 
 } // namespace
 
-bool TransferState::StatusText(int32_t code, const String& path, int32_t byteCount, int32_t total, String& text) {
+bool TransferState::StatusText(int32_t code, const String& path, int32_t byteCount, int32_t total,
+                               String& text) {
     if (code < 0 || code > LastCode) {
         return false;
     }

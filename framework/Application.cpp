@@ -104,7 +104,9 @@ Application::~Application() {
     }
 }
 
-Application* Application::Instance() { return application; }
+Application* Application::Instance() {
+    return application;
+}
 
 void Application::AttachToHostWindow(HWND window) {
     module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
@@ -127,9 +129,13 @@ void Application::ReadCurrentFolder() {
     }
 }
 
-DWORD Application::Now() { return clockSource(); }
+DWORD Application::Now() {
+    return clockSource();
+}
 
-void Application::SetClock(DWORD (*clock)()) { clockSource = clock ? clock : GetTickCount; }
+void Application::SetClock(DWORD (*clock)()) {
+    clockSource = clock ? clock : GetTickCount;
+}
 
 bool Application::IsControlsVersionAcceptable(DWORD major, DWORD minor) {
     return (major == 4 && minor >= 71) || major >= 5;
@@ -141,8 +147,9 @@ String Application::ControlsVersionProblem(DWORD major, DWORD minor) {
         version.Format("%i.%i", static_cast<int>(major), static_cast<int>(minor));
     }
     String text;
-    return text.Format("Incorrect Version: COMCTL32.DLL (%s)\n\nVersion 4.71 or above is required to run this program",
-                       version.CStr());
+    return text.Format(
+        "Incorrect Version: COMCTL32.DLL (%s)\n\nVersion 4.71 or above is required to run this program",
+        version.CStr());
 }
 
 void Application::CheckControlsVersion() {
@@ -159,7 +166,8 @@ void Application::CheckControlsVersion() {
         }
     }
     if (!IsControlsVersionAcceptable(controlsMajor, controlsMinor)) {
-        ShowMessage(nullptr, ControlsVersionProblem(controlsMajor, controlsMinor).CStr(), "Problem", MB_ICONHAND);
+        ShowMessage(nullptr, ControlsVersionProblem(controlsMajor, controlsMinor).CStr(), "Problem",
+                    MB_ICONHAND);
     }
 }
 
@@ -227,7 +235,9 @@ int Application::Run() {
     }
 }
 
-void Application::Quit() { PostQuitMessage(0); }
+void Application::Quit() {
+    PostQuitMessage(0);
+}
 
 void Application::AddIdleClient(Window* window) {
     if (window != nullptr && idleClients.IndexOf(window) < 0) {
@@ -235,7 +245,9 @@ void Application::AddIdleClient(Window* window) {
     }
 }
 
-void Application::RemoveIdleClient(Window* window) { idleClients.Remove(window); }
+void Application::RemoveIdleClient(Window* window) {
+    idleClients.Remove(window);
+}
 
 // --- Timers ---------------------------------------------------------------------------------------
 
@@ -266,7 +278,9 @@ void Application::RemoveTimer(Timer* timer) {
     }
 }
 
-bool Application::HasTimer(const Timer* timer) const { return timers.IndexOf(timer) >= 0; }
+bool Application::HasTimer(const Timer* timer) const {
+    return timers.IndexOf(timer) >= 0;
+}
 
 void Application::Tick(DWORD now) {
     // A callback may stop or delete timers, its own included: walk a copy and check each timer is
@@ -334,7 +348,9 @@ bool Application::HasClass(const char* name) const {
     return GetClassInfoExA(module, name, &info) != 0;
 }
 
-bool Application::UnregisterClass(const char* name) { return UnregisterClassA(name, module) != 0; }
+bool Application::UnregisterClass(const char* name) {
+    return UnregisterClassA(name, module) != 0;
+}
 
 // --- Popup menus -----------------------------------------------------------------------------------
 

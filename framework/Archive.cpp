@@ -3,9 +3,9 @@
 #include "framework/ClassRegistry.h"
 #include "framework/MemoryManager.h"
 #include "framework/SerialisableObject.h"
-#include "platform/Windows.h"
 #include "framework/services/FrameworkTexts.h"
 #include "framework/services/MessageBoxes.h"
+#include "platform/Windows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,7 +52,9 @@ Archive::Archive(const String& path, Direction direction, uint32_t typeId, uint3
     }
 }
 
-Archive::~Archive() { Close(); }
+Archive::~Archive() {
+    Close();
+}
 
 void Archive::Close() {
     if (IsWriting() && window != nullptr && windowFill > 0) {
@@ -205,9 +207,13 @@ bool Archive::WriteAt(uint32_t offset, uint32_t value) {
 
 // --- Object blocks --------------------------------------------------------------------------------
 
-Archive::Block* Archive::PushBlock() { return static_cast<Block*>(blocks.InsertAt(new Block, 0)); }
+Archive::Block* Archive::PushBlock() {
+    return static_cast<Block*>(blocks.InsertAt(new Block, 0));
+}
 
-Archive::Block* Archive::Innermost() const { return blocks.Get<Block>(0); }
+Archive::Block* Archive::Innermost() const {
+    return blocks.Get<Block>(0);
+}
 
 void Archive::BeginObjectWrite(SerialisableObject& object) {
     Block* block = PushBlock();
@@ -238,8 +244,8 @@ bool Archive::BeginObjectRead(bool create, SerialisableObject** created) {
     if (errorBits != 0 || window == nullptr) {
         return false;
     }
-    if (parent != nullptr &&
-        (parent->isEmpty || parent->EndA() <= streamPosition + 4ull || parent->EndB() <= streamPosition + 4ull)) {
+    if (parent != nullptr && (parent->isEmpty || parent->EndA() <= streamPosition + 4ull ||
+                              parent->EndB() <= streamPosition + 4ull)) {
         return false;
     }
     uint32_t classId = 0;
@@ -372,19 +378,33 @@ void Archive::Transfer(void* item, uint32_t count) {
     }
 }
 
-void Archive::TransferByte(uint8_t& value) { Transfer(&value, 1); }
+void Archive::TransferByte(uint8_t& value) {
+    Transfer(&value, 1);
+}
 
-void Archive::TransferByte(char& value) { Transfer(&value, 1); }
+void Archive::TransferByte(char& value) {
+    Transfer(&value, 1);
+}
 
-void Archive::TransferDword(uint32_t& value) { Transfer(&value, 4); }
+void Archive::TransferDword(uint32_t& value) {
+    Transfer(&value, 4);
+}
 
-void Archive::TransferDword(int32_t& value) { Transfer(&value, 4); }
+void Archive::TransferDword(int32_t& value) {
+    Transfer(&value, 4);
+}
 
-void Archive::TransferQword(uint64_t& value) { Transfer(&value, 8); }
+void Archive::TransferQword(uint64_t& value) {
+    Transfer(&value, 8);
+}
 
-void Archive::TransferQword(int64_t& value) { Transfer(&value, 8); }
+void Archive::TransferQword(int64_t& value) {
+    Transfer(&value, 8);
+}
 
-void Archive::TransferBlock16(void* block) { Transfer(block, 16); }
+void Archive::TransferBlock16(void* block) {
+    Transfer(block, 16);
+}
 
 void Archive::TransferDouble(double& value) {
     if (IsWriting() || !storesFloats) {
@@ -467,8 +487,9 @@ String Archive::Description() const {
     switch (errorBits) {
     case ErrorUnknownClass: {
         const Block* block = Innermost();
-        description.Format("%s [%i] %s [%i]", FrameworkText(244), block ? static_cast<int>(block->classId) : 0,
-                           FrameworkText(245), static_cast<int>(streamPosition));
+        description.Format("%s [%i] %s [%i]", FrameworkText(244),
+                           block ? static_cast<int>(block->classId) : 0, FrameworkText(245),
+                           static_cast<int>(streamPosition));
         break;
     }
     case ErrorOpenRead:

@@ -7,9 +7,13 @@ CheckBoxControl::CheckBoxControl(Window* dialog, int32_t id, int32_t* variable)
     AdoptIfReady();
 }
 
-bool CheckBoxControl::IsChecked() const { return Send(BM_GETCHECK) == static_cast<LRESULT>(BST_CHECKED); }
+bool CheckBoxControl::IsChecked() const {
+    return Send(BM_GETCHECK) == static_cast<LRESULT>(BST_CHECKED);
+}
 
-void CheckBoxControl::SetChecked(bool checked) { Send(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED); }
+void CheckBoxControl::SetChecked(bool checked) {
+    Send(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+}
 
 void CheckBoxControl::Load() {
     const int32_t* variable = GetBinding().Integer();

@@ -33,7 +33,9 @@ void ClassRegistry::RegisterClass(Factory factory, uint32_t classId) {
     newestEntry = new Entry{newestEntry, classId, factory};
 }
 
-bool ClassRegistry::IsRegistered(uint32_t classId) { return FindFactory(classId) != nullptr; }
+bool ClassRegistry::IsRegistered(uint32_t classId) {
+    return FindFactory(classId) != nullptr;
+}
 
 SerialisableObject* ClassRegistry::Create(uint32_t classId) {
     const Factory factory = FindFactory(classId);

@@ -10,7 +10,8 @@ public:
     constexpr Colour() = default;
     constexpr explicit Colour(uint32_t value) : value(value) {}
     constexpr Colour(uint8_t red, uint8_t green, uint8_t blue)
-        : value(static_cast<uint32_t>(red) | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16) {}
+        : value(static_cast<uint32_t>(red) | static_cast<uint32_t>(green) << 8 |
+                static_cast<uint32_t>(blue) << 16) {}
 
     constexpr uint32_t Value() const { return value; }
     constexpr uint8_t Red() const { return value & 0xFF; }

@@ -26,11 +26,14 @@ int32_t ComboBoxControl::InsertString(const char* text, int32_t index) {
     if (Handle() == nullptr) {
         return -1;
     }
-    const LRESULT inserted = Send(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    const LRESULT inserted =
+        Send(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
     return inserted < 0 ? -1 : static_cast<int32_t>(inserted);
 }
 
-int32_t ComboBoxControl::Count() const { return Handle() ? static_cast<int32_t>(Send(CB_GETCOUNT)) : 0; }
+int32_t ComboBoxControl::Count() const {
+    return Handle() ? static_cast<int32_t>(Send(CB_GETCOUNT)) : 0;
+}
 
 int32_t ComboBoxControl::Selection() const {
     return Handle() ? static_cast<int32_t>(Send(CB_GETCURSEL)) : -1;
@@ -48,7 +51,9 @@ String ComboBoxControl::ItemText(int32_t index) const {
     return text;
 }
 
-bool ComboBoxControl::HasEditableField() { return (GetStyle() & CBS_DROPDOWNLIST) == CBS_DROPDOWN; }
+bool ComboBoxControl::HasEditableField() {
+    return (GetStyle() & CBS_DROPDOWNLIST) == CBS_DROPDOWN;
+}
 
 void ComboBoxControl::Load() {
     if (Handle() == nullptr) {
@@ -63,7 +68,8 @@ void ComboBoxControl::Load() {
     if (text == nullptr) {
         return;
     }
-    const LRESULT found = Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text->CStr()));
+    const LRESULT found =
+        Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text->CStr()));
     Send(CB_SETCURSEL, static_cast<WPARAM>(found));
     if (found < 0 && HasEditableField()) {
         SetWindowTextA(Handle(), text->CStr());

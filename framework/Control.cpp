@@ -83,9 +83,13 @@ LRESULT Control::HandleInitDialog(MessageRecord& record) {
     return 0;
 }
 
-LRESULT Control::HandleFocusGained(MessageRecord& record) { return OnFocusGained(record); }
+LRESULT Control::HandleFocusGained(MessageRecord& record) {
+    return OnFocusGained(record);
+}
 
-LRESULT Control::HandleFocusLost(MessageRecord& record) { return OnFocusLost(record); }
+LRESULT Control::HandleFocusLost(MessageRecord& record) {
+    return OnFocusLost(record);
+}
 
 void Control::SetTextColour(Colour colour) {
     textColour = colour;
@@ -95,7 +99,8 @@ void Control::SetTextColour(Colour colour) {
 // A control keeps the system's colours until it is given a text colour of its own; then it paints
 // its text in that colour on the background its class would have had.
 Brush* Control::OnCtlColor(MessageRecord& record) {
-    if (Brush* brush = Window::OnCtlColor(record); brush != nullptr || textColour == Colour(GetSysColor(COLOR_BTNTEXT))) {
+    if (Brush* brush = Window::OnCtlColor(record);
+        brush != nullptr || textColour == Colour(GetSysColor(COLOR_BTNTEXT))) {
         if (brush != nullptr) {
             SetTextColor(reinterpret_cast<HDC>(record.wParam), textColour.Value());
         }

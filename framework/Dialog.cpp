@@ -43,7 +43,8 @@ const DLGTEMPLATE* FindTemplate(HINSTANCE instance, int32_t id) {
         return nullptr;
     }
     HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(static_cast<WORD>(id)), RT_DIALOG);
-    return resource ? static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(instance, resource))) : nullptr;
+    return resource ? static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(instance, resource)))
+                    : nullptr;
 }
 
 void CollectDescendants(HWND parent, std::vector<HWND>& out) {
@@ -113,7 +114,8 @@ Window* ParentOrMainWindow(Window* parent) {
 } // namespace
 
 Dialog::Dialog(Window* parent, TemplateReference reference, bool handlesOk, bool handlesCancel)
-    : Window(ParentOrMainWindow(parent)), handlesOk(handlesOk), handlesCancel(handlesCancel), reference(reference) {
+    : Window(ParentOrMainWindow(parent)), handlesOk(handlesOk), handlesCancel(handlesCancel),
+      reference(reference) {
     SetKind(KindDialog);
     SetClassName(ClassName().Concat("(Dialog)").CStr());
 }
@@ -174,8 +176,8 @@ void Dialog::Create() {
         }
     }
     HINSTANCE instance = reference.module != nullptr ? reference.module->Acquire()
-                         : application != nullptr     ? application->ResourceModule()
-                                                      : nullptr;
+                         : application != nullptr    ? application->ResourceModule()
+                                                     : nullptr;
     Window* previousCreating = application ? application->CreatingWindow() : nullptr;
     if (application != nullptr) {
         application->SetCreatingWindow(this);
@@ -222,7 +224,8 @@ void Dialog::RunModal(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWN
 }
 
 void Dialog::RunModeless(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parentHandle) {
-    HWND hwnd = CreateDialogIndirectParamA(instance, dialogTemplate, parentHandle, &Dialog::DialogProcedure, 0);
+    HWND hwnd =
+        CreateDialogIndirectParamA(instance, dialogTemplate, parentHandle, &Dialog::DialogProcedure, 0);
     if (hwnd == nullptr || Handle() == nullptr) {
         RemoveOwnerFollowing();
         return;
@@ -405,8 +408,8 @@ LRESULT Dialog::HitTestGrip(MessageRecord& record) {
     if (!sizeGrip || Handle() == nullptr) {
         return 0;
     }
-    const Point point = ScreenToClient(Point{static_cast<SHORT>(LOWORD(record.lParam)),
-                                             static_cast<SHORT>(HIWORD(record.lParam))});
+    const Point point = ScreenToClient(
+        Point{static_cast<SHORT>(LOWORD(record.lParam)), static_cast<SHORT>(HIWORD(record.lParam))});
     RECT client{};
     GetClientRect(Handle(), &client);
     const bool inGrip = point.x >= client.right - GripHit && point.x < client.right &&
@@ -442,7 +445,8 @@ void Dialog::RemoveOwnerFollowing() {
         return;
     }
     followedOwner->RemoveHandler(this, static_cast<MessageHandler>(&Dialog::OnOwnerActivate), WM_ACTIVATE);
-    followedOwner->RemoveHandler(this, static_cast<MessageHandler>(&Dialog::OnOwnerActivateApp), WM_ACTIVATEAPP);
+    followedOwner->RemoveHandler(this, static_cast<MessageHandler>(&Dialog::OnOwnerActivateApp),
+                                 WM_ACTIVATEAPP);
     followedOwner->RemoveHandler(this, static_cast<MessageHandler>(&Dialog::OnOwnerEnable), WM_ENABLE);
     followedOwner = nullptr;
 }
@@ -509,9 +513,13 @@ HWND Dialog::OwnerHandle() const {
     return owner ? owner->Handle() : nullptr;
 }
 
-bool Dialog::IsModelessWithOwner() { return !modal && (GetStyle() & WS_CHILD) == 0 && Owner() != nullptr; }
+bool Dialog::IsModelessWithOwner() {
+    return !modal && (GetStyle() & WS_CHILD) == 0 && Owner() != nullptr;
+}
 
-bool Dialog::IsFrameClass() const { return ClassName().Equals(FrameClassName); }
+bool Dialog::IsFrameClass() const {
+    return ClassName().Equals(FrameClassName);
+}
 
 void Dialog::SetSizeGrip(bool flag, bool redraw) {
     if (!IsFrameClass()) {
@@ -581,7 +589,9 @@ Window* StepTabStop(HWND dialog, Window* from, bool wrap, int step) {
 
 } // namespace
 
-Window* Dialog::NextTabStop(Window* from, bool wrap) { return Handle() ? StepTabStop(Handle(), from, wrap, 1) : nullptr; }
+Window* Dialog::NextTabStop(Window* from, bool wrap) {
+    return Handle() ? StepTabStop(Handle(), from, wrap, 1) : nullptr;
+}
 
 Window* Dialog::PreviousTabStop(Window* from, bool wrap) {
     return Handle() ? StepTabStop(Handle(), from, wrap, -1) : nullptr;

@@ -3,8 +3,8 @@
 #include "framework/Path.h"
 #include "framework/PointerArray.h"
 #include "framework/SystemErrorText.h"
-#include "platform/Windows.h"
 #include "framework/services/MessageBoxes.h"
+#include "platform/Windows.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -25,9 +25,13 @@ File::File(const String& path, uint32_t mode, uint32_t share, uint32_t attribute
     Open(mode, share, attributes, retry);
 }
 
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
-bool File::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
+bool File::IsOpen() const {
+    return handle != INVALID_HANDLE_VALUE;
+}
 
 int File::Open(uint32_t newMode, uint32_t share, uint32_t attributes, bool retry) {
     if (IsOpen() || path.IsEmpty() || newMode == 0) {
@@ -94,7 +98,9 @@ bool File::Exists(uint32_t* attributes) const {
     return true;
 }
 
-void File::NormaliseFolder() { framework::NormaliseFolder(path); }
+void File::NormaliseFolder() {
+    framework::NormaliseFolder(path);
+}
 
 int File::CreateFolders(bool report, Window* owner) {
     if (path.IsEmpty() || IsOpen()) {
@@ -272,8 +278,8 @@ int File::ReadLine(String& out, int terminator, int low, int high) {
         // Take the run of bytes up to the terminator, the end of the buffer or the end of the file.
         const char* bytes = lineBuffer->bytes;
         int32_t index = lineBuffer->readIndex;
-        const int32_t limit = static_cast<int32_t>(
-            std::min<uint64_t>(lineBuffer->count, lineBuffer->readIndex + static_cast<uint64_t>(size - position)));
+        const int32_t limit = static_cast<int32_t>(std::min<uint64_t>(
+            lineBuffer->count, lineBuffer->readIndex + static_cast<uint64_t>(size - position)));
         int32_t runStart = index;
         for (; index < limit; ++index) {
             const unsigned char byte = static_cast<unsigned char>(bytes[index]);

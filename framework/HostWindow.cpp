@@ -7,6 +7,8 @@ HostWindow::HostWindow(HWND window) {
     SetKind(KindPlain); // adopted like a control, but it is a plain window
 }
 
-HostWindow::~HostWindow() { Detach(); }
+HostWindow::~HostWindow() {
+    Detach();
+}
 
 } // namespace framework

@@ -27,14 +27,18 @@ void* LibraryRealloc(void* block, size_t size) {
 MemoryManager::MemoryManager(ReallocFunction realloc)
     : reallocFunction(realloc ? realloc : LibraryRealloc), reserve(std::malloc(ReserveSize)) {}
 
-MemoryManager::~MemoryManager() { std::free(reserve); }
+MemoryManager::~MemoryManager() {
+    std::free(reserve);
+}
 
 MemoryManager& MemoryManager::Instance() {
     static MemoryManager instance;
     return instance;
 }
 
-void MemoryManager::SetOutOfMemoryHandler(OutOfMemoryHandler handler) { outOfMemoryHandler = handler; }
+void MemoryManager::SetOutOfMemoryHandler(OutOfMemoryHandler handler) {
+    outOfMemoryHandler = handler;
+}
 
 bool MemoryManager::HasReserve() const {
     std::lock_guard lock(reserveMutex);
@@ -48,7 +52,8 @@ void MemoryManager::GiveBackReserve() {
 }
 
 void MemoryManager::GiveUp(size_t size) {
-    std::fprintf(stderr, "Out of memory: a request for %zu bytes could not be met; the program ends.\n", size);
+    std::fprintf(stderr, "Out of memory: a request for %zu bytes could not be met; the program ends.\n",
+                 size);
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }

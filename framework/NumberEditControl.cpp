@@ -8,7 +8,8 @@
 
 namespace framework {
 
-NumberEditControl::NumberEditControl(Window* dialog, int32_t id, int32_t* variable, int32_t lower, int32_t upper)
+NumberEditControl::NumberEditControl(Window* dialog, int32_t id, int32_t* variable, int32_t lower,
+                                     int32_t upper)
     : Control(dialog, id, Binding(variable, lower, upper), EN_SETFOCUS, EN_KILLFOCUS) {
     SetControlClassName(EditBoxClassName);
     AdoptIfReady();

@@ -9,9 +9,13 @@ std::atomic<char> decimalSeparator{'.'};
 std::atomic<char> thousandsSeparator{'\0'};
 } // namespace
 
-char NumberSeparators::Decimal() { return decimalSeparator.load(std::memory_order_relaxed); }
+char NumberSeparators::Decimal() {
+    return decimalSeparator.load(std::memory_order_relaxed);
+}
 
-char NumberSeparators::Thousands() { return thousandsSeparator.load(std::memory_order_relaxed); }
+char NumberSeparators::Thousands() {
+    return thousandsSeparator.load(std::memory_order_relaxed);
+}
 
 void NumberSeparators::Set(char decimal, char thousands) {
     decimalSeparator.store(decimal, std::memory_order_relaxed);

@@ -6,7 +6,9 @@ namespace framework {
 
 namespace {
 
-bool IsSeparator(char character) { return character == '/' || character == '\\'; }
+bool IsSeparator(char character) {
+    return character == '/' || character == '\\';
+}
 
 int32_t LastSeparator(const String& path) {
     for (int32_t position = path.Length(); position >= 1; --position) {

@@ -10,9 +10,13 @@ namespace {
 thread_local char scratchCharacter;
 } // namespace
 
-PlainString::PlainString(const char* text) { Assign(text); }
+PlainString::PlainString(const char* text) {
+    Assign(text);
+}
 
-PlainString::PlainString(const PlainString& other) { Assign(other.buffer); }
+PlainString::PlainString(const PlainString& other) {
+    Assign(other.buffer);
+}
 
 PlainString& PlainString::operator=(const PlainString& other) {
     if (this != &other) {
@@ -21,7 +25,9 @@ PlainString& PlainString::operator=(const PlainString& other) {
     return *this;
 }
 
-PlainString::~PlainString() { Clear(); }
+PlainString::~PlainString() {
+    Clear();
+}
 
 void PlainString::Clear() {
     MemoryManager::Instance().Free(buffer);
@@ -30,7 +36,9 @@ void PlainString::Clear() {
     length = 0;
 }
 
-const char* PlainString::CStr() const { return buffer ? buffer : ""; }
+const char* PlainString::CStr() const {
+    return buffer ? buffer : "";
+}
 
 void PlainString::Reserve(int32_t count) {
     const int32_t need = count + 1;
@@ -57,7 +65,9 @@ PlainString& PlainString::Assign(const char* text) {
     return *this;
 }
 
-PlainString& PlainString::Append(char character) { return InsertChar(character, 0); }
+PlainString& PlainString::Append(char character) {
+    return InsertChar(character, 0);
+}
 
 PlainString& PlainString::InsertChar(char character, int32_t position) {
     if (position < 1) {

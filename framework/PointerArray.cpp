@@ -13,7 +13,9 @@ thread_local void* scratchSlot;
 PointerArray::PointerArray(Deleter deleter, int32_t granularity)
     : granularity(granularity < 1 ? DefaultGranularity : granularity), deleter(deleter) {}
 
-PointerArray::~PointerArray() { Clear(); }
+PointerArray::~PointerArray() {
+    Clear();
+}
 
 void PointerArray::SetCount(int32_t newCount) {
     if (newCount <= 0) {
@@ -89,7 +91,9 @@ void*& PointerArray::At(int32_t index) {
     return data[index];
 }
 
-void* PointerArray::At(int32_t index) const { return (index < 0 || index >= count) ? nullptr : data[index]; }
+void* PointerArray::At(int32_t index) const {
+    return (index < 0 || index >= count) ? nullptr : data[index];
+}
 
 void PointerArray::Clear() {
     if (deleter != nullptr) {

@@ -14,7 +14,9 @@ bool PopupMenu::AddItem(UINT command, const char* text, UINT flags) {
     return AppendMenuA(menu, flags & ~MF_SEPARATOR, command, text) != FALSE;
 }
 
-bool PopupMenu::AddSeparator() { return AppendMenuA(menu, MF_SEPARATOR, 0, nullptr) != FALSE; }
+bool PopupMenu::AddSeparator() {
+    return AppendMenuA(menu, MF_SEPARATOR, 0, nullptr) != FALSE;
+}
 
 int PopupMenu::Choose(HWND owner, Point at, UINT alignment) {
     return static_cast<int>(Track(owner, at, alignment | TPM_RETURNCMD));

@@ -7,7 +7,9 @@
 
 namespace framework {
 
-int32_t ScrollBar::Limit() const { return std::max(minimum, maximum - std::max(page, 1) + 1); }
+int32_t ScrollBar::Limit() const {
+    return std::max(minimum, maximum - std::max(page, 1) + 1);
+}
 
 void ScrollBar::Apply() const {
     if (window.Handle() == nullptr) {

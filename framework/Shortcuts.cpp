@@ -26,7 +26,8 @@ constexpr LPARAM ReleaseBit = static_cast<LPARAM>(1u << 31);
 } // namespace
 
 Shortcuts::Shortcuts()
-    : shortcuts(PointerArray::DeleteAs<Shortcut>), pressed(nullptr), forwardings(PointerArray::DeleteAs<Forwarding>) {}
+    : shortcuts(PointerArray::DeleteAs<Shortcut>), pressed(nullptr),
+      forwardings(PointerArray::DeleteAs<Forwarding>) {}
 
 Shortcuts::~Shortcuts() = default;
 
@@ -155,8 +156,8 @@ bool Shortcuts::HandleKeyDown(MessageRecord& record) {
     bool matched = false;
     for (int32_t i = shortcuts.Count() - 1; i >= 0; --i) {
         Shortcut* shortcut = shortcuts.Get<Shortcut>(i);
-        if (shortcut == nullptr || !shortcut->isActive || shortcut->key != key || shortcut->modifiers != modifiers ||
-            shortcut->window == nullptr) {
+        if (shortcut == nullptr || !shortcut->isActive || shortcut->key != key ||
+            shortcut->modifiers != modifiers || shortcut->window == nullptr) {
             continue;
         }
         matched = true;
@@ -164,8 +165,8 @@ bool Shortcuts::HandleKeyDown(MessageRecord& record) {
             pressed.Add(shortcut);
         }
         Window* window = shortcut->window;
-        MessageRecord command{window->Handle(), 0, static_cast<WPARAM>(static_cast<uint32_t>(shortcut->id) | 0x10000),
-                              WM_COMMAND};
+        MessageRecord command{window->Handle(), 0,
+                              static_cast<WPARAM>(static_cast<uint32_t>(shortcut->id) | 0x10000), WM_COMMAND};
         if (window->Dispatch(command) != 0) {
             break;
         }

@@ -19,9 +19,13 @@ char FoldUpper(char character) {
     return (character >= 'a' && character <= 'z') ? static_cast<char>(character - 'a' + 'A') : character;
 }
 
-bool IsDigit(char character) { return character >= '0' && character <= '9'; }
+bool IsDigit(char character) {
+    return character >= '0' && character <= '9';
+}
 
-int32_t ClampGranularity(int32_t granularity) { return granularity < 1 ? String::DefaultGranularity : granularity; }
+int32_t ClampGranularity(int32_t granularity) {
+    return granularity < 1 ? String::DefaultGranularity : granularity;
+}
 
 // The scratch byte handed out for positions outside the string; it is reset on every such call, so
 // whatever a caller writes through it is lost.
@@ -56,7 +60,9 @@ String& String::operator=(String&& other) noexcept {
     return *this;
 }
 
-String::~String() { Release(); }
+String::~String() {
+    Release();
+}
 
 void String::Release() {
     MemoryManager::Instance().Free(buffer);
@@ -65,7 +71,9 @@ void String::Release() {
     capacity = 0;
 }
 
-const char* String::CStr() const { return buffer ? buffer : emptyText; }
+const char* String::CStr() const {
+    return buffer ? buffer : emptyText;
+}
 
 String& String::Reserve(int32_t count) {
     if (count <= 0) {
@@ -130,7 +138,9 @@ bool String::Resync() {
     return true;
 }
 
-String& String::Append(char character) { return Append(&character, 1); }
+String& String::Append(char character) {
+    return Append(&character, 1);
+}
 
 String& String::Append(const char* text) {
     if (text == nullptr) {
@@ -152,7 +162,9 @@ String& String::Append(const char* bytes, int32_t count) {
     return *this;
 }
 
-String& String::Append(const String& other) { return Append(other.buffer, other.length); }
+String& String::Append(const String& other) {
+    return Append(other.buffer, other.length);
+}
 
 String String::Concat(const char* text) const {
     String result(*this);
@@ -160,7 +172,9 @@ String String::Concat(const char* text) const {
     return result;
 }
 
-String String::Concat(const String& other) const { return Concat(other.CStr()); }
+String String::Concat(const String& other) const {
+    return Concat(other.CStr());
+}
 
 String& String::DropRight(int32_t count) {
     if (count < 1) {
@@ -205,7 +219,9 @@ char& String::At(int32_t position) {
     return buffer[position - 1];
 }
 
-char String::At(int32_t position) const { return (position < 1 || position > length) ? '\0' : buffer[position - 1]; }
+char String::At(int32_t position) const {
+    return (position < 1 || position > length) ? '\0' : buffer[position - 1];
+}
 
 String& String::Trim(int mode) {
     if (length == 0) {
@@ -538,7 +554,8 @@ String& String::SetDecimal(double value, int minDecimals, int maxDecimals, bool 
     // Rounded to the last decimal shown, in whole units of it; beyond 2^63 units the value has no
     // fraction worth showing.
     const double scaled = std::fabs(value) * static_cast<double>(scale);
-    const uint64_t units = scaled < 9.2e18 ? static_cast<uint64_t>(std::llround(scaled)) : 9200000000000000000ull;
+    const uint64_t units =
+        scaled < 9.2e18 ? static_cast<uint64_t>(std::llround(scaled)) : 9200000000000000000ull;
     uint64_t whole = units / scale;
     uint64_t fraction = units % scale;
     if (value < 0 && units != 0) {

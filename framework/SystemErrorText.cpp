@@ -13,7 +13,8 @@ String SystemErrorText(uint32_t errorCode) {
         return result.Format("System error %u.", errorCode);
     }
     result.Assign(text);
-    while (result.Length() > 0 && (result.At(result.Length()) == '\n' || result.At(result.Length()) == '\r')) {
+    while (result.Length() > 0 &&
+           (result.At(result.Length()) == '\n' || result.At(result.Length()) == '\r')) {
         result.DropRight(1);
     }
     return result;

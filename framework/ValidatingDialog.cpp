@@ -15,7 +15,8 @@ Control* ValidatingDialog::FindInvalidControl() {
     for (int32_t i = 0; i < ChildCount(); ++i) {
         // Standard controls adopted by plain window objects have the control kind as well, so
         // only objects of the control classes are asked.
-        auto* control = Child(i) && Child(i)->GetKind() == KindControl ? dynamic_cast<Control*>(Child(i)) : nullptr;
+        auto* control =
+            Child(i) && Child(i)->GetKind() == KindControl ? dynamic_cast<Control*>(Child(i)) : nullptr;
         if (control != nullptr && control->IsEnabled() && TakesPart(*control) && !control->IsValid()) {
             return control;
         }

@@ -21,7 +21,9 @@ WideString::WideString(const char* text) {
     }
 }
 
-WideString::~WideString() { Clear(); }
+WideString::~WideString() {
+    Clear();
+}
 
 void WideString::Clear() {
     MemoryManager::Instance().Free(buffer);

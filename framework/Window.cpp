@@ -26,8 +26,8 @@ struct Window::HandlerRecord {
 
     bool Same(Window* otherTarget, MessageHandler otherOperation, UINT otherMessage, int32_t otherId,
               UINT otherCode, HWND otherControl) const {
-        return target == otherTarget && operation == otherOperation && message == otherMessage && id == otherId &&
-               code == otherCode && control == otherControl;
+        return target == otherTarget && operation == otherOperation && message == otherMessage &&
+               id == otherId && code == otherCode && control == otherControl;
     }
 };
 
@@ -36,8 +36,8 @@ namespace {
 enum Search { SearchGeneral, SearchCommand, SearchNotify };
 
 bool IsKeyMessage(UINT message) {
-    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP ||
-           message == WM_CHAR || message == WM_SYSCHAR;
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP ||
+           message == WM_SYSKEYUP || message == WM_CHAR || message == WM_SYSCHAR;
 }
 
 constexpr UINT WmEndSession = 0x0016;
@@ -82,8 +82,8 @@ void Window::AddHandler(Window* target, MessageHandler operation, UINT message, 
     handlers.Add(new HandlerRecord{target, operation, message, id, code, control});
 }
 
-void Window::RemoveHandlerRecord(Window* target, MessageHandler operation, UINT message, int32_t id, UINT code,
-                                 HWND control) {
+void Window::RemoveHandlerRecord(Window* target, MessageHandler operation, UINT message, int32_t id,
+                                 UINT code, HWND control) {
     for (int32_t i = 0; i < handlers.Count(); ++i) {
         if (handlers.Get<HandlerRecord>(i)->Same(target, operation, message, id, code, control)) {
             handlers.RemoveAt(i, true);
@@ -97,11 +97,13 @@ void Window::RemoveHandler(Window* target, MessageHandler operation, UINT messag
     RemoveHandlerRecord(target, operation, message, id, code, control);
 }
 
-void Window::AddCommandHandler(Window* target, MessageHandler operation, int32_t id, UINT code, HWND control) {
+void Window::AddCommandHandler(Window* target, MessageHandler operation, int32_t id, UINT code,
+                               HWND control) {
     AddHandler(target, operation, WM_COMMAND, id, code, control);
 }
 
-void Window::RemoveCommandHandler(Window* target, MessageHandler operation, int32_t id, UINT code, HWND control) {
+void Window::RemoveCommandHandler(Window* target, MessageHandler operation, int32_t id, UINT code,
+                                  HWND control) {
     RemoveHandlerRecord(target, operation, WM_COMMAND, id, code, control);
 }
 
@@ -109,7 +111,8 @@ void Window::AddNotifyHandler(Window* target, MessageHandler operation, int32_t 
     AddHandler(target, operation, WM_NOTIFY, id, code, control);
 }
 
-void Window::RemoveNotifyHandler(Window* target, MessageHandler operation, int32_t id, UINT code, HWND control) {
+void Window::RemoveNotifyHandler(Window* target, MessageHandler operation, int32_t id, UINT code,
+                                 HWND control) {
     RemoveHandlerRecord(target, operation, WM_NOTIFY, id, code, control);
 }
 
@@ -136,11 +139,11 @@ LRESULT Window::SearchHandlers(MessageRecord& record, int search) {
         if (handler == nullptr || handler->message != record.message) {
             continue;
         }
-        const bool matches =
-            search == SearchGeneral
-                ? handler->id < 0 && handler->code == 0 && handler->control == nullptr
-                : (handler->id < 0 || handler->id == id) && (handler->control == nullptr || handler->control == control) &&
-                      (handler->code == 0 || handler->code == code);
+        const bool matches = search == SearchGeneral
+                                 ? handler->id < 0 && handler->code == 0 && handler->control == nullptr
+                                 : (handler->id < 0 || handler->id == id) &&
+                                       (handler->control == nullptr || handler->control == control) &&
+                                       (handler->code == 0 || handler->code == code);
         if (!matches) {
             continue;
         }
@@ -487,8 +490,8 @@ LRESULT Window::AnswerToolTipRequest(MessageRecord& record) {
 
 LRESULT Window::HandleOutOfMemory() {
     const String caption = GetText();
-    ShowMessage(this, "Out of memory\n\nPlease close down some applications before continuing", caption.CStr(),
-                MB_ICONHAND | MB_SYSTEMMODAL);
+    ShowMessage(this, "Out of memory\n\nPlease close down some applications before continuing",
+                caption.CStr(), MB_ICONHAND | MB_SYSTEMMODAL);
     return 1;
 }
 
@@ -508,7 +511,9 @@ void Window::PassToChildren(const MessageRecord& record) {
 
 // --- Defaults of the overridable operations -----------------------------------------------------
 
-LRESULT Window::OnDestroy(MessageRecord& record) { return 0; }
+LRESULT Window::OnDestroy(MessageRecord& record) {
+    return 0;
+}
 
 void Window::Move(const Rect& rect, bool repaint) {
     if (handle == nullptr) {
@@ -559,7 +564,8 @@ LRESULT Window::HandleScroll(MessageRecord& record) {
     char className[32] = "";
     GetClassNameA(control, className, sizeof className);
     Window* object = FromHandle(control);
-    if (object == nullptr || (lstrcmpiA(className, "ScrollBar") != 0 && lstrcmpiA(className, "msctls_trackbar32") != 0)) {
+    if (object == nullptr ||
+        (lstrcmpiA(className, "ScrollBar") != 0 && lstrcmpiA(className, "msctls_trackbar32") != 0)) {
         return 0;
     }
     return object->Bar(SB_CTL).HandleScroll(record);
@@ -575,7 +581,9 @@ LRESULT Window::OnEraseBkgnd(MessageRecord& record) {
     return 1;
 }
 
-void Window::SetBackground(Colour colour, bool redraw) { SetBackgroundBrush(new Brush(colour), redraw); }
+void Window::SetBackground(Colour colour, bool redraw) {
+    SetBackgroundBrush(new Brush(colour), redraw);
+}
 
 void Window::SetBackgroundBrush(Brush* brush, bool redraw) {
     if (brush != background) {
@@ -594,7 +602,8 @@ void Window::SetFont(Font* newFont, bool redraw, bool owns) {
     font = newFont;
     ownsFont = owns;
     if (handle != nullptr) {
-        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->Handle() : nullptr), redraw ? TRUE : FALSE);
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->Handle() : nullptr),
+                     redraw ? TRUE : FALSE);
     }
 }
 
@@ -612,7 +621,9 @@ String Window::GetText() {
     return result;
 }
 
-bool Window::IsEnabled() { return handle != nullptr && IsWindowEnabled(handle); }
+bool Window::IsEnabled() {
+    return handle != nullptr && IsWindowEnabled(handle);
+}
 
 void Window::GetClientArea(Rect& rect) {
     RECT client{};
@@ -636,7 +647,9 @@ BOOL Window::Show(int command) {
     return result;
 }
 
-BOOL Window::Enable(bool enable) { return handle ? EnableWindow(handle, enable ? TRUE : FALSE) : 0; }
+BOOL Window::Enable(bool enable) {
+    return handle ? EnableWindow(handle, enable ? TRUE : FALSE) : 0;
+}
 
 void Window::SetText(const char* newText) {
     text = newText;
@@ -667,8 +680,8 @@ void Window::SetPosition(UINT flags, bool topmost, const Rect* rect) {
         flags |= SWP_NOMOVE | SWP_NOSIZE;
     }
     const Rect area = rect ? *rect : Rect{};
-    SetWindowPos(handle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, area.left, area.top, area.Width(), area.Height(),
-                 flags);
+    SetWindowPos(handle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, area.left, area.top, area.Width(),
+                 area.Height(), flags);
 }
 
 void Window::Centre(bool onParent) {
@@ -799,7 +812,9 @@ void Window::SetParent(Window* newParent, bool reparentHandle, bool relayout) {
     }
 }
 
-void Window::ReplaceChildren() { layout->PlaceChildren(*this); }
+void Window::ReplaceChildren() {
+    layout->PlaceChildren(*this);
+}
 
 // --- Binding, creation and destruction --------------------------------------------------------
 

@@ -1,11 +1,11 @@
 // Reads arbitrary bytes as an archive of nested objects with sections: whatever the file holds,
 // reading must end with error bits or objects, never a crash or a runaway loop.
+#include "FuzzInput.h"
+
 #include "framework/Archive.h"
 #include "framework/ClassRegistry.h"
 #include "framework/SerialisableObject.h"
 #include "framework/services/FrameworkClasses.h"
-
-#include "FuzzInput.h"
 
 #include <memory>
 

@@ -8,7 +8,8 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+    const std::string text(reinterpret_cast<const char*>(data),
+                           strnlen(reinterpret_cast<const char*>(data), size));
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     dcb.BaudRate = 2400;

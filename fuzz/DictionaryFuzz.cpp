@@ -1,10 +1,10 @@
 // Loads arbitrary bytes as stored dictionary data, in loading and in editing mode, and runs the
 // reference and mnemonic operations over the texts that arrive.
+#include "FuzzInput.h"
+
 #include "framework/Archive.h"
 #include "framework/services/Dictionary.h"
 #include "framework/services/FrameworkClasses.h"
-
-#include "FuzzInput.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as an NC program, line by line and as joined lines, and checks the line
 // rules that no input may break.
-#include "framework/File.h"
-
 #include "FuzzInput.h"
+
+#include "framework/File.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,11 +1,11 @@
 // Reads arbitrary bytes as the installation's settings file, as a positional QOR.CFG file and as a
 // private-profile file: every reader must survive any content, and a write-back must read back.
+#include "FuzzInput.h"
+
 #include "framework/CurrentFolder.h"
-#include "platform/Windows.h"
 #include "framework/services/ProfileFile.h"
 #include "framework/services/ProgramPaths.h"
-
-#include "FuzzInput.h"
+#include "platform/Windows.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -26,7 +26,8 @@ bool SameResources(const std::vector<rc::CompiledResource>& a, const std::vector
     }
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].type.number != b[i].type.number || a[i].type.text != b[i].type.text ||
-            a[i].name.number != b[i].name.number || a[i].name.text != b[i].name.text || a[i].data != b[i].data) {
+            a[i].name.number != b[i].name.number || a[i].name.text != b[i].name.text ||
+            a[i].data != b[i].data) {
             return false;
         }
     }
@@ -40,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* separator = static_cast<const char*>(std::memchr(text, 0, size));
     const std::string_view source(text, separator ? static_cast<size_t>(separator - text) : size);
     const std::optional<std::vector<uint8_t>> file =
-        separator ? std::optional<std::vector<uint8_t>>(std::in_place, reinterpret_cast<const uint8_t*>(separator) + 1,
-                                                        data + size)
+        separator ? std::optional<std::vector<uint8_t>>(
+                        std::in_place, reinterpret_cast<const uint8_t*>(separator) + 1, data + size)
                   : std::nullopt;
 
     rc::ResourceScript script([&](const std::string&) { return file; });

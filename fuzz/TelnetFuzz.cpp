@@ -31,8 +31,10 @@ Outcome Read(const uint8_t* bytes, size_t size, size_t split) {
 
 bool Same(const Outcome& left, const Outcome& right) {
     return left.data == right.data && left.replies == right.replies &&
-           left.settings.baudRate == right.settings.baudRate && left.settings.dataSize == right.settings.dataSize &&
-           left.settings.parity == right.settings.parity && left.settings.stopSize == right.settings.stopSize &&
+           left.settings.baudRate == right.settings.baudRate &&
+           left.settings.dataSize == right.settings.dataSize &&
+           left.settings.parity == right.settings.parity &&
+           left.settings.stopSize == right.settings.stopSize &&
            left.settings.outboundFlow == right.settings.outboundFlow && left.modemLines == right.modemLines &&
            left.isSuspended == right.isSuspended;
 }

@@ -4,7 +4,6 @@
 // and the system's name are defined beside the stand-in modules they belong to.
 
 #include "platform/Extras.h"
-
 #include "platform/display/Display.h"
 #include "platform/gdi/Surface.h"
 #include "platform/user/State.h"
@@ -32,7 +31,9 @@ Screen StartDisplay(Screen wanted) {
     return wanted;
 }
 
-void StopDisplay() { ShutdownDisplay(); }
+void StopDisplay() {
+    ShutdownDisplay();
+}
 
 bool SnapshotPng(HWND hwnd, const std::string& path) {
     POINT origin{};

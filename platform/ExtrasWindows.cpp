@@ -44,7 +44,8 @@ bool IsOutputHeld(const COMSTAT& status) {
 bool RealVersion(OSVERSIONINFOEXW& version) {
     using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOEXW*);
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    void* entry = ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    void* entry =
+        ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
     version = OSVERSIONINFOEXW{};
     version.dwOSVersionInfoSize = sizeof version;
     return entry != nullptr && reinterpret_cast<RtlGetVersionCall>(entry)(&version) == 0;
@@ -83,7 +84,8 @@ std::string ReleaseName(const OSVERSIONINFOEXW& version) {
 std::string WineVersion() {
     using WineGetVersionCall = const char*(CDECL*)();
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    void* entry = ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")) : nullptr;
+    void* entry =
+        ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")) : nullptr;
     return entry != nullptr ? reinterpret_cast<WineGetVersionCall>(entry)() : "";
 }
 
@@ -163,7 +165,9 @@ private:
 
 } // namespace
 
-Screen StartDisplay(Screen wanted) { return wanted; }
+Screen StartDisplay(Screen wanted) {
+    return wanted;
+}
 
 void StopDisplay() {}
 
@@ -187,7 +191,9 @@ BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained) {
     return TRUE;
 }
 
-BOOL WakeCommWait(HANDLE port) { return SetEvent(WakeEventOf(port)); }
+BOOL WakeCommWait(HANDLE port) {
+    return SetEvent(WakeEventOf(port));
+}
 
 void ThreadWaitPoint() {}
 
@@ -202,7 +208,8 @@ std::string OperatingSystemName() {
         return "Windows";
     }
     std::string name = ReleaseName(version) + " (" + std::to_string(version.dwMajorVersion) + "." +
-                       std::to_string(version.dwMinorVersion) + "." + std::to_string(version.dwBuildNumber) + ")";
+                       std::to_string(version.dwMinorVersion) + "." + std::to_string(version.dwBuildNumber) +
+                       ")";
     const std::string wine = WineVersion();
     return wine.empty() ? name : name + " on Wine " + wine;
 }
@@ -261,6 +268,8 @@ bool SnapshotPng(HWND hwnd, const std::string& path) {
 // WM_ENDSESSION; both reach the window, not a watcher. There is no journal stream.
 void WatchEndRequests(bool (*)()) {}
 
-bool IsStandardErrorTheJournal() { return false; }
+bool IsStandardErrorTheJournal() {
+    return false;
+}
 
 } // namespace platform

@@ -85,18 +85,38 @@ using LPCOLORREF = DWORD*;
 constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue) {
     return static_cast<COLORREF>(red) | static_cast<COLORREF>(green) << 8 | static_cast<COLORREF>(blue) << 16;
 }
-constexpr BYTE GetRValue(COLORREF colour) { return static_cast<BYTE>(colour & 0xFF); }
-constexpr BYTE GetGValue(COLORREF colour) { return static_cast<BYTE>((colour >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF colour) { return static_cast<BYTE>((colour >> 16) & 0xFF); }
+constexpr BYTE GetRValue(COLORREF colour) {
+    return static_cast<BYTE>(colour & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF colour) {
+    return static_cast<BYTE>((colour >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF colour) {
+    return static_cast<BYTE>((colour >> 16) & 0xFF);
+}
 
-constexpr WORD LOWORD(DWORD_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
-constexpr WORD HIWORD(DWORD_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
-constexpr LONG MAKELONG(WORD low, WORD high) { return static_cast<LONG>(static_cast<DWORD>(low) | static_cast<DWORD>(high) << 16); }
-constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(low, high))); }
-constexpr LPARAM MAKELPARAM(WORD low, WORD high) { return static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(low, high))); }
+constexpr WORD LOWORD(DWORD_PTR value) {
+    return static_cast<WORD>(value & 0xFFFF);
+}
+constexpr WORD HIWORD(DWORD_PTR value) {
+    return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
+constexpr LONG MAKELONG(WORD low, WORD high) {
+    return static_cast<LONG>(static_cast<DWORD>(low) | static_cast<DWORD>(high) << 16);
+}
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(low, high)));
+}
+constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
+    return static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(low, high)));
+}
 // Signed coordinates packed into an LPARAM, as mouse messages carry them.
-constexpr int GET_X_LPARAM(LPARAM value) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(value))); }
-constexpr int GET_Y_LPARAM(LPARAM value) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(value))); }
+constexpr int GET_X_LPARAM(LPARAM value) {
+    return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(value)));
+}
+constexpr int GET_Y_LPARAM(LPARAM value) {
+    return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(value)));
+}
 
 struct POINT {
     LONG x;

@@ -91,8 +91,7 @@ MemoryLineDevice::~MemoryLineDevice() {
     line->changed.notify_all();
 }
 
-std::unique_ptr<SerialDevice> MemoryLineDevice::Open(std::shared_ptr<MemoryLine> line,
-                                                     DWORD& error) {
+std::unique_ptr<SerialDevice> MemoryLineDevice::Open(std::shared_ptr<MemoryLine> line, DWORD& error) {
     std::lock_guard lock(line->mutex);
     if (line->isUnplugged || line->isOpen) {
         error = line->isUnplugged ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
@@ -206,7 +205,8 @@ void MemoryLineDevice::Wait(SerialEvents events, SerialDeadline deadline) {
         line->AdvanceLocked(now);
         bool hasInput = Includes(events, SerialEvents::Input) && !line->toPort.empty();
         bool hasRoom = Includes(events, SerialEvents::Room) && line->inFlight.size() < line->bufferSize;
-        if (hasInput || hasRoom || line->isUnplugged || line->changes != seenChanges || deadline.HasPassed()) {
+        if (hasInput || hasRoom || line->isUnplugged || line->changes != seenChanges ||
+            deadline.HasPassed()) {
             seenChanges = line->changes;
             return;
         }
@@ -244,8 +244,6 @@ public:
 };
 
 } // namespace
-
-
 
 MemoryLine::MemoryLine(DWORD bufferSize) : bufferSize(bufferSize == 0 ? 1 : bufferSize) {}
 

@@ -18,8 +18,8 @@
 // can have a line open at a time; a second CreateFileA fails with ERROR_ACCESS_DENIED. All
 // members are safe to call from any thread.
 
-#include "platform/serial/Device.h"
 #include "platform/WinTypes.h"
+#include "platform/serial/Device.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -35,7 +35,6 @@ using platform::SerialErrorCounts;
 using platform::SerialLineSettings;
 
 class MemoryLineDevice;
-
 
 class MemoryLine {
 public:

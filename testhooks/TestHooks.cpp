@@ -3,12 +3,12 @@
 #include "platform/display/Input.h"
 #include "platform/gdi/Surface.h"
 #include "platform/kernel/Threads.h"
-#include "platform/user/Dialog.h"
 #include "platform/kernel/Time.h"
-#include "testhooks/TextFitCheck.h"
+#include "platform/user/Dialog.h"
 #include "platform/user/Messages.h"
 #include "platform/user/State.h"
 #include "platform/user/Windows.h"
+#include "testhooks/TextFitCheck.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,9 +32,8 @@ constexpr UINT ButtonGetCheck = 0x00F0;
 constexpr LRESULT ButtonChecked = 1;
 
 bool SameFolded(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 // Call with the lock held.
@@ -80,7 +79,9 @@ HWND FindControlBelow(const user::WindowRecord& record, LONG_PTR id) {
 }
 
 // The top-level window through which input for hwnd arrives.
-HWND InputRoot(HWND hwnd) { return GetAncestor(hwnd, GA_ROOT); }
+HWND InputRoot(HWND hwnd) {
+    return GetAncestor(hwnd, GA_ROOT);
+}
 
 // Another thread's window has handled what was posted to it before a marker arrives: a WM_TIMER
 // naming a timer procedure, which every message loop dispatches in its turn.
@@ -121,7 +122,9 @@ struct ModifierKey {
 constexpr ModifierKey modifierKeys[] = {
     {Modifier::Control, VK_LCONTROL}, {Modifier::Alt, VK_LMENU}, {Modifier::Shift, VK_LSHIFT}};
 
-bool Has(Modifier set, Modifier one) { return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0; }
+bool Has(Modifier set, Modifier one) {
+    return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0;
+}
 
 // Presses or releases each modifier of the set, dispatching after each as a user's pace would.
 bool HoldModifiers(HWND root, Modifier modifiers, bool isDown) {
@@ -214,7 +217,6 @@ void PumpMessages() {
 
 } // namespace testhooks
 
-
 namespace testhooks {
 
 HWND FindWindowByClass(const std::string& className, HWND under) {
@@ -239,9 +241,13 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
-bool IsShown(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+bool IsShown(HWND hwnd) {
+    return IsWindowVisible(hwnd) != FALSE;
+}
 
-bool IsEnabled(HWND hwnd) { return IsWindowEnabled(hwnd) != FALSE; }
+bool IsEnabled(HWND hwnd) {
+    return IsWindowEnabled(hwnd) != FALSE;
+}
 
 bool IsChecked(HWND hwnd) {
     char className[64] = {};
@@ -292,9 +298,13 @@ bool MouseEventAt(HWND hwnd, POINT client, input::ButtonAction action) {
 
 } // namespace
 
-bool PressMouseAt(HWND hwnd, POINT client) { return MouseEventAt(hwnd, client, input::ButtonAction::Down); }
+bool PressMouseAt(HWND hwnd, POINT client) {
+    return MouseEventAt(hwnd, client, input::ButtonAction::Down);
+}
 
-bool ReleaseMouseAt(HWND hwnd, POINT client) { return MouseEventAt(hwnd, client, input::ButtonAction::Up); }
+bool ReleaseMouseAt(HWND hwnd, POINT client) {
+    return MouseEventAt(hwnd, client, input::ButtonAction::Up);
+}
 
 bool MoveMouseTo(HWND hwnd, POINT client) {
     HWND root = InputRoot(hwnd);
@@ -386,7 +396,8 @@ std::string DumpWindowTree(HWND root) {
                       static_cast<long>(line.rect.top), static_cast<long>(line.rect.right),
                       static_cast<long>(line.rect.bottom));
         dump += std::string(static_cast<size_t>(line.depth) * 2, ' ');
-        dump += line.className + " id=" + std::to_string(line.id) + " " + Quoted(WindowText(line.hwnd)) + " " + rect;
+        dump += line.className + " id=" + std::to_string(line.id) + " " + Quoted(WindowText(line.hwnd)) +
+                " " + rect;
         dump += line.isVisible ? " visible" : " hidden";
         dump += line.isEnabled ? " enabled" : " disabled";
         dump += IsChecked(line.hwnd) ? " checked" : " unchecked";

@@ -19,7 +19,7 @@ HWND FindControl(HWND parent, int id);
 
 // What a user sees of a window.
 std::string WindowText(HWND hwnd);
-bool IsShown(HWND hwnd);   // the window and all its parents are visible
+bool IsShown(HWND hwnd); // the window and all its parents are visible
 bool IsEnabled(HWND hwnd);
 bool IsChecked(HWND hwnd); // BM_GETCHECK answers BST_CHECKED; false for every class but BUTTON
 
@@ -52,7 +52,8 @@ bool PressKey(HWND hwnd, int virtualKey, Modifier modifiers = Modifier::None);
 
 // The window tree below and including root, one line per window, children indented by two
 // blanks per level, in z-order:
-//   <class> id=<id> "<text>" (<left>,<top>)-(<right>,<bottom>) visible|hidden enabled|disabled checked|unchecked
+//   <class> id=<id> "<text>" (<left>,<top>)-(<right>,<bottom>) visible|hidden enabled|disabled
+//   checked|unchecked
 // The rectangle is in the parent's client coordinates (the screen for a top-level window);
 // visible is the window's own WS_VISIBLE; a quote, backslash or control character in the text
 // is written as \", \\ or \xNN.

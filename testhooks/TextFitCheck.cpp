@@ -20,9 +20,9 @@ using namespace platform;
 namespace {
 
 // The room each control leaves its text, as its painting lays it out.
-constexpr int PushTextInset = 3;      // frame and bevel of a push button on each side
-constexpr int CheckBoxRoom = 13 + 4;  // the box and the gap before the text
-constexpr int GroupCaptionInset = 9;  // the caption starts past the frame's corner, on each side
+constexpr int PushTextInset = 3;                // frame and bevel of a push button on each side
+constexpr int CheckBoxRoom = 13 + 4;            // the box and the gap before the text
+constexpr int GroupCaptionInset = 9;            // the caption starts past the frame's corner, on each side
 constexpr int ComboFieldInset = 2 + 17 + 2 + 4; // edges, drop button, item and text insets
 constexpr int ComboHeightInset = 2 * 2;
 
@@ -74,13 +74,15 @@ bool IsTextClipped(HWND control) {
     const std::string className = ClassOf(control);
     if (strcasecmp(className.c_str(), "Static") == 0) {
         const DWORD type = style & SS_TYPEMASK;
-        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) {
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_SIMPLE &&
+            type != SS_LEFTNOWORDWRAP) {
             return false;
         }
         if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) {
             return false;
         }
-        const bool isWrapped = type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP && (style & SS_CENTERIMAGE) == 0;
+        const bool isWrapped =
+            type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP && (style & SS_CENTERIMAGE) == 0;
         return Exceeds(Measure(control, text, width, isWrapped), width, height);
     }
     if (strcasecmp(className.c_str(), "Button") == 0) {

@@ -1,7 +1,7 @@
 #include "framework/services/Clock.h"
 
-#include "platform/Windows.h"
 #include "framework/services/Dictionary.h"
+#include "platform/Windows.h"
 
 namespace framework {
 
@@ -26,8 +26,12 @@ bool FormatNow(Formatter format, String& out) {
 
 } // namespace
 
-bool Clock::DateText(String& out) const { return FormatNow(GetDateFormatA, out); }
+bool Clock::DateText(String& out) const {
+    return FormatNow(GetDateFormatA, out);
+}
 
-bool Clock::TimeText(String& out) const { return FormatNow(GetTimeFormatA, out); }
+bool Clock::TimeText(String& out) const {
+    return FormatNow(GetTimeFormatA, out);
+}
 
 } // namespace framework

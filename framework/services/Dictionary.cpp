@@ -2,9 +2,9 @@
 
 #include "framework/Archive.h"
 #include "framework/MemoryManager.h"
-#include "platform/Windows.h"
 #include "framework/services/TextEntry.h"
 #include "framework/services/TextGroup.h"
+#include "platform/Windows.h"
 
 #include <cstdint>
 #include <cstring>
@@ -20,8 +20,12 @@ constexpr int32_t MaxTextNumber = 1000000;
 
 const char* const builtInLanguages[] = {"French", "German", "American", "Italian", "Spanish", "Swedish"};
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int MnemonicIndex(char c) {
     if (IsDigit(c)) {
@@ -30,7 +34,9 @@ int MnemonicIndex(char c) {
     return (c >= 'a' && c <= 'z') ? c - 'a' : c - 'A';
 }
 
-char MnemonicCharacter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char MnemonicCharacter(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 uint64_t Now() {
     FILETIME now;
@@ -44,7 +50,9 @@ Dictionary::Dictionary()
     : languages(PointerArray::DeleteAs<String>), entries(PointerArray::DeleteAs<TextEntry>),
       groups(PointerArray::DeleteAs<TextGroup>) {}
 
-Dictionary::~Dictionary() { MemoryManager::Instance().Free(pool); }
+Dictionary::~Dictionary() {
+    MemoryManager::Instance().Free(pool);
+}
 
 Dictionary& Dictionary::Instance() {
     static Dictionary instance;
@@ -167,7 +175,9 @@ bool Dictionary::AddText(const char* text, int32_t number) {
     return true;
 }
 
-void Dictionary::AddDefaultGroup() { groups.Add(new TextGroup(0, "General", Now())); }
+void Dictionary::AddDefaultGroup() {
+    groups.Add(new TextGroup(0, "General", Now()));
+}
 
 void Dictionary::Reset(bool withDefaultGroup, bool withLanguages) {
     MemoryManager::Instance().Free(pool);

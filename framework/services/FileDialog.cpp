@@ -96,6 +96,8 @@ void FileDialog::Run(Runner runner) {
     }
 }
 
-void FileDialog::Result(String& out) const { out = accepted == 1 ? fileBuffer : ""; }
+void FileDialog::Result(String& out) const {
+    out = accepted == 1 ? fileBuffer : "";
+}
 
 } // namespace framework

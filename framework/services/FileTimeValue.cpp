@@ -12,6 +12,8 @@ FileTimeValue::FileTimeValue(bool now) {
     }
 }
 
-int FileTimeValue::Compare(const FileTimeValue& other) const { return CompareFileTime(&value, &other.value); }
+int FileTimeValue::Compare(const FileTimeValue& other) const {
+    return CompareFileTime(&value, &other.value);
+}
 
 } // namespace framework

@@ -31,7 +31,8 @@ String WithBackslashes(const std::string& path) {
 std::vector<std::string> SubFolders(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
         std::error_code ignored;
         const std::string name = it->path().filename().string();
         if (!name.empty() && name[0] != '.' && it->is_directory(ignored)) {
@@ -68,7 +69,9 @@ FolderDialog::FolderDialog(Window* owner, const char* title, const char* initial
     }
 }
 
-HWND FolderDialog::Tree() const { return GetDlgItem(Handle(), TreeId); }
+HWND FolderDialog::Tree() const {
+    return GetDlgItem(Handle(), TreeId);
+}
 
 HTREEITEM FolderDialog::AddItem(HTREEITEM parent, const std::string& path, const std::string& text) {
     paths.push_back(path);
@@ -80,7 +83,8 @@ HTREEITEM FolderDialog::AddItem(HTREEITEM parent, const std::string& path, const
     insert.item.pszText = const_cast<char*>(text.c_str());
     insert.item.cChildren = 1; // filled when the branch is opened
     insert.item.lParam = static_cast<LPARAM>(paths.size() - 1);
-    return reinterpret_cast<HTREEITEM>(SendMessageA(Tree(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(Tree(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void FolderDialog::FillChildren(HTREEITEM item, int32_t index) {

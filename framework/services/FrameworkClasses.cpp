@@ -10,11 +10,15 @@ namespace framework {
 
 namespace {
 
-template <class T> SerialisableObject* Make() { return new T; }
+template <class T> SerialisableObject* Make() {
+    return new T;
+}
 
 // The dictionary is a process-wide object; reading one from an archive gives a fresh, separate
 // dictionary that the caller owns.
-SerialisableObject* MakeDictionary() { return new Dictionary; }
+SerialisableObject* MakeDictionary() {
+    return new Dictionary;
+}
 
 } // namespace
 

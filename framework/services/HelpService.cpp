@@ -15,7 +15,9 @@ struct HelpService::HelpTopic {
 
 HelpService::HelpService() : topics(PointerArray::DeleteAs<HelpTopic>) {}
 
-HelpService::~HelpService() { Call(HELP_QUIT, 0); }
+HelpService::~HelpService() {
+    Call(HELP_QUIT, 0);
+}
 
 HelpService& HelpService::Instance() {
     static HelpService instance;
@@ -52,11 +54,17 @@ bool HelpService::AddControlTopic(const Window* windowKey, const Window* control
     return true;
 }
 
-BOOL HelpService::ShowContents() { return Call(HELP_INDEX, 0); }
+BOOL HelpService::ShowContents() {
+    return Call(HELP_INDEX, 0);
+}
 
-BOOL HelpService::ShowTopic(uint32_t context) { return Call(HELP_CONTEXT, context); }
+BOOL HelpService::ShowTopic(uint32_t context) {
+    return Call(HELP_CONTEXT, context);
+}
 
-BOOL HelpService::ShowPopup(uint32_t context) { return Call(HELP_CONTEXTPOPUP, context); }
+BOOL HelpService::ShowPopup(uint32_t context) {
+    return Call(HELP_CONTEXTPOPUP, context);
+}
 
 int32_t HelpService::RouteHelpRequest(const Window* windowKey, const MessageRecord& message) {
     const auto* request = reinterpret_cast<const HELPINFO*>(message.lParam);

@@ -28,8 +28,8 @@ public:
     // A window-wide topic.
     bool AddTopic(const Window* key, uint32_t context);
     // A topic of one control of a window, found by its window or, failing that, by its id.
-    bool AddControlTopic(const Window* windowKey, const Window* controlKey, uint32_t context, int32_t controlId,
-                         bool popup);
+    bool AddControlTopic(const Window* windowKey, const Window* controlKey, uint32_t context,
+                         int32_t controlId, bool popup);
     BOOL ShowContents();
     BOOL ShowTopic(uint32_t context);
     BOOL ShowPopup(uint32_t context);

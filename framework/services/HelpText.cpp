@@ -10,7 +10,9 @@ namespace framework::help {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string Trimmed(const std::string& text) {
     size_t first = 0;
@@ -96,7 +98,8 @@ int HeadingReferredTo(const std::vector<HeadingKey>& headings, const std::string
     int found = -1;
     int count = 0;
     for (const HeadingKey& heading : headings) {
-        const bool isLeadingPart = heading.key.size() > key.size() && heading.key.compare(0, key.size(), key) == 0 &&
+        const bool isLeadingPart = heading.key.size() > key.size() &&
+                                   heading.key.compare(0, key.size(), key) == 0 &&
                                    std::isalnum(static_cast<unsigned char>(heading.key[key.size()])) == 0;
         if (isLeadingPart) {
             found = heading.line;
@@ -194,7 +197,9 @@ int LineOfContext(const HelpDocument& document, long context) {
     return 0;
 }
 
-size_t FindInLine(const std::string& line, const std::string& text) { return Folded(line).find(Folded(text)); }
+size_t FindInLine(const std::string& line, const std::string& text) {
+    return Folded(line).find(Folded(text));
+}
 
 int FindLineContaining(const HelpDocument& document, const std::string& text, int from) {
     const int count = static_cast<int>(document.lines.size());

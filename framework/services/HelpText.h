@@ -19,16 +19,16 @@
 namespace framework::help {
 
 struct HelpLine {
-    std::string text;  // as shown: a heading without its "# " and its context number
+    std::string text; // as shown: a heading without its "# " and its context number
     bool isHeading;
-    long context;      // -1 when the heading names none
+    long context; // -1 when the heading names none
 };
 
 struct HelpLink {
-    int line;          // the line the link is shown on
-    size_t start;      // its first character in that line's text
+    int line;     // the line the link is shown on
+    size_t start; // its first character in that line's text
     size_t length;
-    int target;        // the line of the heading it leads to
+    int target; // the line of the heading it leads to
 };
 
 struct HelpDocument {

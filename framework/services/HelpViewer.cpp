@@ -1,7 +1,7 @@
 #include "framework/services/HelpViewer.h"
 
-#include "platform/Windows.h"
 #include "framework/services/HelpText.h"
+#include "platform/Windows.h"
 
 #include <algorithm>
 #include <map>
@@ -50,13 +50,13 @@ struct Viewer {
     HWND window = nullptr;
     HelpDocument document;
     int topLine = 0;
-    std::vector<int> history;  // the top lines that jumps left, last on top
+    std::vector<int> history; // the top lines that jumps left, last on top
     int selectedLink = -1;
-    int pressedLink = -1;      // the link the left button went down on
+    int pressedLink = -1; // the link the left button went down on
     bool isFinding = false;
     std::string findText;
-    int findOrigin = 0;        // the top line when the find started
-    int findLine = -1;         // the line of the current match
+    int findOrigin = 0; // the top line when the find started
+    int findLine = -1;  // the line of the current match
     bool hasFindJumped = false;
     bool isFindMissing = false;
 };
@@ -94,7 +94,8 @@ std::string Resolve(LPCSTR name) {
 class ViewerFonts {
 public:
     ViewerFonts()
-        : body(Make(-12, FW_NORMAL, FALSE)), heading(Make(-14, FW_BOLD, FALSE)), link(Make(-12, FW_NORMAL, TRUE)) {}
+        : body(Make(-12, FW_NORMAL, FALSE)), heading(Make(-14, FW_BOLD, FALSE)),
+          link(Make(-12, FW_NORMAL, TRUE)) {}
     ~ViewerFonts() {
         DeleteObject(body);
         DeleteObject(heading);
@@ -109,8 +110,8 @@ public:
 
 private:
     static HFONT Make(int height, int weight, DWORD isUnderlined) {
-        return CreateFontA(height, 0, 0, 0, weight, FALSE, isUnderlined, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+        return CreateFontA(height, 0, 0, 0, weight, FALSE, isUnderlined, FALSE, ANSI_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
     }
 };
 
@@ -121,7 +122,9 @@ int TextWidth(HDC dc, HFONT font, const std::string& text, size_t start, size_t 
     return size.cx;
 }
 
-int HeightOf(const HelpLine& line) { return line.isHeading ? LineHeight + 4 : LineHeight; }
+int HeightOf(const HelpLine& line) {
+    return line.isHeading ? LineHeight + 4 : LineHeight;
+}
 
 int TextBottom(const Viewer& viewer) {
     RECT client{};
@@ -187,7 +190,8 @@ int LinkAt(const Viewer& viewer, POINT point) {
 
 bool IsLinkVisible(const Viewer& viewer, int link) {
     const std::vector<LinkPlace> places = VisibleLinks(viewer);
-    return std::any_of(places.begin(), places.end(), [link](const LinkPlace& place) { return place.link == link; });
+    return std::any_of(places.begin(), places.end(),
+                       [link](const LinkPlace& place) { return place.link == link; });
 }
 
 // The scroll bar shows where the view stands in the file: its range is the file's lines, its page
@@ -306,12 +310,14 @@ void MoveSelection(Viewer& viewer, int step) {
     if (viewer.selectedLink >= 0 && IsLinkVisible(viewer, viewer.selectedLink)) {
         next = (viewer.selectedLink + step + count) % count;
     } else if (step > 0) {
-        const auto below = std::find_if(links.begin(), links.end(),
-                                        [&viewer](const HelpLink& link) { return link.line >= viewer.topLine; });
+        const auto below = std::find_if(links.begin(), links.end(), [&viewer](const HelpLink& link) {
+            return link.line >= viewer.topLine;
+        });
         next = below == links.end() ? 0 : static_cast<int>(below - links.begin());
     } else {
         const int end = VisibleLines(viewer).second;
-        const auto above = std::find_if(links.rbegin(), links.rend(), [end](const HelpLink& link) { return link.line < end; });
+        const auto above = std::find_if(links.rbegin(), links.rend(),
+                                        [end](const HelpLink& link) { return link.line < end; });
         next = above == links.rend() ? count - 1 : static_cast<int>(links.rend() - above) - 1;
     }
     viewer.selectedLink = next;
@@ -358,7 +364,9 @@ void FindFrom(Viewer& viewer, int from) {
 }
 
 // The current match again, for a changed text, or where the find started.
-int FindStart(const Viewer& viewer) { return viewer.findLine >= 0 ? viewer.findLine : viewer.findOrigin; }
+int FindStart(const Viewer& viewer) {
+    return viewer.findLine >= 0 ? viewer.findLine : viewer.findOrigin;
+}
 
 // Keys that mean something else while a find runs; true when the key was taken.
 bool OnFindKey(Viewer& viewer, WPARAM key) {
@@ -448,7 +456,8 @@ void PaintLine(HDC dc, const ViewerFonts& fonts, const Viewer& viewer, int index
         const size_t at = help::FindInLine(text, viewer.findText);
         if (at != std::string::npos) {
             const int left = Margin + TextWidth(dc, face, text, 0, at);
-            const RECT mark{left, y, left + TextWidth(dc, face, text, at, viewer.findText.size()), y + HeightOf(line)};
+            const RECT mark{left, y, left + TextWidth(dc, face, text, at, viewer.findText.size()),
+                            y + HeightOf(line)};
             HBRUSH marker = CreateSolidBrush(MatchColour);
             FillRect(dc, &mark, marker);
             DeleteObject(marker);
@@ -503,7 +512,8 @@ void Paint(HWND window) {
         }
         for (const LinkPlace& place : VisibleLinks(*viewer)) {
             if (place.link == viewer->selectedLink) {
-                const RECT focus{place.rect.left - 1, place.rect.top, place.rect.right + 1, place.rect.bottom};
+                const RECT focus{place.rect.left - 1, place.rect.top, place.rect.right + 1,
+                                 place.rect.bottom};
                 DrawFocusRect(dc, &focus);
             }
         }
@@ -580,8 +590,8 @@ BOOL Open(HWND owner, HelpDocument document, int line) {
     HWND window = HelpViewerOf(owner);
     if (window == nullptr) {
         RegisterViewerClass();
-        window = CreateWindowExA(0, ViewerClass, "Help", WS_OVERLAPPEDWINDOW | WS_VSCROLL, 60, 60, 520, 440, owner, nullptr,
-                                 nullptr, nullptr);
+        window = CreateWindowExA(0, ViewerClass, "Help", WS_OVERLAPPEDWINDOW | WS_VSCROLL, 60, 60, 520, 440,
+                                 owner, nullptr, nullptr, nullptr);
         if (window == nullptr) {
             return FALSE;
         }
@@ -673,7 +683,8 @@ bool HelpViewerLinkRect(HWND viewer, const std::string& text, RECT* rect) {
     }
     for (const LinkPlace& place : VisibleLinks(*record)) {
         const HelpLink& link = record->document.links[static_cast<size_t>(place.link)];
-        if (record->document.lines[static_cast<size_t>(link.line)].text.substr(link.start, link.length) == text) {
+        if (record->document.lines[static_cast<size_t>(link.line)].text.substr(link.start, link.length) ==
+            text) {
             *rect = place.rect;
             return true;
         }

@@ -35,8 +35,8 @@ ImageSet* ImageStore::FindSet(int width, int height) const {
     return nullptr;
 }
 
-BOOL ImageStore::Draw(const ImageSet* set, const Canvas& canvas, int32_t index, int x, int y, COLORREF background,
-                      COLORREF foreground, UINT style) const {
+BOOL ImageStore::Draw(const ImageSet* set, const Canvas& canvas, int32_t index, int x, int y,
+                      COLORREF background, COLORREF foreground, UINT style) const {
     if (set == nullptr || set->List() == nullptr || !canvas.IsBound()) {
         return 0;
     }

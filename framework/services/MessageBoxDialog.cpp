@@ -4,7 +4,9 @@ namespace framework {
 
 namespace {
 
-bool AsksQuestion(uint32_t type) { return (type & 4) != 0 || (type & 3) == 3; }
+bool AsksQuestion(uint32_t type) {
+    return (type & 4) != 0 || (type & 3) == 3;
+}
 
 } // namespace
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "framework/services/MessageBoxes.h"
 #include "framework/services/FrameworkResourceIds.h"
+#include "framework/services/MessageBoxes.h"
 
 namespace framework {
 

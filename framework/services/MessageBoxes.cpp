@@ -19,7 +19,9 @@ constexpr int32_t InformationCaption = 1041;
 constexpr size_t InfoTextSize = 1024;
 
 // Boxes whose buttons include OK: bit 2 clear and not both low bits set.
-bool HasOkButton(uint32_t type) { return (type & 4) == 0 && (type & 3) != 3; }
+bool HasOkButton(uint32_t type) {
+    return (type & 4) == 0 && (type & 3) != 3;
+}
 
 HWND MainWindowHandle(Application* application) {
     Window* main = application ? application->MainWindow() : nullptr;
@@ -79,7 +81,8 @@ void WriteUnattended(Application* application, const char* caption, const char* 
 
 } // namespace
 
-MessageBoxResult ShowMessage(Window* owner, const char* text, const char* caption, uint32_t type, bool useOwnBox) {
+MessageBoxResult ShowMessage(Window* owner, const char* text, const char* caption, uint32_t type,
+                             bool useOwnBox) {
     MessageBoxResult result;
     text = text ? text : "";
     caption = caption ? caption : "";
@@ -118,8 +121,8 @@ MessageBoxResult ShowInfo(const char* format, ...) {
         result.answer = IDOK;
         return result;
     }
-    result.answer =
-        RunSystemBox(MainWindowHandle(application), text, FrameworkText(InformationCaption), MB_ICONINFORMATION);
+    result.answer = RunSystemBox(MainWindowHandle(application), text, FrameworkText(InformationCaption),
+                                 MB_ICONINFORMATION);
     return result;
 }
 

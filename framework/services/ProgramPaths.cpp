@@ -3,10 +3,10 @@
 #include "framework/CurrentFolder.h"
 #include "framework/File.h"
 #include "framework/Path.h"
-#include "platform/Windows.h"
 #include "framework/services/FrameworkTexts.h"
 #include "framework/services/MessageBoxes.h"
 #include "framework/services/ProfileFile.h"
+#include "platform/Windows.h"
 
 #include <initializer_list>
 
@@ -26,11 +26,16 @@ struct KeyDefault {
 };
 
 const KeyDefault keyDefaults[] = {
-    {ProgramPaths::MainFolder, "MAIN", ""},        {ProgramPaths::Projects, "PROJECT", "/drawings"},
-    {ProgramPaths::Parts, "PARTS", "/parts"},      {ProgramPaths::NcPrograms, "CNC", "/cnc"},
-    {ProgramPaths::Database, "DATABASE", "/database"}, {ProgramPaths::DxfFiles, "DXF", "/dxfs"},
-    {ProgramPaths::Filters, "FILTERS", "/filters"}, {ProgramPaths::Remnants, "REMNANTS", "/remnants"},
-    {ProgramPaths::Images, "IMAGES", "/images"},   {ProgramPaths::Reports, "REPORTS", "/mis"},
+    {ProgramPaths::MainFolder, "MAIN", ""},
+    {ProgramPaths::Projects, "PROJECT", "/drawings"},
+    {ProgramPaths::Parts, "PARTS", "/parts"},
+    {ProgramPaths::NcPrograms, "CNC", "/cnc"},
+    {ProgramPaths::Database, "DATABASE", "/database"},
+    {ProgramPaths::DxfFiles, "DXF", "/dxfs"},
+    {ProgramPaths::Filters, "FILTERS", "/filters"},
+    {ProgramPaths::Remnants, "REMNANTS", "/remnants"},
+    {ProgramPaths::Images, "IMAGES", "/images"},
+    {ProgramPaths::Reports, "REPORTS", "/mis"},
 };
 
 const KeyDefault& KeyOf(int32_t id) {
@@ -43,7 +48,9 @@ const KeyDefault& KeyOf(int32_t id) {
 }
 
 // Index into the per-load value table, which follows keyDefaults.
-int KeyIndex(int32_t id) { return static_cast<int>(&KeyOf(id) - keyDefaults); }
+int KeyIndex(int32_t id) {
+    return static_cast<int>(&KeyOf(id) - keyDefaults);
+}
 
 // The default wanted list, which is also the order in which the keys are read.
 constexpr int32_t defaultWanted[] = {3, 4, 9, 15, 5, 8, 32, 33, 34, 35};
@@ -103,7 +110,9 @@ void ProgramPaths::AddEntry(int32_t id, const String& folder) {
     entries.Add(new PathEntry{id, normalised});
 }
 
-bool ProgramPaths::IsWanted(int32_t id) { return wantedIds.IndexOf(id, 0) >= 0; }
+bool ProgramPaths::IsWanted(int32_t id) {
+    return wantedIds.IndexOf(id, 0) >= 0;
+}
 
 bool ProgramPaths::ReadCfgFile() {
     char name[MAX_PATH] = {};

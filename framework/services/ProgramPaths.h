@@ -44,7 +44,8 @@ public:
     // on this platform.
     void Init(const char* settingsFileName, const int32_t* wantedIds = nullptr, bool useCfgFile = true,
               const char* registryValue = nullptr);
-    String GetPath(int32_t id, bool createFolder = false, const char* subPath = nullptr, bool warnIfMissing = false);
+    String GetPath(int32_t id, bool createFolder = false, const char* subPath = nullptr,
+                   bool warnIfMissing = false);
     void AddEntry(int32_t id, const String& folder);
     bool IsWanted(int32_t id);
     bool Load();

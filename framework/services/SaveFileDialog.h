@@ -7,8 +7,8 @@ namespace framework {
 // The system's file save dialog, shown (modal) by the constructor.
 class SaveFileDialog : public FileDialog {
 public:
-    SaveFileDialog(Window* owner, const char* title, const char* initialPath, const char* const* filters = nullptr,
-                   int32_t filterIndex = 1, bool multiSelect = false);
+    SaveFileDialog(Window* owner, const char* title, const char* initialPath,
+                   const char* const* filters = nullptr, int32_t filterIndex = 1, bool multiSelect = false);
 };
 
 } // namespace framework

@@ -87,8 +87,12 @@ bool IsWindowsNT() {
     return ReadVersion(record) && record.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-String OperatingSystemName() { return String(platform::OperatingSystemName().c_str()); }
+String OperatingSystemName() {
+    return String(platform::OperatingSystemName().c_str());
+}
 
-String OperatingSystemShortName() { return String(platform::OperatingSystemShortName().c_str()); }
+String OperatingSystemShortName() {
+    return String(platform::OperatingSystemShortName().c_str());
+}
 
 } // namespace framework

@@ -32,7 +32,8 @@ void AppendExpanded(String& line, const char* piece, int32_t length) {
 } // namespace
 
 TextView::TextView(Window* parent, Layout* layout, DWORD style, int32_t capacity, bool newestOnTop)
-    : Window(parent, layout), capacity(capacity), newestOnTop(newestOnTop), lines(PointerArray::DeleteAs<String>) {
+    : Window(parent, layout), capacity(capacity), newestOnTop(newestOnTop),
+      lines(PointerArray::DeleteAs<String>) {
     CreateFrame(style | WS_CHILD | WS_VISIBLE | BothScrollBars, WS_EX_CLIENTEDGE);
     Bar(SB_VERT).Connect(this, static_cast<ScrollBar::Handler>(&TextView::OnVerticalMove));
     Bar(SB_HORZ).Connect(this, static_cast<ScrollBar::Handler>(&TextView::OnHorizontalMove));
@@ -98,7 +99,8 @@ void TextView::AppendText(const char* text) {
     const char* rest = text;
     while (*rest != '\0') {
         const char* feed = std::strchr(rest, '\n');
-        const int32_t length = feed ? static_cast<int32_t>(feed - rest) : static_cast<int32_t>(std::strlen(rest));
+        const int32_t length =
+            feed ? static_cast<int32_t>(feed - rest) : static_cast<int32_t>(std::strlen(rest));
         const bool continuing = lastLineOpen && lines.Count() > 0;
         lastLineOpen = feed == nullptr;
         if (continuing) {
@@ -167,7 +169,8 @@ COLORREF TextView::Resolved(const std::optional<Colour>& colour, int systemColou
 RECT TextView::TextArea() const {
     RECT client{};
     GetClientRect(Handle(), &client);
-    return RECT{client.left + margin, client.top + margin, std::max(client.left + margin, client.right - margin),
+    return RECT{client.left + margin, client.top + margin,
+                std::max(client.left + margin, client.right - margin),
                 std::max(client.top + margin, client.bottom - margin)};
 }
 
@@ -217,7 +220,8 @@ LRESULT TextView::OnPaintDefault(MessageRecord& record) {
     SetBkMode(dc, OPAQUE);
     const int x = area.left - cellWidth * firstColumn;
     const RECT& update = information->paint.rcPaint;
-    for (int top = area.top, index = firstLine; top < area.bottom && cellHeight > 0; top += cellHeight, ++index) {
+    for (int top = area.top, index = firstLine; top < area.bottom && cellHeight > 0;
+         top += cellHeight, ++index) {
         const RECT row{area.left, top, area.right, std::min<int>(top + cellHeight, area.bottom)};
         if (row.bottom <= update.top || row.top >= update.bottom) {
             continue; // outside what needs painting
@@ -225,7 +229,8 @@ LRESULT TextView::OnPaintDefault(MessageRecord& record) {
         int textEnd = area.left;
         if (index >= 0 && index < lines.Count()) {
             const String& line = *lines.Get<String>(index);
-            ExtTextOutA(dc, x, top, ETO_CLIPPED, &row, line.CStr(), static_cast<UINT>(line.Length()), nullptr);
+            ExtTextOutA(dc, x, top, ETO_CLIPPED, &row, line.CStr(), static_cast<UINT>(line.Length()),
+                        nullptr);
             textEnd = std::max<int>(area.left, x + line.Length() * cellWidth);
         }
         const RECT rest{std::min<int>(textEnd, area.right), row.top, area.right, row.bottom};

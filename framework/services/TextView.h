@@ -29,7 +29,8 @@ public:
     void SetViewFont(Font* newFont, bool owns);
     // The margin around the text, painted in the focus-frame colour while the view has the focus.
     void SetMargin(int pixels);
-    void SetColours(std::optional<Colour> focusFrame, std::optional<Colour> background, std::optional<Colour> text);
+    void SetColours(std::optional<Colour> focusFrame, std::optional<Colour> background,
+                    std::optional<Colour> text);
 
     int32_t LineCount() const { return lines.Count(); }
     const String& Line(int32_t index) const { return *lines.Get<String>(index); }

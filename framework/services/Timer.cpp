@@ -11,7 +11,9 @@ Timer::Timer(Callback callback, DWORD interval, bool startNow)
     }
 }
 
-Timer::~Timer() { Stop(); }
+Timer::~Timer() {
+    Stop();
+}
 
 bool Timer::Start(bool fireNow) {
     bool added = false;
@@ -42,7 +44,9 @@ bool Timer::IsActive() const {
     return application != nullptr && application->HasTimer(this);
 }
 
-void Timer::Restart() { start = Application::Now(); }
+void Timer::Restart() {
+    start = Application::Now();
+}
 
 void Timer::Expire() {
     start = Application::Now();

@@ -19,7 +19,8 @@ public:
     // A timer bound to a member operation of its owner; a null owner fires nothing.
     template <class Owner>
     Timer(Owner* owner, void (Owner::*operation)(), DWORD interval, bool startNow)
-        : Timer(owner ? Callback([owner, operation] { (owner->*operation)(); }) : Callback(), interval, startNow) {}
+        : Timer(owner ? Callback([owner, operation] { (owner->*operation)(); }) : Callback(), interval,
+                startNow) {}
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
     virtual ~Timer();

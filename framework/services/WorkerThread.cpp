@@ -10,9 +10,13 @@ std::atomic<int32_t> runCounter{0};
 
 WorkerThread::WorkerThread(bool useCom) : useCom(useCom) {}
 
-WorkerThread::~WorkerThread() { Stop(false); }
+WorkerThread::~WorkerThread() {
+    Stop(false);
+}
 
-void WorkerThread::SetRunCounter(int32_t value) { runCounter = value; }
+void WorkerThread::SetRunCounter(int32_t value) {
+    runCounter = value;
+}
 
 HANDLE WorkerThread::Start() {
     stopRequested = 0;
@@ -69,7 +73,8 @@ void WorkerThread::Finish() {
     handle.compare_exchange_strong(mine, nullptr);
     finished = 1;
     if (notify != nullptr && notify->Handle() != nullptr) {
-        SendMessageA(notify->Handle(), MessageFinished, static_cast<WPARAM>(number), reinterpret_cast<LPARAM>(this));
+        SendMessageA(notify->Handle(), MessageFinished, static_cast<WPARAM>(number),
+                     reinterpret_cast<LPARAM>(this));
     }
     PostThreadMessageA(owner, WM_NULL, 0, 0);
     CloseHandle(thread);
@@ -120,7 +125,8 @@ void WorkerThread::WaitUntilFinished() {
         MSG message{};
         // Windows keep painting while the caller waits; other input is dropped. Messages sent from
         // the worker (its finished message) are answered inside the wait.
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) || (finished.load() == 0 && GetMessageA(&message, nullptr, 0, 0))) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) ||
+            (finished.load() == 0 && GetMessageA(&message, nullptr, 0, 0))) {
             if (message.message == WM_PAINT) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);

@@ -38,7 +38,8 @@ HIMAGELIST Valid(HIMAGELIST himl) {
 // A memory context with a bitmap selected, given back as it was on destruction.
 class SelectedBitmap {
 public:
-    explicit SelectedBitmap(HBITMAP bitmap) : dc(CreateCompatibleDC(nullptr)), previous(SelectObject(dc, bitmap)) {}
+    explicit SelectedBitmap(HBITMAP bitmap)
+        : dc(CreateCompatibleDC(nullptr)), previous(SelectObject(dc, bitmap)) {}
     ~SelectedBitmap() {
         SelectObject(dc, previous);
         DeleteDC(dc);
@@ -128,7 +129,9 @@ COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
     return previous;
 }
 
-COLORREF ImageList_GetBkColor(HIMAGELIST himl) { return Valid(himl) ? himl->background : CLR_NONE; }
+COLORREF ImageList_GetBkColor(HIMAGELIST himl) {
+    return Valid(himl) ? himl->background : CLR_NONE;
+}
 
 int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
     if (!Valid(himl)) {

@@ -53,8 +53,12 @@ struct TreeViewState {
     bool hasFocus = false;
 };
 
-TreeViewState* State(HWND hwnd) { return StateOf<TreeViewState>(hwnd); }
-HTREEITEM Handle(const Node* node) { return reinterpret_cast<HTREEITEM>(const_cast<Node*>(node)); }
+TreeViewState* State(HWND hwnd) {
+    return StateOf<TreeViewState>(hwnd);
+}
+HTREEITEM Handle(const Node* node) {
+    return reinterpret_cast<HTREEITEM>(const_cast<Node*>(node));
+}
 
 Node* Find(TreeViewState& state, HTREEITEM item) {
     auto found = state.nodes.find(item);
@@ -65,7 +69,9 @@ std::vector<Node*>& SiblingsOf(TreeViewState& state, Node* node) {
     return node->parent ? node->parent->children : state.roots;
 }
 
-bool IsExpanded(const Node* node) { return (node->state & TVIS_EXPANDED) != 0; }
+bool IsExpanded(const Node* node) {
+    return (node->state & TVIS_EXPANDED) != 0;
+}
 
 HFONT FontOf(const TreeViewState& state) {
     return state.font ? state.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -158,8 +164,13 @@ bool HasChildren(HWND hwnd, Node* node) {
 
 void UpdateBar(HWND hwnd, TreeViewState& state) {
     const int count = static_cast<int>(Rows(state).size());
-    const SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(count - 1, 0),
-                          static_cast<UINT>(ShownRows(hwnd, state)), state.top, 0};
+    const SCROLLINFO info{sizeof(SCROLLINFO),
+                          SIF_RANGE | SIF_PAGE | SIF_POS,
+                          0,
+                          std::max(count - 1, 0),
+                          static_cast<UINT>(ShownRows(hwnd, state)),
+                          state.top,
+                          0};
     SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
 }
 
@@ -335,7 +346,8 @@ LRESULT Insert(HWND hwnd, TreeViewState& state, const TVINSERTSTRUCTA* insert) {
         at = std::find_if(siblings.begin(), siblings.end(),
                           [&](const Node* other) { return CompareFolded(other->text, node->text) > 0; });
     } else if (insert->hInsertAfter != TVI_LAST) {
-        auto after = std::find(siblings.begin(), siblings.end(), reinterpret_cast<Node*>(insert->hInsertAfter));
+        auto after =
+            std::find(siblings.begin(), siblings.end(), reinterpret_cast<Node*>(insert->hInsertAfter));
         at = after == siblings.end() ? siblings.end() : after + 1;
     }
     siblings.insert(at, node);
@@ -420,8 +432,9 @@ LRESULT GetItem(HWND hwnd, TreeViewState& state, TVITEMA* item) {
         item->lParam = node->value;
     }
     if (item->mask & TVIF_CHILDREN) {
-        item->cChildren = node->childrenHint == I_CHILDRENCALLBACK ? (HasChildren(hwnd, node) ? 1 : 0)
-                                                                    : (node->children.empty() ? node->childrenHint : 1);
+        item->cChildren = node->childrenHint == I_CHILDRENCALLBACK
+                              ? (HasChildren(hwnd, node) ? 1 : 0)
+                              : (node->children.empty() ? node->childrenHint : 1);
     }
     if (item->mask & TVIF_STATE) {
         item->state = node->state & item->stateMask;
@@ -431,7 +444,9 @@ LRESULT GetItem(HWND hwnd, TreeViewState& state, TVITEMA* item) {
 
 LRESULT NextItem(TreeViewState& state, WPARAM code, HTREEITEM item) {
     Node* node = Find(state, item);
-    const auto result = [](const Node* found) { return reinterpret_cast<LRESULT>(found ? Handle(found) : nullptr); };
+    const auto result = [](const Node* found) {
+        return reinterpret_cast<LRESULT>(found ? Handle(found) : nullptr);
+    };
     switch (code) {
     case TVGN_ROOT:
         return result(state.roots.empty() ? nullptr : state.roots.front());
@@ -475,9 +490,9 @@ LRESULT NextItem(TreeViewState& state, WPARAM code, HTREEITEM item) {
 // --- Geometry and painting -----------------------------------------------------------------------
 
 struct RowGeometry {
-    RECT row;     // the whole row
-    RECT button;  // the plus/minus box's column
-    RECT label;   // the text with its padding
+    RECT row;    // the whole row
+    RECT button; // the plus/minus box's column
+    RECT label;  // the text with its padding
 };
 
 RowGeometry Geometry(HWND hwnd, TreeViewState& state, const Row& row, int index, HDC measuring) {
@@ -488,7 +503,8 @@ RowGeometry Geometry(HWND hwnd, TreeViewState& state, const Row& row, int index,
     const int level = row.depth + ((StyleOf(hwnd) & TVS_LINESATROOT) ? 1 : 0);
     const int labelLeft = level * state.indent + 2;
     SIZE extent{};
-    GetTextExtentPoint32A(measuring, row.node->text.c_str(), static_cast<int>(row.node->text.size()), &extent);
+    GetTextExtentPoint32A(measuring, row.node->text.c_str(), static_cast<int>(row.node->text.size()),
+                          &extent);
     RowGeometry geometry;
     geometry.row = RECT{0, top, client.right, top + height};
     geometry.button = RECT{labelLeft - state.indent, top, labelLeft, top + height};
@@ -519,7 +535,8 @@ void DrawLines(HWND hwnd, HDC dc, const Row& row, const RowGeometry& geometry, T
     const std::vector<Node*>& siblings = SiblingsOf(state, row.node);
     const bool isFirstRoot = row.node->parent == nullptr && siblings.front() == row.node;
     const bool isLast = siblings.back() == row.node;
-    DottedLine(dc, middleX, isFirstRoot ? middleY : geometry.row.top, middleX, isLast ? middleY : geometry.row.bottom, grey);
+    DottedLine(dc, middleX, isFirstRoot ? middleY : geometry.row.top, middleX,
+               isLast ? middleY : geometry.row.bottom, grey);
     // The lines of the ancestors that continue below this row.
     int x = middleX;
     for (const Node* ancestor = row.node->parent; ancestor != nullptr; ancestor = ancestor->parent) {
@@ -565,8 +582,8 @@ void Paint(HWND hwnd, TreeViewState& state) {
         if (StyleOf(hwnd) & TVS_HASLINES) {
             DrawLines(hwnd, dc, row, geometry, state);
         }
-        const bool showsButton = (StyleOf(hwnd) & TVS_HASBUTTONS) &&
-                                 (row.depth > 0 || (StyleOf(hwnd) & TVS_LINESATROOT));
+        const bool showsButton =
+            (StyleOf(hwnd) & TVS_HASBUTTONS) && (row.depth > 0 || (StyleOf(hwnd) & TVS_LINESATROOT));
         if (showsButton && HasChildren(hwnd, row.node)) {
             DrawButton(dc, geometry, IsExpanded(row.node));
         }
@@ -575,7 +592,9 @@ void Paint(HWND hwnd, TreeViewState& state) {
         if (isHighlighted || (isSelected && (StyleOf(hwnd) & TVS_SHOWSELALWAYS))) {
             FillRect(dc, &geometry.label, GetSysColorBrush(isHighlighted ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
         }
-        SetTextColor(dc, GetSysColor(!isEnabled ? COLOR_GRAYTEXT : isHighlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetTextColor(dc, GetSysColor(!isEnabled      ? COLOR_GRAYTEXT
+                                     : isHighlighted ? COLOR_HIGHLIGHTTEXT
+                                                     : COLOR_WINDOWTEXT));
         RECT text = geometry.label;
         DrawTextA(dc, row.node->text.c_str(), static_cast<int>(row.node->text.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
@@ -757,7 +776,8 @@ LRESULT TreeMessage(HWND hwnd, TreeViewState& state, UINT message, WPARAM wParam
     case TVM_SELECTITEM:
         if (wParam == TVGN_CARET) {
             Node* node = Find(state, item);
-            return (node != nullptr || item == nullptr) && Select(hwnd, state, node, TVC_UNKNOWN) ? TRUE : FALSE;
+            return (node != nullptr || item == nullptr) && Select(hwnd, state, node, TVC_UNKNOWN) ? TRUE
+                                                                                                  : FALSE;
         }
         if (wParam == TVGN_FIRSTVISIBLE) {
             const int row = RowOf(Rows(state), Find(state, item));

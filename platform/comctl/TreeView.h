@@ -22,8 +22,8 @@
 // The items live in the window record's extra bytes; an item's handle is valid until it is
 // deleted.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr char WC_TREEVIEWA[] = "SysTreeView32";
 

@@ -42,7 +42,9 @@ std::map<HWND, BuddyLink>& Buddies() {
     return *buddies;
 }
 
-UpDownState* State(HWND hwnd) { return StateOf<UpDownState>(hwnd); }
+UpDownState* State(HWND hwnd) {
+    return StateOf<UpDownState>(hwnd);
+}
 
 // Takes the position from the buddy's text when it holds a number in range; false when it holds
 // something else.
@@ -103,10 +105,12 @@ RECT ArrowRect(HWND hwnd, Arrow arrow) {
     GetClientRect(hwnd, &client);
     if (StyleOf(hwnd) & UDS_HORZ) {
         const LONG middle = client.right / 2;
-        return arrow == Arrow::Up ? RECT{middle, 0, client.right, client.bottom} : RECT{0, 0, middle, client.bottom};
+        return arrow == Arrow::Up ? RECT{middle, 0, client.right, client.bottom}
+                                  : RECT{0, 0, middle, client.bottom};
     }
     const LONG middle = client.bottom / 2;
-    return arrow == Arrow::Up ? RECT{0, 0, client.right, middle} : RECT{0, middle, client.right, client.bottom};
+    return arrow == Arrow::Up ? RECT{0, 0, client.right, middle}
+                              : RECT{0, middle, client.right, client.bottom};
 }
 
 Arrow ArrowAt(HWND hwnd, LPARAM lParam) {
@@ -189,7 +193,8 @@ LRESULT BuddyProcedure(HWND buddy, UINT message, WPARAM wParam, LPARAM lParam) {
         }
     }
     UpDownState* state = IsWindow(link.upDown) ? State(link.upDown) : nullptr;
-    if (state != nullptr && (message == WM_KEYDOWN || message == WM_KEYUP) && (wParam == VK_UP || wParam == VK_DOWN)) {
+    if (state != nullptr && (message == WM_KEYDOWN || message == WM_KEYUP) &&
+        (wParam == VK_UP || wParam == VK_DOWN)) {
         if (message == WM_KEYDOWN) {
             Step(link.upDown, *state, wParam == VK_UP);
         } else {
@@ -251,7 +256,8 @@ HWND SetBuddy(HWND hwnd, UpDownState& state, HWND buddy) {
 
 LRESULT SetPosition(HWND hwnd, UpDownState& state, int position) {
     const int previous = state.position;
-    state.position = std::clamp(position, std::min(state.lower, state.upper), std::max(state.lower, state.upper));
+    state.position =
+        std::clamp(position, std::min(state.lower, state.upper), std::max(state.lower, state.upper));
     WriteBuddy(hwnd, state);
     return previous;
 }

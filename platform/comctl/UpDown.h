@@ -13,8 +13,8 @@
 // range starts as 100 down to 0, so the parent normally sets it first. The state lives in the
 // window record's extra bytes.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr char UPDOWN_CLASSA[] = "msctls_updown32";
 

@@ -10,11 +10,15 @@ thread_local DWORD lastError = 0;
 
 } // namespace
 
-DWORD CommDlgExtendedError() { return lastError; }
+DWORD CommDlgExtendedError() {
+    return lastError;
+}
 
 namespace platform::comdlg {
 
-void SetExtendedError(DWORD code) { lastError = code; }
+void SetExtendedError(DWORD code) {
+    lastError = code;
+}
 
 BOOL Fail(DWORD code) {
     SetExtendedError(code);

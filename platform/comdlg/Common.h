@@ -5,10 +5,10 @@
 // sets the error, to 0 when the user confirmed or cancelled and to one of the codes below when
 // the call failed.
 
+#include "platform/WinTypes.h"
 #include "platform/user/Constants.h"
 #include "platform/user/Dialog.h"
 #include "platform/user/Windows.h"
-#include "platform/WinTypes.h"
 
 constexpr DWORD CDERR_DIALOGFAILURE = 0xFFFF;
 constexpr DWORD CDERR_GENERALCODES = 0x0000;

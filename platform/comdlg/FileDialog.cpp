@@ -1,10 +1,10 @@
 #include "platform/comdlg/FileDialog.h"
 
-#include "platform/user/DialogTemplateWriter.h"
 #include "platform/kernel/DriveTable.h"
 #include "platform/user/Button.h"
 #include "platform/user/ComboBox.h"
 #include "platform/user/Dialog.h"
+#include "platform/user/DialogTemplateWriter.h"
 #include "platform/user/Edit.h"
 #include "platform/user/ListBox.h"
 #include "platform/user/MessageBox.h"
@@ -45,7 +45,9 @@ struct DrivePath {
     bool IsRoot() const { return names.empty(); }
 };
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 bool HasDrive(const std::string& text) {
     return text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]));
@@ -112,7 +114,9 @@ bool Exists(const std::string& native) {
     return fs::exists(native, error);
 }
 
-char Folded(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Folded(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Windows file names compare without regard to case, and so do its wildcards.
 bool WildcardMatches(const char* pattern, const char* name) {
@@ -160,7 +164,9 @@ std::vector<std::string> SplitPatterns(const std::string& text) {
     return patterns;
 }
 
-bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
 
 bool LessFolded(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -206,7 +212,8 @@ public:
 
     BOOL Run() {
         SetExtendedError(0);
-        if (record.lStructSize != sizeof(OPENFILENAMEA) && record.lStructSize != OPENFILENAME_SIZE_VERSION_400A) {
+        if (record.lStructSize != sizeof(OPENFILENAMEA) &&
+            record.lStructSize != OPENFILENAME_SIZE_VERSION_400A) {
             return Fail(CDERR_STRUCTSIZE);
         }
         if (record.lpstrFile == nullptr || record.nMaxFile == 0) {
@@ -214,7 +221,8 @@ public:
         }
         // FIXME: hooks, custom templates, several files at once and the custom filter are not offered.
         filters = ParseFilters(record.lpstrFilter);
-        filterIndex = record.nFilterIndex >= 1 && record.nFilterIndex <= filters.size() ? record.nFilterIndex - 1 : 0;
+        filterIndex =
+            record.nFilterIndex >= 1 && record.nFilterIndex <= filters.size() ? record.nFilterIndex - 1 : 0;
         patterns = filters.empty() ? std::vector<std::string>{} : filters[filterIndex].patterns;
         StartingPlace();
         if (!RunModal(record.hInstance, Layout(), record.hwndOwner, Procedure, this)) {
@@ -248,8 +256,8 @@ private:
         }
         if (record.lpstrInitialDir != nullptr && record.lpstrInitialDir[0] != '\0') {
             const std::string initial = record.lpstrInitialDir;
-            const DrivePath named = !HasDrive(initial) && initial[0] == '/' ? FromNative(initial)
-                                                                           : Resolve(current, initial);
+            const DrivePath named =
+                !HasDrive(initial) && initial[0] == '/' ? FromNative(initial) : Resolve(current, initial);
             if (IsFolder(named.Native())) {
                 folder = named;
             }
@@ -257,14 +265,14 @@ private:
     }
 
     DialogTemplateWriter Layout() const {
-        DialogTemplateWriter out(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_3DLOOK, 264, 166,
-                                 Title());
+        DialogTemplateWriter out(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_3DLOOK,
+                                 264, 166, Title());
         using Class = DialogItemClass;
         out.Item(Class::Static, SS_LEFT, 7, 8, 36, 9, stc4, "Look &in:");
         out.Item(Class::Static, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 44, 8, 166, 9, stc1, "");
         out.Item(Class::Button, BS_PUSHBUTTON | WS_TABSTOP, 214, 5, 44, 14, psh1, "&Up");
-        out.Item(Class::ListBox, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, 7, 24, 251, 96, lst1, "",
-                 WS_EX_CLIENTEDGE);
+        out.Item(Class::ListBox, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, 7, 24, 251, 96,
+                 lst1, "", WS_EX_CLIENTEDGE);
         out.Item(Class::Static, SS_LEFT, 7, 130, 50, 9, stc3, "File &name:");
         out.Item(Class::Edit, ES_AUTOHSCROLL | WS_TABSTOP, 58, 128, 150, 12, edt1, "", WS_EX_CLIENTEDGE);
         out.Item(Class::Static, SS_LEFT, 7, 148, 50, 9, stc2, "Files of &type:");
@@ -335,7 +343,8 @@ private:
         std::vector<std::string> folders;
         std::vector<std::string> files;
         std::error_code error;
-        for (fs::directory_iterator entry(folder.Native(), error), end; !error && entry != end; entry.increment(error)) {
+        for (fs::directory_iterator entry(folder.Native(), error), end; !error && entry != end;
+             entry.increment(error)) {
             const std::string name = entry->path().filename().string();
             if (name.empty() || name[0] == '.') {
                 continue;
@@ -391,9 +400,10 @@ private:
             return false;
         }
         kind = static_cast<Row>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
-        name.resize(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0)) + 1);
-        name.resize(static_cast<size_t>(
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.data()))));
+        name.resize(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0)) +
+                    1);
+        name.resize(static_cast<size_t>(SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                                                     reinterpret_cast<LPARAM>(name.data()))));
         if (kind != Row::File && name.size() >= 2) {
             name = name.substr(1, name.size() - 2);
         }
@@ -499,7 +509,8 @@ private:
     bool Accept(const DrivePath& path) {
         DrivePath parent = path;
         parent.names.pop_back();
-        const bool mustHavePath = purpose == Purpose::Save || (record.Flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+        const bool mustHavePath =
+            purpose == Purpose::Save || (record.Flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
         if (mustHavePath && !IsFolder(parent.Native())) {
             Complain(path.Text() + "\nPath does not exist.\nCheck the path and try again.");
             return false;
@@ -510,8 +521,8 @@ private:
             return false;
         }
         if (purpose == Purpose::Save && (record.Flags & OFN_OVERWRITEPROMPT) && exists &&
-            MessageBoxExA(dialog, (path.Text() + " already exists.\nDo you want to replace it?").c_str(), Title(),
-                          MB_YESNO | MB_ICONEXCLAMATION, 0) != IDYES) {
+            MessageBoxExA(dialog, (path.Text() + " already exists.\nDo you want to replace it?").c_str(),
+                          Title(), MB_YESNO | MB_ICONEXCLAMATION, 0) != IDYES) {
             return false;
         }
         chosen = path;
@@ -546,7 +557,8 @@ private:
                              !std::equal(extension.begin(), extension.end(), record.lpstrDefExt,
                                          record.lpstrDefExt + std::strlen(record.lpstrDefExt),
                                          [](char a, char b) { return Folded(a) == Folded(b); });
-        record.Flags = differs ? record.Flags | OFN_EXTENSIONDIFFERENT : record.Flags & ~OFN_EXTENSIONDIFFERENT;
+        record.Flags =
+            differs ? record.Flags | OFN_EXTENSIONDIFFERENT : record.Flags & ~OFN_EXTENSIONDIFFERENT;
         if (record.lpstrFileTitle != nullptr && record.nMaxFileTitle > 0) {
             const size_t count = std::min<size_t>(name.size(), record.nMaxFileTitle - 1);
             std::memcpy(record.lpstrFileTitle, name.data(), count);

@@ -22,8 +22,8 @@
 // (OPENFILENAME_SIZE_VERSION_400A). Hooks, custom templates, OFN_ALLOWMULTISELECT and the
 // custom filter are not offered. All calls belong to the thread that runs the dialog.
 
-#include "platform/comdlg/Common.h"
 #include "platform/WinTypes.h"
+#include "platform/comdlg/Common.h"
 
 #include <cstddef>
 

@@ -1,6 +1,5 @@
 #include "platform/comdlg/FontDialog.h"
 
-#include "platform/user/DialogTemplateWriter.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/FontFamilies.h"
 #include "platform/gdi/Objects.h"
@@ -8,6 +7,7 @@
 #include "platform/user/Button.h"
 #include "platform/user/ComboBox.h"
 #include "platform/user/Dialog.h"
+#include "platform/user/DialogTemplateWriter.h"
 #include "platform/user/Edit.h"
 #include "platform/user/ListBox.h"
 #include "platform/user/MessageBox.h"
@@ -42,10 +42,10 @@ struct NamedColour {
 };
 // The sixteen colours of the classic palette.
 constexpr NamedColour colours[] = {
-    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000}, {"Olive", 0x008080},
-    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00}, {"White", 0xFFFFFF},
+    {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+    {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
 };
 
 struct Family {
@@ -67,27 +67,34 @@ std::vector<Family> InstalledFamilies() {
 }
 
 // Win32 rounds the em height to the nearest pixel (MulDiv), so 8 points are 11 pixels.
-LONG PixelHeight(int points) { return -((points * screenDotsPerInch + 36) / 72); }
+LONG PixelHeight(int points) {
+    return -((points * screenDotsPerInch + 36) / 72);
+}
 
 int PointsOf(LONG height) {
     const LONG pixels = height < 0 ? -height : height;
-    return pixels == 0 ? defaultPoints : static_cast<int>((pixels * 72 + screenDotsPerInch / 2) / screenDotsPerInch);
+    return pixels == 0 ? defaultPoints
+                       : static_cast<int>((pixels * 72 + screenDotsPerInch / 2) / screenDotsPerInch);
 }
 
 bool SameFolded(const std::string& a, const char* b) {
     return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
 std::string ItemText(HWND list, LRESULT index) {
-    std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0)) + 1, '\0');
+    std::string text(
+        static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0)) + 1, '\0');
     text.resize(static_cast<size_t>(
         SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
-LRESULT Selection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0); }
+LRESULT Selection(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0);
+}
 
 } // namespace
 
@@ -166,8 +173,8 @@ private:
     }
 
     DialogTemplateWriter Layout() const {
-        DialogTemplateWriter out(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_3DLOOK, 264, 174,
-                                 "Font");
+        DialogTemplateWriter out(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_3DLOOK,
+                                 264, 174, "Font");
         using Class = DialogItemClass;
         const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
         out.Item(Class::Static, SS_LEFT, 7, 6, 98, 9, stc1, "&Font:");
@@ -175,7 +182,8 @@ private:
         out.Item(Class::Static, SS_LEFT, 110, 6, 64, 9, stc2, "Font st&yle:");
         out.Item(Class::ListBox, list, 110, 16, 64, 76, lst2, "", WS_EX_CLIENTEDGE);
         out.Item(Class::Static, SS_LEFT, 179, 6, 32, 9, stc3, "&Size:");
-        out.Item(Class::Edit, ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 179, 16, 34, 12, edt3, "", WS_EX_CLIENTEDGE);
+        out.Item(Class::Edit, ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 179, 16, 34, 12, edt3, "",
+                 WS_EX_CLIENTEDGE);
         out.Item(Class::ListBox, list, 179, 30, 34, 62, lst3, "", WS_EX_CLIENTEDGE);
         out.Item(Class::Button, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 218, 16, 40, 14, IDOK, "OK");
         out.Item(Class::Button, BS_PUSHBUTTON | WS_TABSTOP, 218, 33, 40, 14, IDCANCEL, "Cancel");
@@ -185,7 +193,8 @@ private:
         out.Item(Class::Static, SS_LEFT, 13, 134, 40, 9, stc4, "&Colour:");
         out.Item(Class::ComboBox, CBS_DROPDOWNLIST | WS_TABSTOP, 13, 144, 86, 100, cmb4, "");
         out.Item(Class::Button, BS_GROUPBOX | WS_GROUP, 110, 96, 148, 72, grp2, "Sample");
-        out.Item(Class::Static, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 116, 106, 136, 56, stc5, sampleText);
+        out.Item(Class::Static, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 116, 106, 136, 56, stc5,
+                 sampleText);
         return out;
     }
 
@@ -237,11 +246,13 @@ private:
         int selected = -1;
         for (const NamedColour& named : colours) {
             const auto index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(named.name));
-            SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(named.colour));
+            SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index),
+                         static_cast<LPARAM>(named.colour));
             selected = named.colour == colour ? static_cast<int>(index) : selected;
         }
         if (selected < 0) {
-            selected = static_cast<int>(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Custom")));
+            selected =
+                static_cast<int>(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Custom")));
             SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(colour));
         }
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
@@ -338,7 +349,8 @@ private:
 
     COLORREF ChosenColour() const {
         const LRESULT row = SendDlgItemMessageA(dialog, cmb4, CB_GETCURSEL, 0, 0);
-        return row < 0 ? colour : static_cast<COLORREF>(SendDlgItemMessageA(dialog, cmb4, CB_GETITEMDATA, row, 0));
+        return row < 0 ? colour
+                       : static_cast<COLORREF>(SendDlgItemMessageA(dialog, cmb4, CB_GETITEMDATA, row, 0));
     }
 
     // The sample is a static control drawn in the chosen font; the old font goes once the
@@ -365,11 +377,11 @@ private:
         const UINT typed = GetDlgItemInt(dialog, edt3, &isNumber, FALSE);
         const bool isLimited = (record.Flags & CF_LIMITSIZE) != 0;
         if (!isNumber || typed == 0 || typed > 999 ||
-            (isLimited && (static_cast<int>(typed) < record.nSizeMin || static_cast<int>(typed) > record.nSizeMax))) {
-            const std::string text =
-                isLimited ? "Size must be between " + std::to_string(record.nSizeMin) + " and " +
-                                std::to_string(record.nSizeMax) + " points."
-                          : std::string("Size must be a number.");
+            (isLimited &&
+             (static_cast<int>(typed) < record.nSizeMin || static_cast<int>(typed) > record.nSizeMax))) {
+            const std::string text = isLimited ? "Size must be between " + std::to_string(record.nSizeMin) +
+                                                     " and " + std::to_string(record.nSizeMax) + " points."
+                                               : std::string("Size must be a number.");
             MessageBoxExA(dialog, text.c_str(), "Font", MB_OK | MB_ICONEXCLAMATION, 0);
             HWND edit = GetDlgItem(dialog, edt3);
             SetFocus(edit);

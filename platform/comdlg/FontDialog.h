@@ -16,9 +16,9 @@
 // says so in a message box. Hooks, custom templates, printer fonts and the script choice are not
 // offered. All calls belong to the thread that runs the dialog.
 
+#include "platform/WinTypes.h"
 #include "platform/comdlg/Common.h"
 #include "platform/gdi/Fonts.h"
-#include "platform/WinTypes.h"
 
 using LPCFHOOKPROC = UINT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 

@@ -6,9 +6,9 @@
 //
 // Top-level windows of every thread reach the hooks, from the thread that changes them.
 
+#include "platform/WinTypes.h"
 #include "platform/display/Display.h"
 #include "platform/user/State.h"
-#include "platform/WinTypes.h"
 
 #include <mutex>
 

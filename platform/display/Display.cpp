@@ -30,7 +30,9 @@ std::unique_ptr<DisplayBackend> ownedBackend;
 // Read by every thread on every hook; written only by InitialiseDisplay and ShutdownDisplay.
 std::atomic<DisplayBackend*> current{&nullBackend};
 
-DisplayBackend& Backend() { return *current.load(std::memory_order_acquire); }
+DisplayBackend& Backend() {
+    return *current.load(std::memory_order_acquire);
+}
 
 // A display can be opened when SDL is told which driver to use or a desktop session is there.
 bool HasDesktop() {
@@ -76,22 +78,36 @@ void ShutdownDisplay() {
     ownedBackend.reset();
 }
 
-DisplayKind CurrentDisplay() { return Backend().Kind(); }
+DisplayKind CurrentDisplay() {
+    return Backend().Kind();
+}
 
-void DisplayWindowChanged(HWND hwnd) { Backend().WindowChanged(hwnd); }
+void DisplayWindowChanged(HWND hwnd) {
+    Backend().WindowChanged(hwnd);
+}
 
-void DisplayWindowDestroyed(HWND hwnd) { Backend().WindowDestroyed(hwnd); }
+void DisplayWindowDestroyed(HWND hwnd) {
+    Backend().WindowDestroyed(hwnd);
+}
 
-void DisplayWindowDrawn(HWND hwnd) { Backend().WindowDrawn(hwnd); }
+void DisplayWindowDrawn(HWND hwnd) {
+    Backend().WindowDrawn(hwnd);
+}
 
-void DisplayCursorChanged(HCURSOR cursor) { Backend().CursorChanged(cursor); }
+void DisplayCursorChanged(HCURSOR cursor) {
+    Backend().CursorChanged(cursor);
+}
 
-void DisplayIdle() { Backend().Idle(); }
+void DisplayIdle() {
+    Backend().Idle();
+}
 
 bool DisplayWait(std::unique_lock<std::mutex>& lock, user::Clock::time_point due) {
     return Backend().Wait(lock, due);
 }
 
-void WakeDisplay(DWORD threadId) { Backend().Wake(threadId); }
+void WakeDisplay(DWORD threadId) {
+    Backend().Wake(threadId);
+}
 
 } // namespace platform

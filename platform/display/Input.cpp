@@ -27,7 +27,7 @@ constexpr int WheelDelta = 120; // one notch of the wheel, as Win32 counts it
 
 struct Target {
     HWND hwnd = nullptr;
-    POINT client{};  // the point in the target's client coordinates
+    POINT client{}; // the point in the target's client coordinates
     POINT screen{};
     bool isCaptured = false;
     bool isDisabled = false; // the window under the mouse takes no input
@@ -43,7 +43,8 @@ bool Contains(const RECT& rect, POINT point) {
 bool IsTransparentToMouse(const WindowRecord& record) {
     const std::string& name = record.windowClass->name;
     const auto same = [&name](const char* other) { return strcasecmp(name.c_str(), other) == 0; };
-    return (same("Button") && (record.style & 0x000F) == 0x0007) || (same("Static") && (record.style & 0x0100) == 0);
+    return (same("Button") && (record.style & 0x000F) == 0x0007) ||
+           (same("Static") && (record.style & 0x0100) == 0);
 }
 
 // The deepest visible window under a point given in record's client coordinates. The children of
@@ -56,8 +57,8 @@ const WindowRecord* DeepestAt(const WindowRecord& record, POINT point) {
             continue;
         }
         const POINT offset = ClientOffsetOf(*inner);
-        const WindowRecord* deepest =
-            DeepestAt(*inner, POINT{point.x - inner->rect.left - offset.x, point.y - inner->rect.top - offset.y});
+        const WindowRecord* deepest = DeepestAt(
+            *inner, POINT{point.x - inner->rect.left - offset.x, point.y - inner->rect.top - offset.y});
         if (deepest != inner || !IsTransparentToMouse(*inner)) {
             return deepest;
         }
@@ -88,7 +89,9 @@ Target MouseTarget(HWND topLevel, POINT point) {
     return target;
 }
 
-LPARAM PointParam(POINT point) { return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)); }
+LPARAM PointParam(POINT point) {
+    return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+}
 
 // The hit test of the target: while one of its scroll bars is held, all the window's mouse
 // messages go to that bar, as Win32's tracking loop takes them, so the window's own procedure
@@ -110,7 +113,8 @@ LRESULT HitTestOf(const Target& target) {
 // the press is eaten. Only the calling thread's windows can be activated from here.
 bool MouseActivate(const Target& target, LRESULT hit, UINT message) {
     HWND root = GetAncestor(target.hwnd, GA_ROOT);
-    if (root == nullptr || root == GetActiveWindow() || GetWindowThreadProcessId(root, nullptr) != GetCurrentThreadId()) {
+    if (root == nullptr || root == GetActiveWindow() ||
+        GetWindowThreadProcessId(root, nullptr) != GetCurrentThreadId()) {
         return false;
     }
     const LRESULT answer = SendMessageA(target.hwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
@@ -130,8 +134,9 @@ void DeliverMouse(const Target& target, UINT message, WPARAM wParam) {
         return;
     }
     const LRESULT hit = HitTestOf(target);
-    const bool isPress = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
-                         message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDOWN + 2;
+    const bool isPress = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN ||
+                         message == WM_MBUTTONDOWN || message == WM_LBUTTONDBLCLK ||
+                         message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDOWN + 2;
     bool isEaten = false;
     if (isPress && !target.isCaptured && hit != HTERROR && hit != HTNOWHERE) {
         isEaten = MouseActivate(target, hit, message);
@@ -287,7 +292,8 @@ void Key(HWND topLevel, int virtualKey, bool isDown, bool isRepeat) {
     lParam |= isAltHeld ? (1 << 29) : 0;
     lParam |= (!isDown || isRepeat) ? (1 << 30) : 0;
     lParam |= !isDown ? static_cast<LPARAM>(1u << 31) : 0;
-    const UINT message = isDown ? (isSystem ? WM_SYSKEYDOWN : WM_KEYDOWN) : (isSystem ? WM_SYSKEYUP : WM_KEYUP);
+    const UINT message =
+        isDown ? (isSystem ? WM_SYSKEYDOWN : WM_KEYDOWN) : (isSystem ? WM_SYSKEYUP : WM_KEYUP);
     PostMessageA(hwnd, message, static_cast<WPARAM>(key), lParam);
 }
 

@@ -37,7 +37,6 @@
 #include "platform/user/Windows.h"
 
 #include <SDL.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -84,8 +83,12 @@ struct WantedWindow {
     HICON icon = nullptr;
 };
 
-int Width(const RECT& rect) { return rect.right - rect.left; }
-int Height(const RECT& rect) { return rect.bottom - rect.top; }
+int Width(const RECT& rect) {
+    return rect.right - rect.left;
+}
+int Height(const RECT& rect) {
+    return rect.bottom - rect.top;
+}
 
 int VirtualKeyOf(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
@@ -105,20 +108,20 @@ int VirtualKeyOf(SDL_Keycode key) {
         int virtualKey;
     };
     static const Pair pairs[] = {
-        {SDLK_LEFT, VK_LEFT},         {SDLK_RIGHT, VK_RIGHT},         {SDLK_UP, VK_UP},
-        {SDLK_DOWN, VK_DOWN},         {SDLK_HOME, VK_HOME},           {SDLK_END, VK_END},
-        {SDLK_PAGEUP, VK_PRIOR},      {SDLK_PAGEDOWN, VK_NEXT},       {SDLK_INSERT, VK_INSERT},
-        {SDLK_DELETE, VK_DELETE},     {SDLK_RETURN, VK_RETURN},       {SDLK_KP_ENTER, VK_RETURN},
-        {SDLK_ESCAPE, VK_ESCAPE},     {SDLK_TAB, VK_TAB},             {SDLK_BACKSPACE, VK_BACK},
-        {SDLK_SPACE, VK_SPACE},       {SDLK_LSHIFT, VK_LSHIFT},       {SDLK_RSHIFT, VK_RSHIFT},
-        {SDLK_LCTRL, VK_LCONTROL},    {SDLK_RCTRL, VK_RCONTROL},      {SDLK_LALT, VK_LMENU},
-        {SDLK_RALT, VK_RMENU},        {SDLK_CAPSLOCK, VK_CAPITAL},    {SDLK_SEMICOLON, VK_OEM_1},
-        {SDLK_EQUALS, VK_OEM_PLUS},   {SDLK_COMMA, VK_OEM_COMMA},     {SDLK_MINUS, VK_OEM_MINUS},
-        {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},         {SDLK_BACKQUOTE, VK_OEM_3},
-        {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},     {SDLK_RIGHTBRACKET, VK_OEM_6},
-        {SDLK_QUOTE, VK_OEM_7},       {SDLK_KP_0, VK_NUMPAD0},        {SDLK_KP_MULTIPLY, VK_MULTIPLY},
-        {SDLK_KP_PLUS, VK_ADD},       {SDLK_KP_MINUS, VK_SUBTRACT},   {SDLK_KP_PERIOD, VK_DECIMAL},
-        {SDLK_KP_DIVIDE, VK_DIVIDE},  {SDLK_PAUSE, VK_PAUSE},         {SDLK_APPLICATION, VK_APPS},
+        {SDLK_LEFT, VK_LEFT},         {SDLK_RIGHT, VK_RIGHT},       {SDLK_UP, VK_UP},
+        {SDLK_DOWN, VK_DOWN},         {SDLK_HOME, VK_HOME},         {SDLK_END, VK_END},
+        {SDLK_PAGEUP, VK_PRIOR},      {SDLK_PAGEDOWN, VK_NEXT},     {SDLK_INSERT, VK_INSERT},
+        {SDLK_DELETE, VK_DELETE},     {SDLK_RETURN, VK_RETURN},     {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_ESCAPE, VK_ESCAPE},     {SDLK_TAB, VK_TAB},           {SDLK_BACKSPACE, VK_BACK},
+        {SDLK_SPACE, VK_SPACE},       {SDLK_LSHIFT, VK_LSHIFT},     {SDLK_RSHIFT, VK_RSHIFT},
+        {SDLK_LCTRL, VK_LCONTROL},    {SDLK_RCTRL, VK_RCONTROL},    {SDLK_LALT, VK_LMENU},
+        {SDLK_RALT, VK_RMENU},        {SDLK_CAPSLOCK, VK_CAPITAL},  {SDLK_SEMICOLON, VK_OEM_1},
+        {SDLK_EQUALS, VK_OEM_PLUS},   {SDLK_COMMA, VK_OEM_COMMA},   {SDLK_MINUS, VK_OEM_MINUS},
+        {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},       {SDLK_BACKQUOTE, VK_OEM_3},
+        {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},   {SDLK_RIGHTBRACKET, VK_OEM_6},
+        {SDLK_QUOTE, VK_OEM_7},       {SDLK_KP_0, VK_NUMPAD0},      {SDLK_KP_MULTIPLY, VK_MULTIPLY},
+        {SDLK_KP_PLUS, VK_ADD},       {SDLK_KP_MINUS, VK_SUBTRACT}, {SDLK_KP_PERIOD, VK_DECIMAL},
+        {SDLK_KP_DIVIDE, VK_DIVIDE},  {SDLK_PAUSE, VK_PAUSE},       {SDLK_APPLICATION, VK_APPS},
     };
     for (const Pair& pair : pairs) {
         if (pair.key == key) {
@@ -390,7 +393,8 @@ private:
             Frame frame;
             const uint8_t* pixels = SurfacePixels(record->surface, &frame.stride);
             frame.size = SurfaceSize(record->surface);
-            frame.pixels.assign(pixels, pixels + static_cast<size_t>(frame.stride) * static_cast<size_t>(frame.size.cy));
+            frame.pixels.assign(pixels, pixels + static_cast<size_t>(frame.stride) *
+                                                     static_cast<size_t>(frame.size.cy));
             std::lock_guard lock(pendingMutex);
             frames[hwnd] = std::move(frame);
         }
@@ -435,7 +439,8 @@ private:
         wanted.rect = record->rect;
         wanted.isVisible = (record->style & WS_VISIBLE) != 0;
         wanted.isResizable = (record->style & WS_THICKFRAME) != 0 && record->threadId == windowThread;
-        for (HICON icon : {record->icon, record->windowClass->icon, record->smallIcon, record->windowClass->smallIcon}) {
+        for (HICON icon :
+             {record->icon, record->windowClass->icon, record->smallIcon, record->windowClass->smallIcon}) {
             if (icon != nullptr) {
                 wanted.icon = icon;
                 break;
@@ -444,7 +449,8 @@ private:
         const user::WindowRecord* owner = user::FindWindow(record->owner);
         if (owner != nullptr) {
             wanted.owner = owner->handle;
-            wanted.isOwnedPopup = (record->style & WS_POPUP) != 0 && (record->style & WS_CAPTION) != WS_CAPTION;
+            wanted.isOwnedPopup =
+                (record->style & WS_POPUP) != 0 && (record->style & WS_CAPTION) != WS_CAPTION;
         }
         return wanted;
     }
@@ -482,7 +488,8 @@ private:
             SDL_SetWindowPosition(entry.window, wanted.rect.left, wanted.rect.top);
         }
         if (Width(entry.rect) != Width(wanted.rect) || Height(entry.rect) != Height(wanted.rect)) {
-            SDL_SetWindowSize(entry.window, std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1));
+            SDL_SetWindowSize(entry.window, std::max(Width(wanted.rect), 1),
+                              std::max(Height(wanted.rect), 1));
             MarkDrawn(hwnd); // the window surface is new and blank
         }
         entry.rect = wanted.rect;
@@ -505,8 +512,9 @@ private:
         if (isDialog) {
             SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
         }
-        SDL_Window* window = SDL_CreateWindow(wanted.caption.c_str(), wanted.rect.left, wanted.rect.top,
-                                              std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1), flags);
+        SDL_Window* window =
+            SDL_CreateWindow(wanted.caption.c_str(), wanted.rect.left, wanted.rect.top,
+                             std::max(Width(wanted.rect), 1), std::max(Height(wanted.rect), 1), flags);
         if (isDialog) {
             SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
         }
@@ -518,7 +526,9 @@ private:
             // Fails on the offscreen and dummy drivers, which have no window manager to tell.
             SDL_SetWindowModalFor(window, owner->second.window);
         }
-        return windows.emplace(hwnd, SdlWindow{window, wanted.caption, wanted.rect, false, wanted.isOwnedPopup, nullptr})
+        return windows
+            .emplace(hwnd,
+                     SdlWindow{window, wanted.caption, wanted.rect, false, wanted.isOwnedPopup, nullptr})
             .first;
     }
 
@@ -556,8 +566,8 @@ private:
             return;
         }
         // SDL only reads the source of a blit; its surface type has no const pixels.
-        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), size.cx, size.cy, 32,
-                                                                 stride, SDL_PIXELFORMAT_XRGB8888);
+        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint8_t*>(pixels), size.cx, size.cy, 32, stride, SDL_PIXELFORMAT_XRGB8888);
         if (source == nullptr) {
             return;
         }
@@ -616,11 +626,16 @@ private:
             SDL_SystemCursor id;
         };
         static const Pair pairs[] = {
-            {IDC_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},         {IDC_WAIT, SDL_SYSTEM_CURSOR_WAIT},
-            {IDC_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},     {IDC_SIZENWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
-            {IDC_SIZENESW, SDL_SYSTEM_CURSOR_SIZENESW},   {IDC_SIZEWE, SDL_SYSTEM_CURSOR_SIZEWE},
-            {IDC_SIZENS, SDL_SYSTEM_CURSOR_SIZENS},       {IDC_SIZEALL, SDL_SYSTEM_CURSOR_SIZEALL},
-            {IDC_NO, SDL_SYSTEM_CURSOR_NO},               {IDC_HAND, SDL_SYSTEM_CURSOR_HAND},
+            {IDC_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},
+            {IDC_WAIT, SDL_SYSTEM_CURSOR_WAIT},
+            {IDC_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},
+            {IDC_SIZENWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
+            {IDC_SIZENESW, SDL_SYSTEM_CURSOR_SIZENESW},
+            {IDC_SIZEWE, SDL_SYSTEM_CURSOR_SIZEWE},
+            {IDC_SIZENS, SDL_SYSTEM_CURSOR_SIZENS},
+            {IDC_SIZEALL, SDL_SYSTEM_CURSOR_SIZEALL},
+            {IDC_NO, SDL_SYSTEM_CURSOR_NO},
+            {IDC_HAND, SDL_SYSTEM_CURSOR_HAND},
             {IDC_APPSTARTING, SDL_SYSTEM_CURSOR_WAITARROW},
         };
         for (const Pair& pair : pairs) {
@@ -662,7 +677,8 @@ private:
             break;
         case SDL_MOUSEWHEEL:
             if (HWND hwnd = WindowOf(event.wheel.windowID)) {
-                const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+                const int notches =
+                    event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
                 input::MouseWheel(hwnd, lastMouse, notches);
             }
             break;
@@ -695,7 +711,7 @@ private:
         if (event.state == SDL_PRESSED) {
             // SDL counts clicks in a row; every second one is a double click.
             action = (event.clicks >= 2 && event.clicks % 2 == 0) ? input::ButtonAction::DoubleClick
-                                                                   : input::ButtonAction::Down;
+                                                                  : input::ButtonAction::Down;
         }
         lastMouse = POINT{event.x, event.y};
         input::MouseButtonEvent(hwnd, lastMouse, button, action);
@@ -733,7 +749,8 @@ private:
             if (!entry.isOwnedPopup && (event.data1 != entry.rect.left || event.data2 != entry.rect.top)) {
                 entry.rect = RECT{event.data1, event.data2, event.data1 + Width(entry.rect),
                                   event.data2 + Height(entry.rect)};
-                SetWindowPos(hwnd, nullptr, event.data1, event.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(hwnd, nullptr, event.data1, event.data2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -741,7 +758,8 @@ private:
                 GetWindowThreadProcessId(hwnd, nullptr) == windowThread) {
                 entry.rect.right = entry.rect.left + event.data1;
                 entry.rect.bottom = entry.rect.top + event.data2;
-                SetWindowPos(hwnd, nullptr, 0, 0, event.data1, event.data2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(hwnd, nullptr, 0, 0, event.data1, event.data2,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
                 MarkDrawn(hwnd);
             }
             break;

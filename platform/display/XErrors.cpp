@@ -3,7 +3,6 @@
 // Xlib's names (None, Status, Bool and others) are macros: this file keeps them away from the rest
 // of the display.
 #include <X11/Xlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,6 +27,8 @@ int HandleXError(Display* display, XErrorEvent* error) {
 
 } // namespace
 
-void PassGoneWindowErrors() { XSetErrorHandler(HandleXError); }
+void PassGoneWindowErrors() {
+    XSetErrorHandler(HandleXError);
+}
 
 } // namespace platform

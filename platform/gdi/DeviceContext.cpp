@@ -195,7 +195,8 @@ Painter::Painter(const Target& target) : target(target) {
     for (const RECT& piece : target.region) {
         const RECT inside = Intersect(piece, clip);
         if (!IsEmpty(inside))
-            cairo_rectangle(context, inside.left, inside.top, inside.right - inside.left, inside.bottom - inside.top);
+            cairo_rectangle(context, inside.left, inside.top, inside.right - inside.left,
+                            inside.bottom - inside.top);
     }
     cairo_clip(context);
     cairo_translate(context, target.offset.x, target.offset.y);

@@ -21,7 +21,9 @@ struct Face {
 
 std::string StringOf(FcPattern* pattern, const char* object) {
     FcChar8* text = nullptr;
-    return FcPatternGetString(pattern, object, 0, &text) == FcResultMatch ? reinterpret_cast<const char*>(text) : "";
+    return FcPatternGetString(pattern, object, 0, &text) == FcResultMatch
+               ? reinterpret_cast<const char*>(text)
+               : "";
 }
 
 int IntegerOf(FcPattern* pattern, const char* object, int fallback) {
@@ -63,7 +65,8 @@ std::vector<Face> ListFaces(const std::string& family) {
 
 bool SameFolded(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -98,7 +101,8 @@ void Describe(const Face& face, ENUMLOGFONTEXA& logFont, NEWTEXTMETRICEXA& metri
     font.lfPitchAndFamily = face.isMonospaced ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_DONTCARE;
     std::memcpy(font.lfFaceName, face.family.c_str(), face.family.size() + 1);
     const std::string fullName = face.family + " " + face.style;
-    std::memcpy(logFont.elfFullName, fullName.c_str(), std::min<size_t>(fullName.size(), LF_FULLFACESIZE - 1));
+    std::memcpy(logFont.elfFullName, fullName.c_str(),
+                std::min<size_t>(fullName.size(), LF_FULLFACESIZE - 1));
     std::memcpy(logFont.elfStyle, face.style.c_str(), face.style.size() + 1);
     std::memcpy(logFont.elfScript, "Western", sizeof "Western");
     metrics = NEWTEXTMETRICEXA{};
@@ -107,8 +111,9 @@ void Describe(const Face& face, ENUMLOGFONTEXA& logFont, NEWTEXTMETRICEXA& metri
     text.tmItalic = font.lfItalic;
     text.tmCharSet = ANSI_CHARSET;
     // A set TMPF_FIXED_PITCH bit means a variable pitch, as in Win32.
-    text.tmPitchAndFamily = static_cast<BYTE>(TMPF_TRUETYPE | TMPF_VECTOR | (face.isMonospaced ? 0 : TMPF_FIXED_PITCH) |
-                                              (font.lfPitchAndFamily & 0xF0));
+    text.tmPitchAndFamily =
+        static_cast<BYTE>(TMPF_TRUETYPE | TMPF_VECTOR | (face.isMonospaced ? 0 : TMPF_FIXED_PITCH) |
+                          (font.lfPitchAndFamily & 0xF0));
 }
 
 } // namespace
@@ -126,7 +131,8 @@ int EnumFontFamiliesExA(HDC, LPLOGFONTA lpLogfont, FONTENUMPROCA lpProc, LPARAM 
         ENUMLOGFONTEXA logFont;
         NEWTEXTMETRICEXA metrics;
         Describe(face, logFont, metrics);
-        answer = lpProc(&logFont.elfLogFont, reinterpret_cast<const TEXTMETRICA*>(&metrics), TRUETYPE_FONTTYPE, lParam);
+        answer = lpProc(&logFont.elfLogFont, reinterpret_cast<const TEXTMETRICA*>(&metrics),
+                        TRUETYPE_FONTTYPE, lParam);
         if (answer == 0) {
             break;
         }

@@ -13,8 +13,8 @@
 // are filled, as the callers of the subset read no more. Families whose names do not fit
 // LF_FACESIZE are left out, as no LOGFONTA could name them.
 
-#include "platform/gdi/Fonts.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/Fonts.h"
 
 constexpr int LF_FULLFACESIZE = 64;
 

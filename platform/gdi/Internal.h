@@ -10,13 +10,13 @@
 // to the nearer of the two first. Pixel-exact work (rectangles, one-pixel lines, raster
 // operations) is done on the pixels directly; shapes and glyphs go through cairo.
 
+#include "platform/WinTypes.h"
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Fonts.h"
 #include "platform/gdi/Objects.h"
 #include "platform/gdi/Surface.h"
 #include "platform/kernel/Errors.h"
-#include "platform/WinTypes.h"
 
 #include <array>
 #include <cairo.h>

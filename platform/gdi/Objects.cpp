@@ -2,8 +2,8 @@
 
 #include "platform/gdi/Internal.h"
 #include "platform/gdi/SystemColours.h"
-#include "platform/kernel/HandleTable.h"
 #include "platform/kernel/Errors.h"
+#include "platform/kernel/HandleTable.h"
 
 #include <algorithm>
 #include <cstring>
@@ -135,11 +135,17 @@ int BitmapRecord(const Bitmap& bitmap, int size, LPVOID buffer) {
 
 namespace platform::gdi {
 
-HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) { return Table().Insert(std::move(object)); }
+HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) {
+    return Table().Insert(std::move(object));
+}
 
-std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) { return Table().Lookup(handle); }
+std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) {
+    return Table().Lookup(handle);
+}
 
-std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) { return Table().Remove(handle); }
+std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) {
+    return Table().Remove(handle);
+}
 
 std::shared_ptr<DeviceContext> LookupDC(HDC hdc) {
     return Lookup<DeviceContext>(hdc);

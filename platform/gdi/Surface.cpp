@@ -3,8 +3,8 @@
 #include "platform/gdi/Internal.h"
 #include "platform/gdi/SystemColours.h"
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -31,8 +31,10 @@ void JoinNeighbours(platform::RectangleList& area) {
             for (size_t second = first + 1; second < area.size(); ++second) {
                 RECT& a = area[first];
                 const RECT& b = area[second];
-                bool isStacked = a.left == b.left && a.right == b.right && (a.bottom == b.top || b.bottom == a.top);
-                bool isSideBySide = a.top == b.top && a.bottom == b.bottom && (a.right == b.left || b.right == a.left);
+                bool isStacked =
+                    a.left == b.left && a.right == b.right && (a.bottom == b.top || b.bottom == a.top);
+                bool isSideBySide =
+                    a.top == b.top && a.bottom == b.bottom && (a.right == b.left || b.right == a.left);
                 if (!isStacked && !isSideBySide)
                     continue;
                 a = {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),

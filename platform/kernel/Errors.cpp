@@ -141,8 +141,9 @@ constexpr SystemMessage systemMessages[] = {
     {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system."},
     {WSAENETUNREACH, "A socket operation was attempted to an unreachable network."},
     {WSAECONNRESET, "An existing connection was forcibly closed by the remote host."},
-    {WSAETIMEDOUT, "A connection attempt failed because the connected party did not properly respond after a "
-                   "period of time, or established connection failed because connected host has failed to respond."},
+    {WSAETIMEDOUT,
+     "A connection attempt failed because the connected party did not properly respond after a "
+     "period of time, or established connection failed because connected host has failed to respond."},
     {WSAECONNREFUSED, "No connection could be made because the target machine actively refused it."},
     {WSAEHOSTUNREACH, "A socket operation was attempted to an unreachable host."},
     {WSAHOST_NOT_FOUND, "No such host is known."},

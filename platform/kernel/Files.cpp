@@ -1,11 +1,11 @@
 #include "platform/kernel/Files.h"
 
 #include "platform/kernel/DriveTable.h"
-#include "platform/kernel/FileSharing.h"
 #include "platform/kernel/Errors.h"
+#include "platform/kernel/FileSharing.h"
 #include "platform/kernel/Handles.h"
-#include "platform/serial/Port.h"
 #include "platform/kernel/SystemCalls.h"
+#include "platform/serial/Port.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -5,8 +5,8 @@
 // one. Lookups share ownership, so an object removed on one thread while another still uses it
 // goes only when that use ends. Thread-safe.
 
-#include "platform/kernel/Errors.h"
 #include "platform/WinTypes.h"
+#include "platform/kernel/Errors.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "platform/kernel/Handles.h"
 
-#include "platform/kernel/HandleTable.h"
 #include "platform/kernel/Errors.h"
+#include "platform/kernel/HandleTable.h"
 
 namespace {
 
@@ -37,8 +37,12 @@ BOOL KernelObject::Write(LPCVOID buffer, DWORD count, LPDWORD done) {
     return FALSE;
 }
 
-HANDLE InsertHandle(std::shared_ptr<KernelObject> object) { return Table().Insert(std::move(object)); }
+HANDLE InsertHandle(std::shared_ptr<KernelObject> object) {
+    return Table().Insert(std::move(object));
+}
 
-std::shared_ptr<KernelObject> LookupHandle(HANDLE handle) { return Table().Lookup(handle); }
+std::shared_ptr<KernelObject> LookupHandle(HANDLE handle) {
+    return Table().Lookup(handle);
+}
 
 } // namespace platform

@@ -6,8 +6,8 @@
 // descriptor. Lookups share ownership: a CloseHandle on one thread while another thread is inside
 // ReadFile on the same handle frees the object only when that read has returned.
 
-#include "platform/kernel/Errors.h"
 #include "platform/WinTypes.h"
+#include "platform/kernel/Errors.h"
 
 #include <memory>
 

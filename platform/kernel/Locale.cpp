@@ -19,8 +19,8 @@ struct PictureLetters {
 };
 
 constexpr PictureLetters datePictures[] = {{'d', "dd"}, {'e', "dd"}, {'m', "MM"}, {'y', "yy"}, {'Y', "yyyy"}};
-constexpr PictureLetters timePictures[] = {{'H', "HH"}, {'k', "HH"}, {'I', "hh"}, {'l', "hh"},
-                                           {'M', "mm"}, {'S', "ss"}, {'p', "tt"}, {'P', "tt"},
+constexpr PictureLetters timePictures[] = {{'H', "HH"},          {'k', "HH"},      {'I', "hh"}, {'l', "hh"},
+                                           {'M', "mm"},          {'S', "ss"},      {'p', "tt"}, {'P', "tt"},
                                            {'r', "hh:mm:ss tt"}, {'T', "HH:mm:ss"}};
 
 // Turns a strftime format into Win32's picture letters; conversions not in the table are dropped.
@@ -158,8 +158,8 @@ int FormatTimeText(LCTYPE pictureType, const SYSTEMTIME* time, LPCSTR format, LP
     if (time == nullptr) {
         GetLocalTime(&now);
         time = &now;
-    } else if (time->wMonth < 1 || time->wMonth > 12 || time->wDay < 1 || time->wDay > 31 || time->wHour > 23 ||
-               time->wMinute > 59 || time->wSecond > 59) {
+    } else if (time->wMonth < 1 || time->wMonth > 12 || time->wDay < 1 || time->wDay > 31 ||
+               time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -71,7 +71,9 @@ HMODULE Find(LPCSTR name) {
 
 } // namespace
 
-HMODULE LoadLibraryA(LPCSTR lpLibFileName) { return Find(lpLibFileName); }
+HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
+    return Find(lpLibFileName);
+}
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
     // The program's own module: any non-null value serves as its instance handle.
@@ -98,9 +100,13 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     return nullptr;
 }
 
-BOOL FreeLibrary(HMODULE hLibModule) { return hLibModule != nullptr ? TRUE : FALSE; }
+BOOL FreeLibrary(HMODULE hLibModule) {
+    return hLibModule != nullptr ? TRUE : FALSE;
+}
 
-HRESULT CoInitialize(LPVOID) { return S_OK; }
+HRESULT CoInitialize(LPVOID) {
+    return S_OK;
+}
 
 void CoUninitialize() {}
 

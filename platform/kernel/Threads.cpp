@@ -154,7 +154,9 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStar
     return platform::InsertHandle(record);
 }
 
-DWORD GetCurrentThreadId() { return CurrentRecord()->id; }
+DWORD GetCurrentThreadId() {
+    return CurrentRecord()->id;
+}
 
 DWORD GetThreadId(HANDLE Thread) {
     auto record = platform::LookupHandleAs<ThreadRecord>(Thread);
@@ -188,7 +190,8 @@ DWORD ResumeThread(HANDLE hThread) {
 }
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCSTR) {
-    return platform::InsertHandle(std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE));
+    return platform::InsertHandle(
+        std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE));
 }
 
 BOOL SetEvent(HANDLE hEvent) {

@@ -7,9 +7,9 @@
 // thread go on when the count falls back to zero. A thread that never reaches a wait point
 // cannot be suspended; SuspendThread then waits up to SuspendTimeoutMs and fails.
 
-#include "platform/kernel/Handles.h"
 #include "platform/Extras.h"
 #include "platform/WinTypes.h"
+#include "platform/kernel/Handles.h"
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
 

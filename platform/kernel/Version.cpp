@@ -2,10 +2,10 @@
 
 #include "platform/kernel/Errors.h"
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <atomic>
 #include <sys/utsname.h>
 
 namespace {
@@ -33,7 +33,8 @@ std::string ReleaseValue(const std::string& content, const std::string& key) {
         const std::string line = content.substr(at, end - at);
         if (line.compare(0, key.size() + 1, key + "=") == 0) {
             std::string value = line.substr(key.size() + 1);
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front()) {
                 value = value.substr(1, value.size() - 2);
             }
             return value;

@@ -89,7 +89,8 @@ BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) {
 namespace platform {
 
 BOOL WaitForCommWork(HANDLE port, DWORD milliseconds, BOOL wantsOutputDrained) {
-    return OnPort(port, [&](SerialPort& serial) { return serial.WaitForWork(milliseconds, wantsOutputDrained != 0); });
+    return OnPort(
+        port, [&](SerialPort& serial) { return serial.WaitForWork(milliseconds, wantsOutputDrained != 0); });
 }
 
 BOOL WakeCommWait(HANDLE port) {

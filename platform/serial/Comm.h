@@ -176,4 +176,3 @@ BOOL PurgeComm(HANDLE hFile, DWORD dwFlags);
 BOOL ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT lpStat);
 BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat);
-

@@ -2,8 +2,8 @@
 // library's <termios.h>; this unit includes only the kernel's side, and declares ioctl itself for
 // the same reason (<sys/ioctl.h> pulls the C library's terminal types in).
 
-#include "platform/serial/Termios.h"
 #include "platform/kernel/SystemCalls.h"
+#include "platform/serial/Termios.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>

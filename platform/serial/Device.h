@@ -2,8 +2,8 @@
 
 // The narrow interface between a serial port and what carries its bytes: a terminal device
 // (serial/Termios.h: UARTs, USB adapters, pseudo-terminals), a network server (serial/Network.h)
-// or a line attached to the process (serial/AttachedLines.h). A device only moves bytes and reads and sets lines; the Win32
-// behaviour on top (pacing, XON/XOFF, queues, time-outs) is the port's, so it is the same on
+// or a line attached to the process (serial/AttachedLines.h). A device only moves bytes and reads and sets
+// lines; the Win32 behaviour on top (pacing, XON/XOFF, queues, time-outs) is the port's, so it is the same on
 // every device.
 //
 // No call blocks except Wait. Calls report ERROR_SUCCESS or a Win32 code; a device that has gone
@@ -11,8 +11,8 @@
 // from then on. The port serialises the calls that move bytes; Wait and Wake may come from any
 // thread at any time.
 
-#include "platform/serial/Comm.h"
 #include "platform/WinTypes.h"
+#include "platform/serial/Comm.h"
 
 #include <chrono>
 

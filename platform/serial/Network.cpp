@@ -1,8 +1,8 @@
 #include "platform/serial/Network.h"
 
 #include "platform/kernel/Errors.h"
-#include "platform/serial/Telnet.h"
 #include "platform/kernel/SystemCalls.h"
+#include "platform/serial/Telnet.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,11 +30,10 @@ constexpr const char* telnetScheme = "rfc2217://";
 constexpr std::size_t receivedLimit = 64 * 1024;
 // Encoded bytes the socket has not taken yet; Write takes no more line data beyond this.
 constexpr std::size_t pendingLimit = 1024;
-constexpr unsigned settingsAnswers = static_cast<unsigned>(ComPortAnswer::BaudRate) |
-                                     static_cast<unsigned>(ComPortAnswer::DataSize) |
-                                     static_cast<unsigned>(ComPortAnswer::Parity) |
-                                     static_cast<unsigned>(ComPortAnswer::StopSize) |
-                                     static_cast<unsigned>(ComPortAnswer::OutboundFlow);
+constexpr unsigned settingsAnswers =
+    static_cast<unsigned>(ComPortAnswer::BaudRate) | static_cast<unsigned>(ComPortAnswer::DataSize) |
+    static_cast<unsigned>(ComPortAnswer::Parity) | static_cast<unsigned>(ComPortAnswer::StopSize) |
+    static_cast<unsigned>(ComPortAnswer::OutboundFlow);
 
 struct NetworkAddress {
     bool usesComPort = false;
@@ -220,7 +219,8 @@ NetworkDevice::~NetworkDevice() {
 void NetworkDevice::ReceiveLocked() {
     BYTE bytes[4096];
     while (!isGone && !isClosedByServer && received.size() < receivedLimit) {
-        const ssize_t count = platform::RetryOnInterrupt([&] { return ::recv(descriptor, bytes, sizeof bytes, 0); });
+        const ssize_t count =
+            platform::RetryOnInterrupt([&] { return ::recv(descriptor, bytes, sizeof bytes, 0); });
         if (count == 0) {
             isClosedByServer = true;
         } else if (count < 0) {
@@ -251,7 +251,8 @@ void NetworkDevice::FlushLocked() {
 
 DWORD NetworkDevice::Begin() {
     Lock lock(mutex);
-    const Clock::time_point until = Clock::now() + (usesComPort ? platform::connectTimeout : platform::rawSettleTime);
+    const Clock::time_point until =
+        Clock::now() + (usesComPort ? platform::connectTimeout : platform::rawSettleTime);
     if (!usesComPort) {
         pollfd watched{descriptor, POLLRDHUP, 0};
         platform::RetryOnInterrupt([&] { return ::poll(&watched, 1, Milliseconds(until)); });
@@ -305,8 +306,8 @@ void NetworkDevice::SendSettingsLocked(const platform::SerialLineSettings& setti
     TelnetComPortCodec::EncodeBaudRate(settings.baudRate, pending);
     TelnetComPortCodec::EncodeCommand(ComPortCommand::SetDataSize, settings.byteSize, pending);
     TelnetComPortCodec::EncodeCommand(ComPortCommand::SetParity, ParityValue(settings.parity), pending);
-    TelnetComPortCodec::EncodeCommand(ComPortCommand::SetStopSize, settings.stopBits == ONESTOPBIT ? StopOne : StopTwo,
-                                      pending);
+    TelnetComPortCodec::EncodeCommand(ComPortCommand::SetStopSize,
+                                      settings.stopBits == ONESTOPBIT ? StopOne : StopTwo, pending);
     TelnetComPortCodec::EncodeCommand(ComPortCommand::SetControl,
                                       settings.usesRtsCtsFlow ? OutboundHardware : OutboundNone, pending);
 }
@@ -391,7 +392,10 @@ DWORD NetworkDevice::Discard(bool input, bool output) {
     }
     if (usesComPort && (input || output)) {
         TelnetComPortCodec::EncodeCommand(ComPortCommand::PurgeData,
-                                          input && output ? PurgeBoth : input ? PurgeReceived : PurgeTransmit, pending);
+                                          input && output ? PurgeBoth
+                                          : input         ? PurgeReceived
+                                                          : PurgeTransmit,
+                                          pending);
         FlushLocked();
     }
     return StateLocked();
@@ -455,7 +459,8 @@ void NetworkDevice::Wait(platform::SerialEvents events, platform::SerialDeadline
     }
     pollfd watched[] = {{descriptor, wanted, 0}, {wakeDescriptor, POLLIN, 0}};
     auto left = deadline.Remaining();
-    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000), static_cast<long>(left.count() % 1'000'000'000)};
+    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
+                     static_cast<long>(left.count() % 1'000'000'000)};
     if (::ppoll(watched, 2, &timeout, nullptr) <= 0)
         return;
     if (watched[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) {

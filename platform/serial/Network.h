@@ -28,8 +28,8 @@
 //    without closing within about deadPeerTime.
 // Exclusive use is the server's business: a device server serves one client per port.
 
-#include "platform/serial/Device.h"
 #include "platform/WinTypes.h"
+#include "platform/serial/Device.h"
 
 #include <chrono>
 #include <memory>

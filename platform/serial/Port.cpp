@@ -2,11 +2,11 @@
 
 #include "platform/kernel/Errors.h"
 #include "platform/kernel/Files.h"
-#include "platform/serial/AttachedLines.h"
-#include "platform/serial/PortMap.h"
-#include "platform/serial/Network.h"
-#include "platform/serial/Termios.h"
 #include "platform/kernel/Threads.h"
+#include "platform/serial/AttachedLines.h"
+#include "platform/serial/Network.h"
+#include "platform/serial/PortMap.h"
+#include "platform/serial/Termios.h"
 
 #include <algorithm>
 #include <sys/prctl.h>
@@ -204,7 +204,8 @@ DWORD SerialPort::PumpLocked(bool isStatusLook) {
         isDsrOn = (lines & MS_DSR_ON) != 0;
     }
     const Clock::time_point now = Clock::now();
-    const bool isLookDue = !isStatusLook || !device->IsReadCostly() || now - lastQuietPump >= quietPumpInterval;
+    const bool isLookDue =
+        !isStatusLook || !device->IsReadCostly() || now - lastQuietPump >= quietPumpInterval;
     BYTE bytes[pumpBlock];
     for (int round = 0; isLookDue && round < pumpRounds; ++round) {
         DWORD got = 0;
@@ -736,7 +737,8 @@ DWORD SerialPort::WaitForWork(DWORD milliseconds, bool wantsOutputDrained) {
             if (!input.empty())
                 return ERROR_SUCCESS;
             DWORD lines = 0;
-            const DWORD holdMask = (block.fOutxCtsFlow ? MS_CTS_ON : 0) | (block.fOutxDsrFlow ? MS_DSR_ON : 0);
+            const DWORD holdMask =
+                (block.fOutxCtsFlow ? MS_CTS_ON : 0) | (block.fOutxDsrFlow ? MS_DSR_ON : 0);
             if (wantsOutputDrained || holdMask != 0) {
                 if (DWORD error = device->ModemStatus(lines); error != ERROR_SUCCESS)
                     return error;
@@ -792,8 +794,7 @@ bool OpenSerialPortByName(LPCSTR name, DWORD access, HANDLE& handle) {
     std::unique_ptr<SerialDevice> device;
     if (key.empty()) {
         device = OpenTermiosDevice(name, error);
-    } else if (SerialPortMapping mapping = MapSerialPort(key);
-               mapping.source == SerialPortSource::Attached) {
+    } else if (SerialPortMapping mapping = MapSerialPort(key); mapping.source == SerialPortSource::Attached) {
         device = OpenAttachedLine(key, error);
     } else if (mapping.source != SerialPortSource::None && IsNetworkPortAddress(mapping.device)) {
         device = OpenNetworkDevice(mapping.device, error);

@@ -53,10 +53,10 @@
 // A device that is gone makes every call fail with ERROR_DEVICE_NOT_CONNECTED; CloseHandle still
 // succeeds.
 
+#include "platform/WinTypes.h"
 #include "platform/kernel/Handles.h"
 #include "platform/serial/Comm.h"
 #include "platform/serial/Device.h"
-#include "platform/WinTypes.h"
 
 #include <atomic>
 #include <condition_variable>

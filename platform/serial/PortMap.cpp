@@ -2,8 +2,8 @@
 
 #include "platform/kernel/Environment.h"
 #include "platform/kernel/Profiles.h"
-#include "platform/serial/AttachedLines.h"
 #include "platform/kernel/SystemCalls.h"
+#include "platform/serial/AttachedLines.h"
 
 #include <algorithm>
 #include <cctype>

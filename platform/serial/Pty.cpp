@@ -3,17 +3,17 @@
 #include "platform/kernel/Errors.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Handles.h"
+#include "platform/kernel/SystemCalls.h"
 #include "platform/serial/Device.h"
 #include "platform/serial/Port.h"
 #include "platform/serial/Termios.h"
-#include "platform/kernel/SystemCalls.h"
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <poll.h>
-#include <cstdlib>
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -129,7 +129,8 @@ DWORD OpenPair(int& master, int& programSide, std::string& path) {
         ::close(master);
         return error;
     }
-    programSide = platform::RetryOnInterrupt([&] { return ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+    programSide =
+        platform::RetryOnInterrupt([&] { return ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     termios settings{};
     if (programSide < 0 || ::tcgetattr(programSide, &settings) != 0) {
         DWORD error = platform::Win32ErrorFromErrno(errno);
@@ -166,7 +167,8 @@ HANDLE OpenPseudoTerminal(std::string& programSidePath) {
         return INVALID_HANDLE_VALUE;
     }
     auto port = std::make_shared<SerialPort>(
-        std::make_unique<PseudoTerminalMaster>(master, programSide, wakeDescriptor), GENERIC_READ | GENERIC_WRITE);
+        std::make_unique<PseudoTerminalMaster>(master, programSide, wakeDescriptor),
+        GENERIC_READ | GENERIC_WRITE);
     if (DWORD error = port->Start(); error != ERROR_SUCCESS) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;

@@ -85,7 +85,8 @@ void TelnetComPortCodec::Negotiate(BYTE request, BYTE option, std::string& repli
         isComPortRefused = false;
 }
 
-void TelnetComPortCodec::Receive(const BYTE* bytes, std::size_t count, std::string& data, std::string& replies) {
+void TelnetComPortCodec::Receive(const BYTE* bytes, std::size_t count, std::string& data,
+                                 std::string& replies) {
     for (std::size_t index = 0; index < count; ++index) {
         const BYTE byte = bytes[index];
         switch (parse) {
@@ -165,7 +166,8 @@ void TelnetComPortCodec::ComPortReport(BYTE command, const BYTE* value, std::siz
     switch (static_cast<ComPortCommand>(command - ServerOffset)) {
     case ComPortCommand::SetBaudRate:
         if (size == 4) {
-            settings.baudRate = (DWORD(value[0]) << 24) | (DWORD(value[1]) << 16) | (DWORD(value[2]) << 8) | value[3];
+            settings.baudRate =
+                (DWORD(value[0]) << 24) | (DWORD(value[1]) << 16) | (DWORD(value[2]) << 8) | value[3];
             answered |= Bit(ComPortAnswer::BaudRate);
         }
         break;
@@ -208,7 +210,8 @@ void TelnetComPortCodec::ComPortReport(BYTE command, const BYTE* value, std::siz
     case ComPortCommand::NotifyModemState:
         if (size == 1) {
             modemLines = ((value[0] & ModemCts) ? MS_CTS_ON : 0) | ((value[0] & ModemDsr) ? MS_DSR_ON : 0) |
-                         ((value[0] & ModemRing) ? MS_RING_ON : 0) | ((value[0] & ModemCarrier) ? MS_RLSD_ON : 0);
+                         ((value[0] & ModemRing) ? MS_RING_ON : 0) |
+                         ((value[0] & ModemCarrier) ? MS_RLSD_ON : 0);
         }
         break;
     case ComPortCommand::FlowControlSuspend:
@@ -238,7 +241,8 @@ void TelnetComPortCodec::EncodeData(const BYTE* bytes, std::size_t count, std::s
     }
 }
 
-void TelnetComPortCodec::EncodeCommand(ComPortCommand command, const BYTE* value, std::size_t size, std::string& out) {
+void TelnetComPortCodec::EncodeCommand(ComPortCommand command, const BYTE* value, std::size_t size,
+                                       std::string& out) {
     out += static_cast<char>(Iac);
     out += static_cast<char>(Sb);
     out += static_cast<char>(ComPortOption);

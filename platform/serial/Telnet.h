@@ -22,8 +22,8 @@
 //  - Split input. Any sequence can end in one read and go on in the next; the codec keeps where it
 //    was. A subnegotiation longer than any the option defines is dropped, not kept.
 
-#include "platform/serial/Device.h"
 #include "platform/WinTypes.h"
+#include "platform/serial/Device.h"
 
 #include <array>
 #include <cstddef>

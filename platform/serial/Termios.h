@@ -19,8 +19,8 @@
 //    device then reports ERROR_DEVICE_NOT_CONNECTED from every call, for ever.
 //  - a speed the driver cannot set is read back changed; that is taken as a refusal.
 
-#include "platform/serial/Device.h"
 #include "platform/WinTypes.h"
+#include "platform/serial/Device.h"
 
 #include <memory>
 #include <string>

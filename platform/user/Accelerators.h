@@ -3,8 +3,8 @@
 // Accelerator tables: keys that the message loop turns into WM_COMMAND messages (notification 1)
 // for a window before they are translated or dispatched.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr BYTE FVIRTKEY = 0x01;
 constexpr BYTE FNOINVERT = 0x02;

@@ -23,15 +23,23 @@ struct ButtonState {
     HFONT font = nullptr;
 };
 
-ButtonState* State(HWND hwnd) { return StateOf<ButtonState>(hwnd); }
+ButtonState* State(HWND hwnd) {
+    return StateOf<ButtonState>(hwnd);
+}
 
-DWORD Type(HWND hwnd) { return StyleOf(hwnd) & BS_TYPEMASK; }
+DWORD Type(HWND hwnd) {
+    return StyleOf(hwnd) & BS_TYPEMASK;
+}
 
-bool IsPush(DWORD type) { return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_PUSHBOX; }
+bool IsPush(DWORD type) {
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_PUSHBOX;
+}
 bool IsCheck(DWORD type) {
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
 }
-bool IsRadio(DWORD type) { return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
+bool IsRadio(DWORD type) {
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
 
 void SetPressed(HWND hwnd, bool isPressed) {
     ButtonState* state = State(hwnd);
@@ -312,7 +320,8 @@ void KeyUp(HWND hwnd, WPARAM key) {
 
 LRESULT PackedState(HWND hwnd) {
     const ButtonState* state = State(hwnd);
-    return static_cast<LRESULT>(state->check) | (state->isPressed ? BST_PUSHED : 0) | (state->hasFocus ? BST_FOCUS : 0);
+    return static_cast<LRESULT>(state->check) | (state->isPressed ? BST_PUSHED : 0) |
+           (state->hasFocus ? BST_FOCUS : 0);
 }
 
 void SetStyle(HWND hwnd, WPARAM style, LPARAM redraw) {

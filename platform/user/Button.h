@@ -10,8 +10,8 @@
 // BS_NOTIFY, as in Win32. A disabled button ignores input and draws its text greyed. The state
 // (check, pressed, focused) lives in the window record's extra bytes.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD BS_PUSHBUTTON = 0x0000;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;

@@ -3,7 +3,6 @@
 #include "platform/display/Display.h"
 
 #include <SDL.h>
-
 #include <mutex>
 
 namespace platform {
@@ -13,7 +12,9 @@ namespace {
 std::mutex clipboardMutex;
 std::string processClipboard;
 
-bool UsesSdl() { return CurrentDisplay() == DisplayKind::Sdl && SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+bool UsesSdl() {
+    return CurrentDisplay() == DisplayKind::Sdl && SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
 
 } // namespace
 

@@ -23,14 +23,14 @@ namespace platform::user {
 
 namespace {
 
-constexpr int Edge = 2;            // the sunken edge around the field
-constexpr int TextPadding = 2;     // between the edge and the text, above and below
-constexpr int ButtonWidth = 17;    // the drop button, as wide as a scroll bar
+constexpr int Edge = 2;         // the sunken edge around the field
+constexpr int TextPadding = 2;  // between the edge and the text, above and below
+constexpr int ButtonWidth = 17; // the drop button, as wide as a scroll bar
 constexpr WPARAM KeyF4 = VK_F1 + 3;
 
 struct ComboBoxState {
     HWND list = nullptr;
-    HWND edit = nullptr;      // CBS_DROPDOWN only
+    HWND edit = nullptr; // CBS_DROPDOWN only
     HFONT font = nullptr;
     int droppedHeight = 0;    // the whole height with the list down, as the template gave it
     int fieldHeight = 0;      // the window's own height
@@ -39,14 +39,20 @@ struct ComboBoxState {
     bool hasFocus = false;
 };
 
-ComboBoxState* State(HWND hwnd) { return StateOf<ComboBoxState>(hwnd); }
-bool IsDropDownList(HWND hwnd) { return (StyleOf(hwnd) & 0x3) == CBS_DROPDOWNLIST; }
+ComboBoxState* State(HWND hwnd) {
+    return StateOf<ComboBoxState>(hwnd);
+}
+bool IsDropDownList(HWND hwnd) {
+    return (StyleOf(hwnd) & 0x3) == CBS_DROPDOWNLIST;
+}
 
 LRESULT ToList(const ComboBoxState& state, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageA(state.list, message, wParam, lParam);
 }
 
-int Selection(const ComboBoxState& state) { return static_cast<int>(ToList(state, LB_GETCURSEL)); }
+int Selection(const ComboBoxState& state) {
+    return static_cast<int>(ToList(state, LB_GETCURSEL));
+}
 
 std::string ItemText(const ComboBoxState& state, int index) {
     const LRESULT length = ToList(state, LB_GETTEXTLEN, static_cast<WPARAM>(index));
@@ -81,7 +87,8 @@ RECT ClientRect(HWND hwnd) {
 
 RECT ButtonRect(HWND hwnd) {
     const RECT client = ClientRect(hwnd);
-    return RECT{std::max<LONG>(client.right - Edge - ButtonWidth, Edge), Edge, client.right - Edge, client.bottom - Edge};
+    return RECT{std::max<LONG>(client.right - Edge - ButtonWidth, Edge), Edge, client.right - Edge,
+                client.bottom - Edge};
 }
 
 RECT TextRect(HWND hwnd) {
@@ -100,8 +107,8 @@ void Layout(HWND hwnd, ComboBoxState& state) {
     }
     if (state.edit != nullptr) {
         const RECT text = TextRect(hwnd);
-        MoveWindow(state.edit, text.left + 1, text.top + 1, text.right - text.left - 1, text.bottom - text.top - 1,
-                   TRUE);
+        MoveWindow(state.edit, text.left + 1, text.top + 1, text.right - text.left - 1,
+                   text.bottom - text.top - 1, TRUE);
     }
 }
 
@@ -197,7 +204,9 @@ void ListCommand(HWND hwnd, ComboBoxState& state, WORD code) {
 
 // --- Keyboard, mouse, focus ----------------------------------------------------------------------
 
-bool IsAltHeld() { return GetKeyState(VK_MENU) < 0; }
+bool IsAltHeld() {
+    return GetKeyState(VK_MENU) < 0;
+}
 
 // Keys for the combo box, from its own queue or from its edit field; true when used.
 bool KeyDown(HWND hwnd, ComboBoxState& state, UINT message, WPARAM key) {
@@ -354,7 +363,7 @@ void Paint(HWND hwnd, ComboBoxState& state) {
         if (isHighlighted) {
             FillRect(dc, &item, GetSysColorBrush(COLOR_HIGHLIGHT));
         }
-        SetTextColor(dc, GetSysColor(!isEnabled       ? COLOR_GRAYTEXT
+        SetTextColor(dc, GetSysColor(!isEnabled      ? COLOR_GRAYTEXT
                                      : isHighlighted ? COLOR_HIGHLIGHTTEXT
                                                      : COLOR_WINDOWTEXT));
         SetBkMode(dc, TRANSPARENT);
@@ -383,7 +392,8 @@ LRESULT Create(HWND hwnd, ComboBoxState& state, const CREATESTRUCTA& create) {
     state.droppedHeight = create.cy;
     const DWORD style = static_cast<DWORD>(create.style);
     const DWORD listStyle = WS_POPUP | WS_VSCROLL | LBS_COMBOBOX | LBS_NOTIFY | LBS_HASSTRINGS |
-                            ((style & CBS_SORT) ? LBS_SORT : 0) | ((style & CBS_DISABLENOSCROLL) ? LBS_DISABLENOSCROLL : 0);
+                            ((style & CBS_SORT) ? LBS_SORT : 0) |
+                            ((style & CBS_DISABLENOSCROLL) ? LBS_DISABLENOSCROLL : 0);
     state.list = CreateWindowExA(WS_EX_TOOLWINDOW, "ComboLBox", "", listStyle, 0, 0, create.cx, create.cy,
                                  GetAncestor(hwnd, GA_ROOT), nullptr, create.hInstance, hwnd);
     if (state.list == nullptr) {
@@ -392,8 +402,8 @@ LRESULT Create(HWND hwnd, ComboBoxState& state, const CREATESTRUCTA& create) {
     if ((style & 0x3) == CBS_DROPDOWN && HasEditClass()) {
         const DWORD editStyle = WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0);
         state.edit = CreateWindowExA(0, "EDIT", "", editStyle, 0, 0, 0, 0, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<intptr_t>(ComboEditId)), create.hInstance,
-                                     nullptr);
+                                     reinterpret_cast<HMENU>(static_cast<intptr_t>(ComboEditId)),
+                                     create.hInstance, nullptr);
         SetWindowLongPtrA(state.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboEditProcedure));
     }
     Layout(hwnd, state);
@@ -527,12 +537,13 @@ LRESULT ComboMessage(HWND hwnd, ComboBoxState& state, UINT message, WPARAM wPara
         if (info == nullptr || info->cbSize != sizeof(COMBOBOXINFO)) {
             return FALSE;
         }
-        *info = COMBOBOXINFO{sizeof(COMBOBOXINFO), TextRect(hwnd), ButtonRect(hwnd), 0, hwnd,
+        *info = COMBOBOXINFO{sizeof(COMBOBOXINFO),           TextRect(hwnd), ButtonRect(hwnd), 0, hwnd,
                              state.edit ? state.edit : hwnd, state.list};
         return TRUE;
     }
     case CB_GETITEMHEIGHT:
-        return static_cast<LONG_PTR>(wParam) == -1 ? state.fieldHeight - 2 * Edge : ToList(state, LB_GETITEMHEIGHT);
+        return static_cast<LONG_PTR>(wParam) == -1 ? state.fieldHeight - 2 * Edge
+                                                   : ToList(state, LB_GETITEMHEIGHT);
     case WM_SETTEXT:
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
@@ -564,7 +575,8 @@ LRESULT ComboBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         // field itself never has scroll bars or a border, so the styles leave the combo box, as
         // Win32's combo box drops them, and the field keeps its whole width.
         const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
-        SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL | WS_BORDER));
+        SetWindowLongPtrA(hwnd, GWL_STYLE,
+                          style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL | WS_BORDER));
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     ComboBoxState* state = State(hwnd);
@@ -585,7 +597,8 @@ LRESULT ComboBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGING: {
         // A new height from outside is the dropped height; the field keeps one line.
         auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (state->fieldHeight > 0 && (position->flags & SWP_NOSIZE) == 0 && position->cy != state->fieldHeight) {
+        if (state->fieldHeight > 0 && (position->flags & SWP_NOSIZE) == 0 &&
+            position->cy != state->fieldHeight) {
             state->droppedHeight = position->cy;
             position->cy = state->fieldHeight;
         }

@@ -23,8 +23,8 @@
 // The state (the list, the field, heights, focus and dropped flags) lives in the window record's
 // extra bytes.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD CBS_SIMPLE = 0x0001;
 constexpr DWORD CBS_DROPDOWN = 0x0002;

@@ -30,7 +30,9 @@ template <typename State> void DropState(HWND hwnd) {
     SetWindowLongPtrA(hwnd, 0, 0);
 }
 
-inline DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
+inline DWORD StyleOf(HWND hwnd) {
+    return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+}
 
 // WM_SETFONT for a control that draws with the font it was given and nothing else depends on it.
 inline void StoreFont(HWND hwnd, HFONT& font, WPARAM wParam, LPARAM lParam) {

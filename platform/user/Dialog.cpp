@@ -221,7 +221,9 @@ SIZE BaseUnitsOf(HFONT font) {
     return SIZE{(extent.cx / 26 + 1) / 2, metrics.tmHeight};
 }
 
-int Scale(int units, int base, int divisor) { return (units * base + divisor / 2) / divisor; }
+int Scale(int units, int base, int divisor) {
+    return (units * base + divisor / 2) / divisor;
+}
 
 RECT PixelsOf(short x, short y, short cx, short cy, SIZE base) {
     const int left = Scale(x, base.cx, 4);
@@ -230,10 +232,13 @@ RECT PixelsOf(short x, short y, short cx, short cy, SIZE base) {
 }
 
 LRESULT DialogCode(HWND hwnd, const MSG* message = nullptr) {
-    return SendMessageA(hwnd, WM_GETDLGCODE, message ? message->wParam : 0, reinterpret_cast<LPARAM>(message));
+    return SendMessageA(hwnd, WM_GETDLGCODE, message ? message->wParam : 0,
+                        reinterpret_cast<LPARAM>(message));
 }
 
-bool IsPushButton(HWND hwnd) { return (DialogCode(hwnd) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0; }
+bool IsPushButton(HWND hwnd) {
+    return (DialogCode(hwnd) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
 
 // The direct child of the dialog that holds hwnd (hwnd itself for a control).
 HWND ControlOf(HWND dialog, HWND hwnd) {
@@ -250,7 +255,8 @@ HWND ControlOf(HWND dialog, HWND hwnd) {
 void CheckDefaultButton(HWND dialog, HWND focus) {
     const bool focusIsButton = focus != nullptr && IsPushButton(focus);
     const LRESULT defId = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    HWND defaultButton = HIWORD(static_cast<DWORD>(defId)) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(defId)) : nullptr;
+    HWND defaultButton =
+        HIWORD(static_cast<DWORD>(defId)) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(defId)) : nullptr;
     HWND wanted = focusIsButton ? focus : defaultButton;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const LRESULT code = DialogCode(child);
@@ -329,7 +335,8 @@ bool HandleMnemonic(HWND dialog, char letter) {
             continue;
         }
         if (code & DLGC_STATIC) {
-            for (HWND next = GetWindow(child, GW_HWNDNEXT); next != nullptr; next = GetWindow(next, GW_HWNDNEXT)) {
+            for (HWND next = GetWindow(child, GW_HWNDNEXT); next != nullptr;
+                 next = GetWindow(next, GW_HWNDNEXT)) {
                 if (IsTabCandidate(next) && !(DialogCode(next) & DLGC_STATIC)) {
                     SetDialogFocus(dialog, next);
                     return true;
@@ -353,7 +360,8 @@ bool HandleMnemonic(HWND dialog, char letter) {
 void ClickCommand(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (control == nullptr || IsWindowEnabled(control)) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
     }
 }
 
@@ -423,8 +431,8 @@ HFONT FontOf(const DialogTemplate& dialog, bool& owns) {
     }
     // Point sizes at 96 dots per inch, rounded, as negative (character) heights.
     const int height = -((dialog.pointSize * 96 + 36) / 72);
-    HFONT font = CreateFontA(height, 0, 0, 0, dialog.weight != 0 ? dialog.weight : FW_NORMAL, dialog.isItalic, 0, 0,
-                             DEFAULT_CHARSET, 0, 0, 0, 0, dialog.face.c_str());
+    HFONT font = CreateFontA(height, 0, 0, 0, dialog.weight != 0 ? dialog.weight : FW_NORMAL, dialog.isItalic,
+                             0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, dialog.face.c_str());
     if (font == nullptr) {
         return static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     }
@@ -448,9 +456,10 @@ bool CreateControls(HWND hwnd, HINSTANCE instance, const DialogTemplate& dialog,
         DWORD style = 0;
         DWORD exStyle = 0;
         AdjustItemStyles(item, style, exStyle);
-        HWND control = CreateWindowExA(exStyle, item.className.c_str(), item.text.c_str(), style, rect.left, rect.top,
-                                       rect.right - rect.left, rect.bottom - rect.top, hwnd,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+        HWND control =
+            CreateWindowExA(exStyle, item.className.c_str(), item.text.c_str(), style, rect.left, rect.top,
+                            rect.right - rect.left, rect.bottom - rect.top, hwnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
         if (control == nullptr) {
             if (dialog.style & DS_NOFAILCREATE) {
                 continue;
@@ -508,9 +517,9 @@ HWND CreateDialogWindow(HINSTANCE instance, const void* data, HWND owner, DLGPRO
     }
     const std::string className = dialog.className.empty() ? "#32770" : dialog.className;
     // As in Win32, the dialog procedure is attached after creation: it never sees WM_CREATE.
-    HWND hwnd = CreateWindowExA(exStyle, className.c_str(), dialog.caption.c_str(), dialog.style & ~WS_VISIBLE,
-                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                                instance, nullptr);
+    HWND hwnd = CreateWindowExA(exStyle, className.c_str(), dialog.caption.c_str(),
+                                dialog.style & ~WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, parent, nullptr, instance, nullptr);
     if (hwnd == nullptr) {
         if (info->ownsFont) {
             DeleteObject(info->font);
@@ -572,8 +581,8 @@ bool ReturnsValueDirectly(UINT message) {
 LRESULT EraseBackground(HWND hwnd, HDC dc) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    HBRUSH brush = reinterpret_cast<HBRUSH>(SendMessageA(hwnd, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                                         reinterpret_cast<LPARAM>(hwnd)));
+    HBRUSH brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(hwnd, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
     FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
     return 1;
 }
@@ -640,10 +649,12 @@ LRESULT DefaultDialogHandling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
-        return reinterpret_cast<LRESULT>(platform::ControlColours(hwnd, reinterpret_cast<HDC>(wParam), message));
+        return reinterpret_cast<LRESULT>(
+            platform::ControlColours(hwnd, reinterpret_cast<HDC>(wParam), message));
     case WM_CLOSE:
         if (HWND cancel = GetDlgItem(hwnd, IDCANCEL); cancel == nullptr || IsWindowEnabled(cancel)) {
-            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(cancel));
         }
         return 0;
     default:
@@ -716,8 +727,8 @@ HWND CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTemplate,
 
 HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
                         LPARAM dwInitParam) {
-    return CreateDialogWindow(hInstance, TemplateResource(hInstance, lpTemplateName), hWndParent, lpDialogFunc,
-                              dwInitParam, false);
+    return CreateDialogWindow(hInstance, TemplateResource(hInstance, lpTemplateName), hWndParent,
+                              lpDialogFunc, dwInitParam, false);
 }
 
 INT_PTR DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
@@ -735,7 +746,8 @@ INT_PTR DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemp
     const bool sendsIdle = (GetWindowLongA(hwnd, GWL_STYLE) & DS_NOIDLEMSG) == 0;
     MSG message{};
     while (!info->hasEnded && IsWindow(hwnd)) {
-        if (sendsIdle && info->disabledOwner != nullptr && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (sendsIdle && info->disabledOwner != nullptr &&
+            !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
             SendMessageA(info->disabledOwner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(hwnd));
         }
         if (!GetMessageA(&message, nullptr, 0, 0)) {
@@ -1003,13 +1015,15 @@ LRESULT SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, 
 
 namespace platform {
 
-bool IsDialogWindow(HWND hwnd) { return InfoOf(hwnd) != nullptr; }
+bool IsDialogWindow(HWND hwnd) {
+    return InfoOf(hwnd) != nullptr;
+}
 
 HBRUSH ControlColours(HWND control, HDC dc, UINT ctlColorMessage) {
     HWND parent = GetParent(control);
     if (parent != nullptr && parent != control && (GetWindowLongA(control, GWL_STYLE) & WS_CHILD)) {
-        auto answer = reinterpret_cast<HBRUSH>(SendMessageA(parent, ctlColorMessage, reinterpret_cast<WPARAM>(dc),
-                                                            reinterpret_cast<LPARAM>(control)));
+        auto answer = reinterpret_cast<HBRUSH>(SendMessageA(
+            parent, ctlColorMessage, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
         if (answer != nullptr) {
             return answer;
         }

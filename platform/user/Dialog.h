@@ -23,8 +23,8 @@
 // DWLP_MSGRESULT, DWLP_DLGPROC and DWLP_USER values as in Win32. All calls belong to the
 // dialog's thread.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 

@@ -25,8 +25,8 @@ DialogTemplateWriter::DialogTemplateWriter(DWORD style, short width, short heigh
     Text(fontFace);
 }
 
-void DialogTemplateWriter::Item(DialogItemClass itemClass, DWORD style, short x, short y, short width, short height,
-                                int id, const std::string& text, DWORD exStyle) {
+void DialogTemplateWriter::Item(DialogItemClass itemClass, DWORD style, short x, short y, short width,
+                                short height, int id, const std::string& text, DWORD exStyle) {
     ItemHead(itemClass, style, x, y, width, height, id, exStyle);
     Text(text);
     ItemTail();

@@ -4,8 +4,8 @@
 // stand-in builds itself (the common dialogs). Items are added in tab order; the header's item
 // count is patched as items are added, so callers need not count them first.
 
-#include "platform/user/Dialog.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Dialog.h"
 
 #include <string>
 #include <vector>

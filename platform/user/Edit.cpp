@@ -55,10 +55,16 @@ struct EditState {
     UndoRecord undo;
 };
 
-EditState* State(HWND hwnd) { return StateOf<EditState>(hwnd); }
+EditState* State(HWND hwnd) {
+    return StateOf<EditState>(hwnd);
+}
 
-size_t SelectionStart(const EditState& state) { return std::min(state.anchor, state.caret); }
-size_t SelectionEnd(const EditState& state) { return std::max(state.anchor, state.caret); }
+size_t SelectionStart(const EditState& state) {
+    return std::min(state.anchor, state.caret);
+}
+size_t SelectionEnd(const EditState& state) {
+    return std::max(state.anchor, state.caret);
+}
 
 std::string Shown(HWND hwnd, const EditState& state) {
     return (StyleOf(hwnd) & ES_PASSWORD) ? std::string(state.text.size(), '*') : state.text;
@@ -72,7 +78,8 @@ std::vector<int> Boundaries(HWND hwnd, const EditState& state) {
         HDC dc = GetDC(hwnd);
         HGDIOBJ old = SelectObject(dc, state.font ? state.font : GetStockObject(SYSTEM_FONT));
         SIZE size{};
-        GetTextExtentExPointA(dc, shown.c_str(), static_cast<int>(shown.size()), 0, nullptr, positions.data() + 1, &size);
+        GetTextExtentExPointA(dc, shown.c_str(), static_cast<int>(shown.size()), 0, nullptr,
+                              positions.data() + 1, &size);
         SelectObject(dc, old);
         ReleaseDC(hwnd, dc);
     }
@@ -214,9 +221,13 @@ bool ReplaceSelection(HWND hwnd, std::string insert, bool notify, UndoKind undoK
     return true;
 }
 
-bool IsReadOnly(HWND hwnd) { return (StyleOf(hwnd) & ES_READONLY) != 0; }
+bool IsReadOnly(HWND hwnd) {
+    return (StyleOf(hwnd) & ES_READONLY) != 0;
+}
 
-bool IsWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsWordCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // Word moves: to the start of the previous word, or past the next word and its blanks.
 size_t PreviousWord(const std::string& text, size_t at) {
@@ -254,7 +265,9 @@ void Clear(HWND hwnd, UndoKind undoKind = UndoKind::Single) {
     }
 }
 
-bool CanUndo(const EditState& state) { return !state.undo.IsEmpty(); }
+bool CanUndo(const EditState& state) {
+    return !state.undo.IsEmpty();
+}
 
 // Puts back what the last edit took out and selects it; the record then holds the reverse, so a
 // second undo redoes the edit. The text goes back as it was, whatever the limit says now.
@@ -281,7 +294,8 @@ void Paste(HWND hwnd) {
     std::string text = platform::ClipboardText();
     // One line: the text ends at its first line break.
     text = text.substr(0, text.find_first_of("\r\n"));
-    if ((StyleOf(hwnd) & ES_NUMBER) && !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    if ((StyleOf(hwnd) & ES_NUMBER) &&
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
         MessageBeep(MB_OK);
         return;
     }
@@ -304,7 +318,9 @@ void KeyDown(HWND hwnd, WPARAM key) {
         if (!shift && start != end && !control) {
             MoveCaret(hwnd, start, false);
         } else {
-            MoveCaret(hwnd, control ? PreviousWord(state->text, state->caret) : (state->caret > 0 ? state->caret - 1 : 0),
+            MoveCaret(hwnd,
+                      control ? PreviousWord(state->text, state->caret)
+                              : (state->caret > 0 ? state->caret - 1 : 0),
                       shift);
         }
         break;
@@ -312,7 +328,9 @@ void KeyDown(HWND hwnd, WPARAM key) {
         if (!shift && start != end && !control) {
             MoveCaret(hwnd, end, false);
         } else {
-            MoveCaret(hwnd, control ? NextWord(state->text, state->caret) : std::min(state->caret + 1, state->text.size()),
+            MoveCaret(hwnd,
+                      control ? NextWord(state->text, state->caret)
+                              : std::min(state->caret + 1, state->text.size()),
                       shift);
         }
         break;
@@ -328,7 +346,8 @@ void KeyDown(HWND hwnd, WPARAM key) {
             Clear(hwnd);
         } else if (!IsReadOnly(hwnd)) {
             if (start == end) {
-                const size_t to = control ? NextWord(state->text, end) : std::min(end + 1, state->text.size());
+                const size_t to =
+                    control ? NextWord(state->text, end) : std::min(end + 1, state->text.size());
                 Select(hwnd, start, to);
             }
             Clear(hwnd, UndoKind::ForwardDelete);
@@ -455,7 +474,8 @@ void Paint(HWND hwnd) {
     HGDIOBJ oldFont = SelectObject(dc, state->font ? state->font : GetStockObject(SYSTEM_FONT));
     const bool isEnabled = IsWindowEnabled(hwnd) != FALSE;
     // Read-only and disabled edits ask for the static colours, as in Win32.
-    HBRUSH brush = platform::ControlColours(hwnd, dc, (IsReadOnly(hwnd) || !isEnabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+    HBRUSH brush = platform::ControlColours(
+        hwnd, dc, (IsReadOnly(hwnd) || !isEnabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
     FillRect(dc, &client, brush);
     if (!isEnabled) {
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
@@ -478,7 +498,8 @@ void Paint(HWND hwnd) {
         TextOutA(dc, left + positions[start], top, shown.c_str() + start, static_cast<int>(end - start));
     }
     if (state->hasFocus) {
-        const RECT caret{left + positions[state->caret], top, left + positions[state->caret] + 1, top + metrics.tmHeight};
+        const RECT caret{left + positions[state->caret], top, left + positions[state->caret] + 1,
+                         top + metrics.tmHeight};
         FillRect(dc, &caret, GetSysColorBrush(COLOR_WINDOWTEXT));
     }
     SelectObject(dc, oldFont);
@@ -517,7 +538,8 @@ LRESULT GetSelection(HWND hwnd, WPARAM startOut, LPARAM endOut) {
     if (endOut != 0) {
         *reinterpret_cast<DWORD*>(endOut) = end;
     }
-    return MAKELONG(static_cast<WORD>(std::min<DWORD>(start, 0xFFFF)), static_cast<WORD>(std::min<DWORD>(end, 0xFFFF)));
+    return MAKELONG(static_cast<WORD>(std::min<DWORD>(start, 0xFFFF)),
+                    static_cast<WORD>(std::min<DWORD>(end, 0xFFFF)));
 }
 
 // EM_SETSEL: a start of -1 takes the selection away; an end of -1 (or past the text) is the end.
@@ -550,7 +572,9 @@ void FocusChanged(HWND hwnd, bool hasFocus) {
 }
 
 // Enter, Esc and Tab are left to the dialog.
-LRESULT DialogCode() { return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS; }
+LRESULT DialogCode() {
+    return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+}
 
 } // namespace
 
@@ -638,7 +662,9 @@ LRESULT EditProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         state->isModified = wParam != 0;
         return 0;
     case EM_SETREADONLY:
-        SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wParam ? (StyleOf(hwnd) | ES_READONLY) : (StyleOf(hwnd) & ~ES_READONLY)));
+        SetWindowLongA(
+            hwnd, GWL_STYLE,
+            static_cast<LONG>(wParam ? (StyleOf(hwnd) | ES_READONLY) : (StyleOf(hwnd) & ~ES_READONLY)));
         return TRUE;
     case EM_CANUNDO:
         return CanUndo(*state) ? TRUE : FALSE;

@@ -23,8 +23,8 @@
 // The state (text, selection, scroll offset, limit, undo record) lives in the window record's
 // extra bytes.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_CENTER = 0x0001;

@@ -3,8 +3,8 @@
 // The help commands and the help request's record (WM_HELP). The viewer itself is the
 // framework's (services/HelpViewer.h): it is ordinary Win32 code and serves both platforms.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr UINT HELP_CONTEXT = 0x0001;
 constexpr UINT HELP_QUIT = 0x0002;

@@ -45,9 +45,15 @@ struct ListBoxState {
     bool isUpdatingBar = false;
 };
 
-ListBoxState* State(HWND hwnd) { return StateOf<ListBoxState>(hwnd); }
-int Count(const ListBoxState& state) { return static_cast<int>(state.items.size()); }
-bool IsValid(const ListBoxState& state, int index) { return index >= 0 && index < Count(state); }
+ListBoxState* State(HWND hwnd) {
+    return StateOf<ListBoxState>(hwnd);
+}
+int Count(const ListBoxState& state) {
+    return static_cast<int>(state.items.size());
+}
+bool IsValid(const ListBoxState& state, int index) {
+    return index >= 0 && index < Count(state);
+}
 
 int CompareFolded(const std::string& a, const std::string& b, size_t length = std::string::npos) {
     const size_t n = std::min({a.size(), b.size(), length});
@@ -83,7 +89,9 @@ int ItemHeight(HWND hwnd, ListBoxState& state) {
 
 // A combo box's list is a pop-up, whose frame the display does not draw: it draws its own
 // one-pixel border inside its client area.
-int Inset(const ListBoxState& state) { return state.combo != nullptr ? 1 : 0; }
+int Inset(const ListBoxState& state) {
+    return state.combo != nullptr ? 1 : 0;
+}
 
 int Rows(HWND hwnd, ListBoxState& state) {
     RECT client{};
@@ -109,8 +117,13 @@ void UpdateBar(HWND hwnd, ListBoxState& state) {
     }
     state.isUpdatingBar = true;
     const UINT disable = (StyleOf(hwnd) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0;
-    const SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | disable, 0,
-                          std::max(Count(state) - 1, 0), static_cast<UINT>(Rows(hwnd, state)), state.top, 0};
+    const SCROLLINFO info{sizeof(SCROLLINFO),
+                          SIF_RANGE | SIF_PAGE | SIF_POS | disable,
+                          0,
+                          std::max(Count(state) - 1, 0),
+                          static_cast<UINT>(Rows(hwnd, state)),
+                          state.top,
+                          0};
     SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
     state.isUpdatingBar = false;
 }
@@ -224,7 +237,8 @@ LRESULT Find(const ListBoxState& state, int start, LPCSTR text, bool isExact) {
     for (int step = 0; step < count; ++step) {
         const int index = (first + step) % count;
         const std::string& candidate = state.items[index].text;
-        if (isExact ? CompareFolded(candidate, wanted) == 0 : CompareFolded(candidate, wanted, wanted.size()) == 0) {
+        if (isExact ? CompareFolded(candidate, wanted) == 0
+                    : CompareFolded(candidate, wanted, wanted.size()) == 0) {
             return index;
         }
     }
@@ -254,8 +268,8 @@ void Paint(HWND hwnd, ListBoxState& state) {
     const COLORREF text = IsWindowEnabled(hwnd) ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
     HGDIOBJ oldFont = SelectObject(dc, FontOf(state));
     SetBkMode(dc, TRANSPARENT);
-    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                        ((StyleOf(hwnd) & LBS_USETABSTOPS) ? DT_EXPANDTABS : 0);
+    const UINT format =
+        DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | ((StyleOf(hwnd) & LBS_USETABSTOPS) ? DT_EXPANDTABS : 0);
     for (int index = state.top; index < Count(state); ++index) {
         RECT rect = ItemRect(hwnd, state, index);
         if (rect.top >= client.bottom - Inset(state)) {
@@ -422,7 +436,8 @@ LRESULT ItemMessage(HWND hwnd, ListBoxState& state, UINT message, WPARAM wParam,
     switch (message) {
     case LB_ADDSTRING: {
         const auto* text = reinterpret_cast<LPCSTR>(lParam);
-        return Insert(hwnd, state, (StyleOf(hwnd) & LBS_SORT) ? SortedPlace(state, text ? text : "") : -1, text);
+        return Insert(hwnd, state, (StyleOf(hwnd) & LBS_SORT) ? SortedPlace(state, text ? text : "") : -1,
+                      text);
     }
     case LB_INSERTSTRING:
         return Insert(hwnd, state, index, reinterpret_cast<LPCSTR>(lParam));

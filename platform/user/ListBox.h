@@ -17,8 +17,8 @@
 //
 // The state (items, selection, top item, caret, font) lives in the window record's extra bytes.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD LBS_NOTIFY = 0x0001;
 constexpr DWORD LBS_SORT = 0x0002;

@@ -30,9 +30,9 @@ struct HMENU__ {
 
 namespace {
 
-constexpr int Border = 3;         // the raised frame around the items
+constexpr int Border = 3; // the raised frame around the items
 constexpr int SeparatorHeight = 8;
-constexpr int TextIndent = 18;    // room for the check mark
+constexpr int TextIndent = 18; // room for the check mark
 constexpr int TextRightMargin = 12;
 
 std::mutex menusMutex;
@@ -62,7 +62,9 @@ HMENU__::Item* FindItem(HMENU menu, UINT which, UINT flags) {
     return nullptr;
 }
 
-bool Selectable(const HMENU__::Item& item) { return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)); }
+bool Selectable(const HMENU__::Item& item) {
+    return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED));
+}
 
 // The text as shown: the ampersand marks the mnemonic and is not drawn; "&&" is one ampersand.
 char Mnemonic(const std::string& text) {
@@ -87,7 +89,9 @@ struct Tracking {
     UINT_PTR chosen = 0;
 };
 
-HFONT MenuFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT MenuFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 int ItemTop(const Tracking& tracking, int index) {
     int top = Border;
@@ -105,7 +109,8 @@ int ItemAt(const Tracking& tracking, POINT point) {
     }
     for (int index = 0; index < static_cast<int>(tracking.menu->items.size()); ++index) {
         const int top = ItemTop(tracking, index);
-        const int height = (tracking.menu->items[index].flags & MF_SEPARATOR) ? SeparatorHeight : tracking.itemHeight;
+        const int height =
+            (tracking.menu->items[index].flags & MF_SEPARATOR) ? SeparatorHeight : tracking.itemHeight;
         if (point.y >= top && point.y < top + height) {
             return index;
         }
@@ -154,7 +159,8 @@ void Paint(Tracking& tracking) {
         const HMENU__::Item& item = tracking.menu->items[index];
         const int top = ItemTop(tracking, index);
         if (item.flags & MF_SEPARATOR) {
-            RECT line{Border + 1, top + SeparatorHeight / 2 - 1, client.right - Border - 1, top + SeparatorHeight / 2 + 1};
+            RECT line{Border + 1, top + SeparatorHeight / 2 - 1, client.right - Border - 1,
+                      top + SeparatorHeight / 2 + 1};
             DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
             continue;
         }
@@ -170,7 +176,8 @@ void Paint(Tracking& tracking) {
             DrawTextA(dc, "\xD7", 1, &mark, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
         RECT text{row.left + TextIndent, row.top, row.right - TextRightMargin, row.bottom};
-        DrawTextA(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        DrawTextA(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     }
     SelectObject(dc, previousFont);
     EndPaint(tracking.window, &paint);
@@ -226,12 +233,14 @@ SIZE MeasureMenu(Tracking& tracking) {
     int width = 60;
     for (const HMENU__::Item& item : tracking.menu->items) {
         RECT text{0, 0, 0, 0};
-        DrawTextA(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextA(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text,
+                  DT_CALCRECT | DT_SINGLELINE);
         width = std::max(width, static_cast<int>(text.right) + TextIndent + TextRightMargin);
     }
     SelectObject(dc, previousFont);
     ReleaseDC(nullptr, dc);
-    return SIZE{width + 2 * Border, ItemTop(tracking, static_cast<int>(tracking.menu->items.size())) + Border};
+    return SIZE{width + 2 * Border,
+                ItemTop(tracking, static_cast<int>(tracking.menu->items.size())) + Border};
 }
 
 bool IsKeyMessage(UINT message) {
@@ -273,11 +282,14 @@ BOOL AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    hMenu->items.push_back({uFlags, uIDNewItem, (uFlags & MF_SEPARATOR) ? std::string() : std::string(lpNewItem)});
+    hMenu->items.push_back(
+        {uFlags, uIDNewItem, (uFlags & MF_SEPARATOR) ? std::string() : std::string(lpNewItem)});
     return TRUE;
 }
 
-int GetMenuItemCount(HMENU hMenu) { return Valid(hMenu) ? static_cast<int>(hMenu->items.size()) : -1; }
+int GetMenuItemCount(HMENU hMenu) {
+    return Valid(hMenu) ? static_cast<int>(hMenu->items.size()) : -1;
+}
 
 UINT GetMenuItemID(HMENU hMenu, int nPos) {
     const HMENU__::Item* item = nPos < 0 ? nullptr : FindItem(hMenu, static_cast<UINT>(nPos), MF_BYPOSITION);
@@ -345,8 +357,8 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, cons
     // Keep the menu on the screen.
     x = std::clamp(x, 0, std::max(0, GetSystemMetrics(SM_CXSCREEN) - static_cast<int>(size.cx)));
     y = std::clamp(y, 0, std::max(0, GetSystemMetrics(SM_CYSCREEN) - static_cast<int>(size.cy)));
-    tracking.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", nullptr, WS_POPUP, x, y, size.cx,
-                                      size.cy, hWnd, nullptr, nullptr, &tracking);
+    tracking.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", nullptr, WS_POPUP, x, y,
+                                      size.cx, size.cy, hWnd, nullptr, nullptr, &tracking);
     if (tracking.window == nullptr) {
         return FALSE;
     }

@@ -5,8 +5,8 @@
 // outside it, another window's activation). Keys of the thread go to the menu while it is open.
 // Menus are used on the thread that shows them.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD ERROR_INVALID_MENU_HANDLE = 1401;
 

@@ -1,12 +1,12 @@
 #include "platform/user/MessageBox.h"
 
-#include "platform/user/DialogTemplateWriter.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Fonts.h"
 #include "platform/gdi/Objects.h"
 #include "platform/gdi/Text.h"
 #include "platform/user/Button.h"
 #include "platform/user/Dialog.h"
+#include "platform/user/DialogTemplateWriter.h"
 #include "platform/user/Messages.h"
 #include "platform/user/Sound.h"
 #include "platform/user/Static.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int IconId = 0xFFFF;   // the icon and text statics take ids no button answer uses
+constexpr int IconId = 0xFFFF; // the icon and text statics take ids no button answer uses
 constexpr int TextId = 0xFFFE;
 constexpr short ButtonWidth = 50;
 constexpr short ButtonHeight = 14;
@@ -66,8 +66,8 @@ WORD IconOf(UINT type) {
 
 // The text's size in dialog units when laid out at most `maxWidth` pixels wide.
 SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
-    HFONT font = CreateFontA(-((FontPoints * 96 + 36) / 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             FontFace);
+    HFONT font = CreateFontA(-((FontPoints * 96 + 36) / 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
+                             0, 0, 0, FontFace);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE letters{};
@@ -88,8 +88,8 @@ SIZE TextUnits(const std::string& text, SIZE& baseUnits) {
 // point larger than the box's (as title bars set it, here and on the desktops the program meets),
 // the small icon before it and up to four buttons after it.
 LONG CaptionUnits(const std::string& caption, const SIZE& baseUnits) {
-    HFONT font = CreateFontA(-(((FontPoints + 1) * 96 + 36) / 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                             0, 0, FontFace);
+    HFONT font = CreateFontA(-(((FontPoints + 1) * 96 + 36) / 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET,
+                             0, 0, 0, 0, FontFace);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE text{};
@@ -97,7 +97,8 @@ LONG CaptionUnits(const std::string& caption, const SIZE& baseUnits) {
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(font);
-    const LONG pixels = text.cx + GetSystemMetrics(SM_CXSMICON) + 4 * GetSystemMetrics(SM_CXSIZE) + 4 * Border;
+    const LONG pixels =
+        text.cx + GetSystemMetrics(SM_CXSMICON) + 4 * GetSystemMetrics(SM_CXSIZE) + 4 * Border;
     return (pixels * 4 + baseUnits.cx - 1) / baseUnits.cx;
 }
 
@@ -146,7 +147,8 @@ struct BoxState {
 
 bool HasButton(UINT type, int id) {
     const std::vector<ButtonSpec> buttons = ButtonsOf(type);
-    return std::any_of(buttons.begin(), buttons.end(), [id](const ButtonSpec& button) { return button.id == id; });
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [id](const ButtonSpec& button) { return button.id == id; });
 }
 
 INT_PTR BoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

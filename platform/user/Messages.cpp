@@ -36,7 +36,8 @@ bool PassesFilter(HWND hwnd, HWND filter) {
     if (filter == reinterpret_cast<HWND>(-1)) {
         return hwnd == nullptr;
     }
-    for (const WindowRecord* record = FindWindow(hwnd); record != nullptr; record = FindWindow(record->parent)) {
+    for (const WindowRecord* record = FindWindow(hwnd); record != nullptr;
+         record = FindWindow(record->parent)) {
         if (record->handle == filter) {
             return true;
         }
@@ -52,7 +53,8 @@ void HandleSentMessages(ThreadQueue& queue, std::unique_lock<std::mutex>& lock) 
         queue.sent.pop_front();
         lock.unlock();
         ++sendDepth;
-        const LRESULT result = CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+        const LRESULT result =
+            CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
         --sendDepth;
         lock.lock();
         message->result = result;
@@ -175,12 +177,13 @@ char CharacterOfKey(int key, bool shift, bool capsLock) {
         char shifted;
     };
     static const Punctuation punctuation[] = {
-        {VK_SPACE, ' ', ' '},       {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'}, {VK_OEM_COMMA, ',', '<'},
-        {VK_OEM_MINUS, '-', '_'},   {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},    {VK_OEM_3, '`', '~'},
-        {VK_OEM_4, '[', '{'},       {VK_OEM_5, '\\', '|'},     {VK_OEM_6, ']', '}'},    {VK_OEM_7, '\'', '"'},
-        {VK_MULTIPLY, '*', '*'},    {VK_ADD, '+', '+'},        {VK_SUBTRACT, '-', '-'}, {VK_DECIMAL, '.', '.'},
-        {VK_DIVIDE, '/', '/'},      {VK_RETURN, '\r', '\r'},   {VK_BACK, '\b', '\b'},   {VK_TAB, '\t', '\t'},
-        {VK_ESCAPE, '\x1B', '\x1B'},
+        {VK_SPACE, ' ', ' '},     {VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},
+        {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'},
+        {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
+        {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},
+        {VK_MULTIPLY, '*', '*'},  {VK_ADD, '+', '+'},       {VK_SUBTRACT, '-', '-'},
+        {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},    {VK_RETURN, '\r', '\r'},
+        {VK_BACK, '\b', '\b'},    {VK_TAB, '\t', '\t'},     {VK_ESCAPE, '\x1B', '\x1B'},
     };
     for (const Punctuation& entry : punctuation) {
         if (entry.key == key) {
@@ -256,8 +259,9 @@ BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 }
 
 BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
-    return FetchMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0, false) ? TRUE
-                                                                                                         : FALSE;
+    return FetchMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0, false)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL WaitMessage() {
@@ -266,9 +270,13 @@ BOOL WaitMessage() {
     return TRUE;
 }
 
-BOOL InSendMessage() { return sendDepth > 0 ? TRUE : FALSE; }
+BOOL InSendMessage() {
+    return sendDepth > 0 ? TRUE : FALSE;
+}
 
-DWORD GetMessageTime() { return lastMessageTime; }
+DWORD GetMessageTime() {
+    return lastMessageTime;
+}
 
 BOOL TranslateMessage(const MSG* lpMsg) {
     if (lpMsg == nullptr) {
@@ -382,7 +390,8 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
     }
     auto& timers = QueueOf(threadId).timers;
     const auto before = timers.size();
-    std::erase_if(timers, [&](const TimerEntry& timer) { return timer.hwnd == hWnd && timer.id == uIDEvent; });
+    std::erase_if(timers,
+                  [&](const TimerEntry& timer) { return timer.hwnd == hWnd && timer.id == uIDEvent; });
     if (timers.size() == before) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -416,17 +425,17 @@ UINT MapVirtualKeyA(UINT uCode, UINT uMapType) {
         UINT scan;
     };
     static constexpr Pair pairs[] = {
-        {VK_ESCAPE, 0x01},   {VK_BACK, 0x0E},      {VK_TAB, 0x0F},        {VK_RETURN, 0x1C},
-        {VK_CONTROL, 0x1D},  {VK_LCONTROL, 0x1D},  {VK_RCONTROL, 0x1D},   {VK_SHIFT, 0x2A},
-        {VK_LSHIFT, 0x2A},   {VK_RSHIFT, 0x36},    {VK_MENU, 0x38},       {VK_LMENU, 0x38},
-        {VK_RMENU, 0x38},    {VK_SPACE, 0x39},     {VK_CAPITAL, 0x3A},    {VK_F1 + 10, 0x57},
-        {VK_F12, 0x58},      {VK_HOME, 0x47},      {VK_UP, 0x48},         {VK_PRIOR, 0x49},
-        {VK_LEFT, 0x4B},     {VK_RIGHT, 0x4D},     {VK_END, 0x4F},        {VK_DOWN, 0x50},
-        {VK_NEXT, 0x51},     {VK_INSERT, 0x52},    {VK_DELETE, 0x53},     {VK_OEM_MINUS, 0x0C},
-        {VK_OEM_PLUS, 0x0D}, {VK_OEM_4, 0x1A},     {VK_OEM_6, 0x1B},      {VK_OEM_1, 0x27},
-        {VK_OEM_7, 0x28},    {VK_OEM_3, 0x29},     {VK_OEM_5, 0x2B},      {VK_OEM_COMMA, 0x33},
-        {VK_OEM_PERIOD, 0x34}, {VK_OEM_2, 0x35},   {VK_MULTIPLY, 0x37},   {VK_SUBTRACT, 0x4A},
-        {VK_ADD, 0x4E},      {VK_DECIMAL, 0x53},   {VK_DIVIDE, 0x35},     {VK_NUMPAD0, 0x52},
+        {VK_ESCAPE, 0x01},      {VK_BACK, 0x0E},        {VK_TAB, 0x0F},         {VK_RETURN, 0x1C},
+        {VK_CONTROL, 0x1D},     {VK_LCONTROL, 0x1D},    {VK_RCONTROL, 0x1D},    {VK_SHIFT, 0x2A},
+        {VK_LSHIFT, 0x2A},      {VK_RSHIFT, 0x36},      {VK_MENU, 0x38},        {VK_LMENU, 0x38},
+        {VK_RMENU, 0x38},       {VK_SPACE, 0x39},       {VK_CAPITAL, 0x3A},     {VK_F1 + 10, 0x57},
+        {VK_F12, 0x58},         {VK_HOME, 0x47},        {VK_UP, 0x48},          {VK_PRIOR, 0x49},
+        {VK_LEFT, 0x4B},        {VK_RIGHT, 0x4D},       {VK_END, 0x4F},         {VK_DOWN, 0x50},
+        {VK_NEXT, 0x51},        {VK_INSERT, 0x52},      {VK_DELETE, 0x53},      {VK_OEM_MINUS, 0x0C},
+        {VK_OEM_PLUS, 0x0D},    {VK_OEM_4, 0x1A},       {VK_OEM_6, 0x1B},       {VK_OEM_1, 0x27},
+        {VK_OEM_7, 0x28},       {VK_OEM_3, 0x29},       {VK_OEM_5, 0x2B},       {VK_OEM_COMMA, 0x33},
+        {VK_OEM_PERIOD, 0x34},  {VK_OEM_2, 0x35},       {VK_MULTIPLY, 0x37},    {VK_SUBTRACT, 0x4A},
+        {VK_ADD, 0x4E},         {VK_DECIMAL, 0x53},     {VK_DIVIDE, 0x35},      {VK_NUMPAD0, 0x52},
         {VK_NUMPAD0 + 1, 0x4F}, {VK_NUMPAD0 + 2, 0x50}, {VK_NUMPAD0 + 3, 0x51}, {VK_NUMPAD0 + 4, 0x4B},
         {VK_NUMPAD0 + 5, 0x4C}, {VK_NUMPAD0 + 6, 0x4D}, {VK_NUMPAD0 + 7, 0x47}, {VK_NUMPAD0 + 8, 0x48},
         {VK_NUMPAD0 + 9, 0x49}, {VK_PAUSE, 0x45},

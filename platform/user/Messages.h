@@ -7,8 +7,8 @@
 // Retrieval follows Win32's order: sent messages, posted messages, the quit message, WM_PAINT for
 // windows with an invalid area, then WM_TIMER for timers that are due.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);

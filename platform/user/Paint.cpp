@@ -230,7 +230,8 @@ platform::RectangleList VisibleArea(const WindowRecord& record, bool wholeWindow
     if (wholeWindow) {
         const POINT offset = ClientOffsetOf(record);
         const POINT corner{client.x - offset.x, client.y - offset.y};
-        area = Offset(RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top}, corner);
+        area = Offset(RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top},
+                      corner);
     }
     platform::RectangleList visible;
     if (!IsEmpty(area) && !IsHiddenChild(record)) {
@@ -276,9 +277,13 @@ HDC SurfaceContext(HWND hWnd, bool wholeWindow) {
 
 // The screen's context (no window) measures text and draws nowhere: nothing outside the
 // program's own windows is ever drawn on.
-HDC GetDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, false); }
+HDC GetDC(HWND hWnd) {
+    return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, false);
+}
 
-HDC GetWindowDC(HWND hWnd) { return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, true); }
+HDC GetWindowDC(HWND hWnd) {
+    return hWnd == nullptr ? CreateCompatibleDC(nullptr) : SurfaceContext(hWnd, true);
+}
 
 // Pixels scrolled in from under a window the context cuts out were never drawn there, so in a
 // window whose context is cut (its clip box is a complex region) the whole scrolled area becomes

@@ -7,8 +7,8 @@
 // children with WS_CLIPCHILDREN and less the visible siblings above it, or above an ancestor, that
 // has WS_CLIPSIBLINGS.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
 BOOL ValidateRect(HWND hWnd, const RECT* lpRect);

@@ -8,8 +8,8 @@
 #include "platform/gdi/Objects.h"
 #include "platform/gdi/Surface.h"
 #include "platform/gdi/Text.h"
-#include "platform/kernel/HandleTable.h"
 #include "platform/kernel/Errors.h"
+#include "platform/kernel/HandleTable.h"
 #include "platform/kernel/Modules.h"
 #include "platform/user/Windows.h"
 
@@ -49,7 +49,9 @@ Registry& Resources() {
     return *registry;
 }
 
-HMODULE ModuleOrProgram(HMODULE module) { return module != nullptr ? module : GetModuleHandleA(nullptr); }
+HMODULE ModuleOrProgram(HMODULE module) {
+    return module != nullptr ? module : GetModuleHandleA(nullptr);
+}
 
 // A number given as MAKEINTRESOURCE or as "#123".
 bool NumberOf(LPCSTR name, WORD& number) {
@@ -105,8 +107,12 @@ const platform::ResourceEntry* Find(HMODULE module, LPCSTR name, LPCSTR type) {
     return nullptr;
 }
 
-uint16_t ReadWord(const BYTE* data) { return static_cast<uint16_t>(data[0] | data[1] << 8); }
-uint32_t ReadDword(const BYTE* data) { return ReadWord(data) | static_cast<uint32_t>(ReadWord(data + 2)) << 16; }
+uint16_t ReadWord(const BYTE* data) {
+    return static_cast<uint16_t>(data[0] | data[1] << 8);
+}
+uint32_t ReadDword(const BYTE* data) {
+    return ReadWord(data) | static_cast<uint32_t>(ReadWord(data + 2)) << 16;
+}
 
 // An RT_ICON image: a packed DIB of twice the icon's height, the colour rows followed by the
 // one-bit AND mask. The colour part goes through the BMP reader with the height halved.
@@ -168,9 +174,10 @@ HICON IconFromGroup(HMODULE module, LPCSTR name, int wanted) {
     for (WORD i = 0; i < count && 6u + 14u * (i + 1u) <= group->size; ++i) {
         const BYTE* entry = group->data + 6 + 14 * i;
         const int size = entry[0] == 0 ? 256 : entry[0];
-        const bool isBetter = bestId == 0 || size == wanted ||
-                              (bestSize != wanted && ((size > wanted && (bestSize < wanted || size < bestSize)) ||
-                                                      (bestSize < wanted && size > bestSize)));
+        const bool isBetter =
+            bestId == 0 || size == wanted ||
+            (bestSize != wanted && ((size > wanted && (bestSize < wanted || size < bestSize)) ||
+                                    (bestSize < wanted && size > bestSize)));
         if (isBetter) {
             bestSize = size;
             bestId = ReadWord(entry + 12);
@@ -322,18 +329,23 @@ HGLOBAL LoadResource(HMODULE, HRSRC hResInfo) {
     return const_cast<BYTE*>(reinterpret_cast<const platform::ResourceEntry*>(hResInfo)->data);
 }
 
-LPVOID LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID LockResource(HGLOBAL hResData) {
+    return hResData;
+}
 
 DWORD SizeofResource(HMODULE, HRSRC hResInfo) {
     return hResInfo ? reinterpret_cast<const platform::ResourceEntry*>(hResInfo)->size : 0;
 }
 
-BOOL FreeResource(HGLOBAL) { return FALSE; }
+BOOL FreeResource(HGLOBAL) {
+    return FALSE;
+}
 
 HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
     // A null instance asks for the system's predefined bitmaps (OBM_...), which the stand-in does
     // not have; it never means the program's own module here, as it does for FindResourceA.
-    const platform::ResourceEntry* entry = hInstance != nullptr ? Find(hInstance, lpBitmapName, RT_BITMAP) : nullptr;
+    const platform::ResourceEntry* entry =
+        hInstance != nullptr ? Find(hInstance, lpBitmapName, RT_BITMAP) : nullptr;
     if (entry == nullptr) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
@@ -389,7 +401,8 @@ BOOL GetIconInfo(HICON hIcon, ICONINFO* piconinfo) {
     return TRUE;
 }
 
-BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT, HBRUSH, UINT diFlags) {
+BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT, HBRUSH,
+                UINT diFlags) {
     std::shared_ptr<IconRecord> icon = Icons().Lookup(hIcon);
     if (icon == nullptr) {
         return FALSE;
@@ -419,7 +432,9 @@ BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWi
     return TRUE;
 }
 
-BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon) { return DrawIconEx(hDC, X, Y, hIcon, 0, 0, 0, nullptr, DI_NORMAL); }
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
+    return DrawIconEx(hDC, X, Y, hIcon, 0, 0, 0, nullptr, DI_NORMAL);
+}
 
 namespace platform {
 
@@ -448,8 +463,10 @@ std::vector<uint32_t> IconPixels(HICON icon, int size) {
     const uint8_t* maskPixels = SurfacePixels(mask, &maskStride);
     std::vector<uint32_t> pixels(static_cast<size_t>(size) * static_cast<size_t>(size));
     for (int y = 0; y < size; ++y) {
-        const auto* imageRow = reinterpret_cast<const uint32_t*>(imagePixels + static_cast<ptrdiff_t>(y) * imageStride);
-        const auto* maskRow = reinterpret_cast<const uint32_t*>(maskPixels + static_cast<ptrdiff_t>(y) * maskStride);
+        const auto* imageRow =
+            reinterpret_cast<const uint32_t*>(imagePixels + static_cast<ptrdiff_t>(y) * imageStride);
+        const auto* maskRow =
+            reinterpret_cast<const uint32_t*>(maskPixels + static_cast<ptrdiff_t>(y) * maskStride);
         for (int x = 0; x < size; ++x) {
             const bool isTransparent = (maskRow[x] & 0xFFFFFF) == 0xFFFFFF;
             pixels[static_cast<size_t>(y) * static_cast<size_t>(size) + static_cast<size_t>(x)] =

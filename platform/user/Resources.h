@@ -23,8 +23,12 @@ constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 using HGLOBAL = HANDLE;
 
-inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id)); }
-inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+    return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
+}
+inline bool IS_INTRESOURCE(LPCSTR name) {
+    return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
 
 inline LPCSTR const RT_BITMAP = MAKEINTRESOURCEA(2);
 inline LPCSTR const RT_ICON = MAKEINTRESOURCEA(3);

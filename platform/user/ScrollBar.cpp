@@ -24,7 +24,9 @@ struct ScrollBarControl {
     bool isRepeating = false;
 };
 
-bool IsVertical(HWND hwnd) { return (StyleOf(hwnd) & SBS_VERT) != 0; }
+bool IsVertical(HWND hwnd) {
+    return (StyleOf(hwnd) & SBS_VERT) != 0;
+}
 
 RECT Bar(HWND hwnd) {
     RECT client{};
@@ -41,7 +43,9 @@ void Notify(HWND hwnd, const std::vector<ScrollBarModel::Request>& requests) {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+POINT PointOf(LPARAM lParam) {
+    return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
 
 void Paint(HWND hwnd, ScrollBarControl& state) {
     PAINTSTRUCT paint;

@@ -6,8 +6,8 @@
 // the new position. The owner of a window's own bars is the window; that of a SCROLLBAR control is
 // its parent, which receives the control's handle in lParam.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 // Which bar: a window's own, or the control itself.
 constexpr int SB_HORZ = 0;

@@ -26,7 +26,9 @@ int Scale(int a, int b, int c) {
     return static_cast<int>((product + (product >= 0 ? c / 2 : -c / 2)) / c);
 }
 
-int Along(POINT point, bool isVertical) { return isVertical ? point.y : point.x; }
+int Along(POINT point, bool isVertical) {
+    return isVertical ? point.y : point.x;
+}
 
 // The rectangle of a stretch of the bar, from `from` to `to` along it.
 RECT Stretch(const RECT& bar, bool isVertical, int from, int to) {
@@ -66,10 +68,11 @@ void FillTrack(HDC dc, const RECT& bar, const RECT& area, bool isHeld) {
         return;
     }
     const auto pixelOf = [](COLORREF colour) {
-        return static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
-               GetBValue(colour);
+        return static_cast<uint32_t>(GetRValue(colour)) << 16 |
+               static_cast<uint32_t>(GetGValue(colour)) << 8 | GetBValue(colour);
     };
-    const uint32_t colours[2] = {pixelOf(GetSysColor(COLOR_BTNHIGHLIGHT)), pixelOf(GetSysColor(COLOR_SCROLLBAR))};
+    const uint32_t colours[2] = {pixelOf(GetSysColor(COLOR_BTNHIGHLIGHT)),
+                                 pixelOf(GetSysColor(COLOR_SCROLLBAR))};
     auto* pixels = static_cast<uint32_t*>(bits);
     // The light squares are those whose offset from the bar's corner sums to an even number.
     const int phase = (area.left - bar.left + area.top - bar.top) & 1;
@@ -214,7 +217,8 @@ void ScrollBarModel::Draw(HDC dc, const RECT& bar, bool isVertical, bool isEnabl
                      (isVertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | (isBackDisabled ? DFCS_INACTIVE : 0) |
                          (isBackDown ? DFCS_PUSHED | DFCS_FLAT : 0));
     DrawFrameControl(dc, &forward, DFC_SCROLL,
-                     (isVertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | (isForwardDisabled ? DFCS_INACTIVE : 0) |
+                     (isVertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) |
+                         (isForwardDisabled ? DFCS_INACTIVE : 0) |
                          (isForwardDown ? DFCS_PUSHED | DFCS_FLAT : 0));
 
     const int trackEnd = layout.length - layout.arrow;
@@ -278,8 +282,8 @@ std::vector<ScrollBarModel::Request> ScrollBarModel::Move(POINT point) {
         return {};
     }
     const Layout layout = Measure(trackedBar, isTrackedVertical, position);
-    const int thumbStart = Along(point, isTrackedVertical) - (isTrackedVertical ? trackedBar.top : trackedBar.left) -
-                           grabOffset;
+    const int thumbStart =
+        Along(point, isTrackedVertical) - (isTrackedVertical ? trackedBar.top : trackedBar.left) - grabOffset;
     const int wanted = PositionAtThumb(layout, thumbStart);
     if (wanted == trackPosition) {
         return {};

@@ -34,7 +34,9 @@ std::map<HWND, WindowBars>& AllBars() {
     return *bars;
 }
 
-ScrollBarModel& ModelOf(WindowBars& bars, int bar) { return bar == SB_HORZ ? bars.horizontal : bars.vertical; }
+ScrollBarModel& ModelOf(WindowBars& bars, int bar) {
+    return bar == SB_HORZ ? bars.horizontal : bars.vertical;
+}
 
 DWORD StyleBitOf(int bar) {
     switch (bar) {
@@ -60,8 +62,8 @@ bool BarRect(HWND hwnd, int bar, RECT& rect) {
     const POINT offset = ClientOffsetOf(*record);
     const RECT client = ClientRectOf(*record);
     if (bar == SB_VERT) {
-        rect = RECT{offset.x + client.right, offset.y, offset.x + client.right + GetSystemMetrics(SM_CXVSCROLL),
-                    offset.y + client.bottom};
+        rect = RECT{offset.x + client.right, offset.y,
+                    offset.x + client.right + GetSystemMetrics(SM_CXVSCROLL), offset.y + client.bottom};
     } else {
         rect = RECT{offset.x, offset.y + client.bottom, offset.x + client.right,
                     offset.y + client.bottom + GetSystemMetrics(SM_CYHSCROLL)};
@@ -142,8 +144,7 @@ void SendRequests(HWND hwnd, int bar, const std::vector<ScrollBarModel::Request>
 }
 
 // Runs one step of the held bar's tracking under the lock and hands back its requests.
-template <typename Step>
-std::vector<ScrollBarModel::Request> TrackStep(HWND hwnd, int& bar, Step step) {
+template <typename Step> std::vector<ScrollBarModel::Request> TrackStep(HWND hwnd, int& bar, Step step) {
     std::lock_guard lock(barsMutex);
     auto found = AllBars().find(hwnd);
     if (found == AllBars().end() || found->second.trackedBar < 0) {
@@ -277,7 +278,8 @@ bool HandleWindowScrollBarMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                                 ? ClientToWindow(hwnd, lParam)
                                 : POINT{GET_X_LPARAM(lParam) - origin.x, GET_Y_LPARAM(lParam) - origin.y};
         int bar = -1;
-        auto requests = TrackStep(hwnd, bar, [&](WindowBars&, ScrollBarModel& model) { return model.Move(point); });
+        auto requests =
+            TrackStep(hwnd, bar, [&](WindowBars&, ScrollBarModel& model) { return model.Move(point); });
         SendRequests(hwnd, bar, requests);
         return true;
     }
@@ -314,7 +316,9 @@ void ForgetWindowScrollBars(HWND hwnd) {
 
 namespace {
 
-bool IsValidBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
+bool IsValidBar(int bar) {
+    return bar == SB_HORZ || bar == SB_VERT;
+}
 
 } // namespace
 
@@ -324,7 +328,8 @@ int SetScrollInfo(HWND hwnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw) {
         return 0;
     }
     if (nBar == SB_CTL) {
-        return static_cast<int>(SendMessageA(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(lpsi)));
+        return static_cast<int>(
+            SendMessageA(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(lpsi)));
     }
     if (!IsValidBar(nBar) || !IsWindow(hwnd)) {
         SetLastError(IsValidBar(nBar) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);

@@ -4,7 +4,6 @@
 #include "platform/kernel/Errors.h"
 
 #include <SDL.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -52,7 +51,8 @@ void Play(DWORD frequency, DWORD milliseconds) {
     std::vector<Sint16> samples(count);
     const double fade = SampleRate * 0.005;
     for (size_t i = 0; i < count; ++i) {
-        const double envelope = std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - i) / fade});
+        const double envelope =
+            std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - i) / fade});
         samples[i] = static_cast<Sint16>(9000.0 * envelope *
                                          std::sin(2.0 * std::numbers::pi * frequency * i / SampleRate));
     }
@@ -66,7 +66,9 @@ BOOL MessageBeep(UINT uType) {
     if (platform::BeepListener hears = listener.load())
         hears({true, uType, 0, 0});
     // Errors sound low, questions and warnings in the middle, the rest high.
-    const DWORD frequency = (uType & 0xF0) == 0x10 ? 440 : ((uType & 0xF0) == 0x20 || (uType & 0xF0) == 0x30) ? 660 : 880;
+    const DWORD frequency = (uType & 0xF0) == 0x10                               ? 440
+                            : ((uType & 0xF0) == 0x20 || (uType & 0xF0) == 0x30) ? 660
+                                                                                 : 880;
     Play(frequency, 150);
     return TRUE;
 }

@@ -1,5 +1,7 @@
 #include "platform/user/StandardClasses.h"
 
+#include "platform/comctl/TreeView.h"
+#include "platform/comctl/UpDown.h"
 #include "platform/user/Button.h"
 #include "platform/user/ComboBox.h"
 #include "platform/user/Dialog.h"
@@ -8,8 +10,6 @@
 #include "platform/user/Menus.h"
 #include "platform/user/ScrollBar.h"
 #include "platform/user/Static.h"
-#include "platform/comctl/TreeView.h"
-#include "platform/comctl/UpDown.h"
 
 namespace platform::user {
 
@@ -19,7 +19,8 @@ namespace {
 const StandardClass standardClasses[] = {
     {"ScrollBar", ScrollBarControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {"ListBox", ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, sizeof(void*), nullptr},
-    {"ComboBox", ComboBoxProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
+    {"ComboBox", ComboBoxProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, sizeof(void*),
+     nullptr},
     {"ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, sizeof(void*), nullptr},
     {UPDOWN_CLASSA, UpDownProcedure, CS_HREDRAW | CS_VREDRAW, sizeof(void*), nullptr},
     {WC_TREEVIEWA, TreeViewProcedure, CS_DBLCLKS, sizeof(void*), nullptr},

@@ -93,11 +93,17 @@ int Border(const WindowRecord& record) {
 
 } // namespace
 
-std::unique_lock<std::mutex> UserLock() { return std::unique_lock(userMutex); }
+std::unique_lock<std::mutex> UserLock() {
+    return std::unique_lock(userMutex);
+}
 
-std::map<uintptr_t, std::unique_ptr<WindowRecord>>& Windows() { return windows; }
+std::map<uintptr_t, std::unique_ptr<WindowRecord>>& Windows() {
+    return windows;
+}
 
-std::map<std::string, std::shared_ptr<ClassRecord>>& Classes() { return classes; }
+std::map<std::string, std::shared_ptr<ClassRecord>>& Classes() {
+    return classes;
+}
 
 WindowRecord* FindWindow(HWND hwnd) {
     auto found = windows.find(reinterpret_cast<uintptr_t>(hwnd));
@@ -120,7 +126,8 @@ static void EnterStandardClasses() {
         record->procedure = standard.procedure;
         record->windowExtraBytes = standard.windowExtraBytes;
         // System cursors are their resource numbers, as LoadCursorA gives them.
-        record->cursor = reinterpret_cast<HCURSOR>(const_cast<char*>(standard.cursor ? standard.cursor : IDC_ARROW));
+        record->cursor =
+            reinterpret_cast<HCURSOR>(const_cast<char*>(standard.cursor ? standard.cursor : IDC_ARROW));
         record->atom = atom++;
         classes.emplace(Folded(standard.name), record);
     }
@@ -167,7 +174,9 @@ void Wake(ThreadQueue& queue) {
     platform::WakeDisplay(queue.threadId);
 }
 
-bool IsEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+bool IsEmpty(const RECT& rect) {
+    return rect.right <= rect.left || rect.bottom <= rect.top;
+}
 
 RECT ClientRectOf(const WindowRecord& record) {
     const int border = Border(record);

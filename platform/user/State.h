@@ -5,8 +5,8 @@
 // mutex, UserLock; window procedures are never called while it is held, so a procedure may call
 // any function of the stand-in, on any thread.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -45,7 +45,7 @@ struct WindowRecord {
     DWORD style = 0;
     DWORD exStyle = 0;
     std::string text;
-    RECT rect{};   // window rectangle in the parent's client coordinates (screen for top-level)
+    RECT rect{}; // window rectangle in the parent's client coordinates (screen for top-level)
     HWND parent = nullptr;
     HWND owner = nullptr;
     std::vector<HWND> children; // z-order, top first
@@ -54,11 +54,11 @@ struct WindowRecord {
     HINSTANCE instance = nullptr;
     std::vector<uint8_t> extraBytes;
     DWORD threadId = 0;
-    RECT update{};  // bounding rectangle of the invalid area, client coordinates; empty when valid
+    RECT update{}; // bounding rectangle of the invalid area, client coordinates; empty when valid
     bool eraseBackground = false;
     bool isDestroying = false;
-    HICON icon = nullptr;      // WM_SETICON's big and small icons; the class icons stand in for
-    HICON smallIcon = nullptr; // them where they are null
+    HICON icon = nullptr;       // WM_SETICON's big and small icons; the class icons stand in for
+    HICON smallIcon = nullptr;  // them where they are null
     Surface* surface = nullptr; // top-level windows only: what the window and its children draw on
 };
 

@@ -23,8 +23,12 @@ struct StaticState {
     HANDLE image = nullptr; // HICON or HBITMAP, by the style
 };
 
-StaticState* State(HWND hwnd) { return StateOf<StaticState>(hwnd); }
-DWORD Type(HWND hwnd) { return StyleOf(hwnd) & SS_TYPEMASK; }
+StaticState* State(HWND hwnd) {
+    return StateOf<StaticState>(hwnd);
+}
+DWORD Type(HWND hwnd) {
+    return StyleOf(hwnd) & SS_TYPEMASK;
+}
 
 std::string TextOf(HWND hwnd) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
@@ -152,7 +156,8 @@ void Paint(HWND hwnd) {
     StaticState* state = State(hwnd);
     HGDIOBJ oldFont = SelectObject(dc, state->font ? state->font : GetStockObject(SYSTEM_FONT));
     const DWORD type = Type(hwnd);
-    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP) {
+    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
+        type == SS_LEFTNOWORDWRAP) {
         PaintText(hwnd, dc, client, platform::ControlColours(hwnd, dc, WM_CTLCOLORSTATIC));
     } else if (type == SS_ICON || type == SS_BITMAP) {
         PaintImage(hwnd, dc, client, platform::ControlColours(hwnd, dc, WM_CTLCOLORSTATIC));

@@ -7,8 +7,8 @@
 // sends STN_CLICKED to the parent; otherwise the control is transparent to the mouse
 // (HTTRANSPARENT), as in Win32. A disabled static draws its text greyed.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_CENTER = 0x0001;

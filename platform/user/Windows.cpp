@@ -58,8 +58,12 @@ void Unlink(WindowRecord& record) {
     }
 }
 
-int Width(const RECT& rect) { return rect.right - rect.left; }
-int Height(const RECT& rect) { return rect.bottom - rect.top; }
+int Width(const RECT& rect) {
+    return rect.right - rect.left;
+}
+int Height(const RECT& rect) {
+    return rect.bottom - rect.top;
+}
 
 void NotifyParent(HWND hwnd, UINT event) {
     HWND parent = nullptr;
@@ -67,7 +71,8 @@ void NotifyParent(HWND hwnd, UINT event) {
     {
         auto lock = UserLock();
         const WindowRecord* record = FindWindow(hwnd);
-        if (record == nullptr || (record->style & WS_CHILD) == 0 || (record->exStyle & WS_EX_NOPARENTNOTIFY)) {
+        if (record == nullptr || (record->style & WS_CHILD) == 0 ||
+            (record->exStyle & WS_EX_NOPARENTNOTIFY)) {
             return;
         }
         parent = record->parent;
@@ -91,9 +96,11 @@ void SendSizeAndMove(HWND hwnd) {
         window = record->rect;
         offset = ClientOffsetOf(*record);
     }
-    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
-    SendMessageA(hwnd, WM_MOVE, 0,
-                 MAKELPARAM(static_cast<WORD>(window.left + offset.x), static_cast<WORD>(window.top + offset.y)));
+    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED,
+                 MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
+    SendMessageA(
+        hwnd, WM_MOVE, 0,
+        MAKELPARAM(static_cast<WORD>(window.left + offset.x), static_cast<WORD>(window.top + offset.y)));
 }
 
 // Every window below hwnd (itself first, then its children in z-order, depth first).
@@ -171,7 +178,8 @@ HWND AncestorOf(HWND hwnd, UINT flags) {
 // --- Classes -------------------------------------------------------------------------------------
 
 ATOM RegisterClassExA(const WNDCLASSEXA* lpWndClass) {
-    if (lpWndClass == nullptr || lpWndClass->lpszClassName == nullptr || lpWndClass->cbSize != sizeof(WNDCLASSEXA)) {
+    if (lpWndClass == nullptr || lpWndClass->lpszClassName == nullptr ||
+        lpWndClass->cbSize != sizeof(WNDCLASSEXA)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -220,9 +228,9 @@ BOOL GetClassInfoExA(HINSTANCE, LPCSTR lpszClass, WNDCLASSEXA* lpwcx) {
         SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
-    *lpwcx = WNDCLASSEXA{sizeof(WNDCLASSEXA), record->style, record->procedure, 0, record->windowExtraBytes,
-                         record->instance, record->icon, record->cursor, record->background, nullptr,
-                         lpszClass, record->smallIcon};
+    *lpwcx = WNDCLASSEXA{sizeof(WNDCLASSEXA),      record->style,    record->procedure, 0,
+                         record->windowExtraBytes, record->instance, record->icon,      record->cursor,
+                         record->background,       nullptr,          lpszClass,         record->smallIcon};
     return record->atom;
 }
 
@@ -241,7 +249,8 @@ int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
 // --- Creation and destruction --------------------------------------------------------------------
 
 HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
+                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                     LPVOID lpParam) {
     HWND hwnd = nullptr;
     {
         auto lock = UserLock();
@@ -284,18 +293,9 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         }
         Windows().emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(record));
     }
-    CREATESTRUCTA create{lpParam,
-                         hInstance,
-                         hMenu,
-                         hWndParent,
-                         nHeight,
-                         nWidth,
-                         Y,
-                         X,
-                         static_cast<LONG>(dwStyle),
-                         lpWindowName,
-                         lpClassName,
-                         dwExStyle};
+    CREATESTRUCTA create{
+        lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
+        lpWindowName, lpClassName, dwExStyle};
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
         DestroyWindow(hwnd);
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -400,7 +400,8 @@ LRESULT HitTest(HWND hwnd, POINT screen) {
     }
     const POINT offset = ClientOffsetOf(*record);
     const POINT window{client.x + offset.x, client.y + offset.y};
-    const bool isInside = window.x >= 0 && window.y >= 0 && window.x < record->rect.right - record->rect.left &&
+    const bool isInside = window.x >= 0 && window.y >= 0 &&
+                          window.x < record->rect.right - record->rect.left &&
                           window.y < record->rect.bottom - record->rect.top;
     return isInside ? HTBORDER : HTNOWHERE;
 }
@@ -411,14 +412,15 @@ LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const auto hit = static_cast<short>(LOWORD(lParam));
     const UINT mouseMessage = HIWORD(lParam);
     const bool isSizing = hit >= HTLEFT && hit <= HTBOTTOMRIGHT;
-    if (HWND parent = GetParent(hwnd);
-        parent != nullptr && !isSizing && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0 &&
-        SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) {
+    if (HWND parent = GetParent(hwnd); parent != nullptr && !isSizing &&
+                                       (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0 &&
+                                       SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) {
         return TRUE;
     }
     switch (hit) {
     case HTERROR:
-        if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN || mouseMessage == WM_MBUTTONDOWN) {
+        if (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN ||
+            mouseMessage == WM_MBUTTONDOWN) {
             MessageBeep(0);
         }
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
@@ -494,7 +496,6 @@ LRESULT HandleIcon(HWND hwnd, UINT message, WPARAM which, LPARAM lParam) {
 
 } // namespace
 
-
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
 }
@@ -565,7 +566,8 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return HitTest(hWnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
     case WM_MOUSEACTIVATE:
         // A child lets its parent decide first.
-        if (HWND parent = GetParent(hWnd); parent != nullptr && (GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD)) {
+        if (HWND parent = GetParent(hWnd);
+            parent != nullptr && (GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD)) {
             if (const LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam)) {
                 return answer;
             }
@@ -578,7 +580,8 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return HandleIcon(hWnd, Msg, wParam, lParam);
     case WM_WINDOWPOSCHANGED: {
         const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (position != nullptr && (position->flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
+        if (position != nullptr &&
+            (position->flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
             SendSizeAndMove(hWnd);
         }
         return 0;
@@ -709,13 +712,17 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     return previous;
 }
 
-LONG GetWindowLongA(HWND hWnd, int nIndex) { return static_cast<LONG>(GetWindowLongPtrA(hWnd, nIndex)); }
+LONG GetWindowLongA(HWND hWnd, int nIndex) {
+    return static_cast<LONG>(GetWindowLongPtrA(hWnd, nIndex));
+}
 
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, dwNewLong));
 }
 
-int GetDlgCtrlID(HWND hWnd) { return static_cast<int>(GetWindowLongPtrA(hWnd, GWLP_ID)); }
+int GetDlgCtrlID(HWND hWnd) {
+    return static_cast<int>(GetWindowLongPtrA(hWnd, GWLP_ID));
+}
 
 // --- Text ----------------------------------------------------------------------------------------
 
@@ -728,10 +735,13 @@ int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
         return 0;
     }
     lpString[0] = '\0';
-    return static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+    return static_cast<int>(
+        SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
 }
 
-int GetWindowTextLengthA(HWND hWnd) { return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
+int GetWindowTextLengthA(HWND hWnd) {
+    return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+}
 
 // --- Visibility and enabling ---------------------------------------------------------------------
 
@@ -992,11 +1002,13 @@ bool ContainsPoint(const RECT& rect, POINT point) {
 HWND DeepestChildAt(const WindowRecord& record, POINT point) {
     for (HWND child : record.children) {
         const WindowRecord* childRecord = FindWindow(child);
-        if (childRecord == nullptr || (childRecord->style & WS_VISIBLE) == 0 || !ContainsPoint(childRecord->rect, point)) {
+        if (childRecord == nullptr || (childRecord->style & WS_VISIBLE) == 0 ||
+            !ContainsPoint(childRecord->rect, point)) {
             continue;
         }
         const POINT offset = ClientOffsetOf(*childRecord);
-        const POINT inner{point.x - childRecord->rect.left - offset.x, point.y - childRecord->rect.top - offset.y};
+        const POINT inner{point.x - childRecord->rect.left - offset.x,
+                          point.y - childRecord->rect.top - offset.y};
         return DeepestChildAt(*childRecord, inner);
     }
     return record.handle;
@@ -1104,7 +1116,9 @@ HWND GetAncestor(HWND hwnd, UINT gaFlags) {
     return AncestorOf(hwnd, gaFlags);
 }
 
-HWND GetTopWindow(HWND hWnd) { return GetWindow(hWnd, GW_CHILD); }
+HWND GetTopWindow(HWND hWnd) {
+    return GetWindow(hWnd, GW_CHILD);
+}
 
 // The desktop: a window of its own covering the screen, owned by no thread, never destroyed, so
 // that code measuring it (centring a dialog) works as on Win32.
@@ -1230,7 +1244,9 @@ HWND GetActiveWindow() {
     return CurrentQueue().active;
 }
 
-BOOL SetForegroundWindow(HWND hWnd) { return SetActiveWindow(hWnd) != hWnd || GetActiveWindow() == hWnd; }
+BOOL SetForegroundWindow(HWND hWnd) {
+    return SetActiveWindow(hWnd) != hWnd || GetActiveWindow() == hWnd;
+}
 
 HWND GetForegroundWindow() {
     auto lock = UserLock();

@@ -6,8 +6,8 @@
 // thread that created it, which receives its messages. Top-level windows have no frame of their
 // own: the display draws it, so their client area is their whole rectangle.
 
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 ATOM RegisterClassExA(const WNDCLASSEXA* lpWndClass);
 BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
@@ -15,7 +15,8 @@ BOOL GetClassInfoExA(HINSTANCE hInstance, LPCSTR lpszClass, WNDCLASSEXA* lpwcx);
 int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
 
 HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                     LPVOID lpParam);
 BOOL DestroyWindow(HWND hWnd);
 BOOL IsWindow(HWND hWnd);
 LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);

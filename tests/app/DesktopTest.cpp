@@ -2,10 +2,10 @@
 // manager, driven by real input (xdotool) and looked at with the X tools (xwininfo, xprop), with
 // tolva-sim at the far end of its cable. Pictures go to the snapshot folder.
 
-#include "support/FirstRunProfile.h"
-#include "support/TempFolder.h"
 #include "support/ChildProcess.h"
+#include "support/FirstRunProfile.h"
 #include "support/SimulatorProcess.h"
+#include "support/TempFolder.h"
 
 #include <array>
 #include <chrono>

@@ -1,27 +1,26 @@
 #include "app/LampControl.h"
 #include "app/PicturePanel.h"
 #include "app/TolvaWindow.h"
+#include "engine/TransferEngine.h"
 #include "framework/Application.h"
 #include "framework/ProgressMeter.h"
-#include "engine/TransferEngine.h"
-#include "testhooks/TestHooks.h"
-#include "testhooks/TextFitCheck.h"
+#include "framework/services/TextView.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
-#include "framework/services/TextView.h"
-#include "support/TempFolder.h"
-#include "support/Watchdog.h"
+#include "resources/ResourceIds.h"
 #include "support/DeviceServerProcess.h"
 #include "support/SimulatorProcess.h"
-#include "resources/ResourceIds.h"
-
-#include <gtest/gtest.h>
+#include "support/TempFolder.h"
+#include "support/Watchdog.h"
+#include "testhooks/TestHooks.h"
+#include "testhooks/TextFitCheck.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
@@ -33,7 +32,8 @@ namespace fs = std::filesystem;
 // profile's file into the test's folder.
 class TestWindow : public app::TolvaWindow {
 public:
-    TestWindow(const fs::path& downloads) : TolvaWindow(nullptr, framework::String("")), downloads(downloads) {}
+    TestWindow(const fs::path& downloads)
+        : TolvaWindow(nullptr, framework::String("")), downloads(downloads) {}
     int LoadSettings() override {
         engine::CommsSettings& settings = Settings();
         settings.port = "COM1";
@@ -93,8 +93,9 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
     fs::copy_file(TOLVA_SAMPLE_PROGRAM, fs::path(folder.Path()) / "nc" / "123.T3");
     testsupport::SimulatorProcess simulator(folder.Path());
     // The request waits until the window is surely up and the monitor shown, also under a sanitizer.
-    ASSERT_TRUE(simulator.Start({"--baud", "115200", "--wait", "1500", "--download", "000123", "--expect-file",
-                                 (fs::path(folder.Path()) / "nc" / "123.T3").string(), "--idle", "300"}));
+    ASSERT_TRUE(
+        simulator.Start({"--baud", "115200", "--wait", "1500", "--download", "000123", "--expect-file",
+                         (fs::path(folder.Path()) / "nc" / "123.T3").string(), "--idle", "300"}));
     const std::string port = simulator.ReadPortPath();
     ASSERT_FALSE(port.empty());
     setenv("COM1", port.c_str(), 1);
@@ -108,7 +109,8 @@ TEST_F(MainWindowTest, ServesADownloadAndClosesSavingTwice) {
             testhooks::Click(testhooks::FindControl(window.Handle(), IDC_COMMS_VIEW));
             EXPECT_TRUE(window.Panel()->IsMonitorShown());
         }
-        return std::string(window.Engine()->StatusText().CStr()).find("Download Completed") != std::string::npos;
+        return std::string(window.Engine()->StatusText().CStr()).find("Download Completed") !=
+               std::string::npos;
     });
     EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.StandardError();
     EXPECT_EQ(window.saves, 2); // the close query and the close both shut the link down
@@ -199,17 +201,20 @@ TEST_F(MainWindowTest, StartsUpAsTheTemplateSaysAndMonitorLinesNeedTheView) {
         // A long download folder gives way in the middle of the status line, so its counts show.
         HWND status = GetDlgItem(main, 15201);
         EXPECT_TRUE(GetWindowLongPtrA(status, GWL_STYLE) & SS_PATHELLIPSIS);
-        window.SetStatusText(("Downloading /srv/cnc/" + std::string(120, 'x') + "/123.T3 - 512 of 4096 bytes sent.").c_str());
+        window.SetStatusText(
+            ("Downloading /srv/cnc/" + std::string(120, 'x') + "/123.T3 - 512 of 4096 bytes sent.").c_str());
         RECT room{};
         GetClientRect(status, &room);
         HDC dc = GetDC(status);
-        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(status, WM_GETFONT, 0, 0)));
+        HGDIOBJ previous =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(status, WM_GETFONT, 0, 0)));
         SIZE tail{};
         const char* counts = "/123.T3 - 512 of 4096 bytes sent.";
         GetTextExtentPoint32A(dc, counts, static_cast<int>(std::strlen(counts)), &tail);
         SelectObject(dc, previous);
         ReleaseDC(status, dc);
-        EXPECT_LT(tail.cx, room.right) << "the part after the last separator fits, so path ellipsis keeps it whole";
+        EXPECT_LT(tail.cx, room.right)
+            << "the part after the last separator fits, so path ellipsis keeps it whole";
         // Lamps start unlit and change only when asked to change.
         app::LampControl* rx = window.Lamp(engine::LinkView::Lamp::Rx);
         EXPECT_FALSE(rx->IsOn());

@@ -3,18 +3,17 @@
 // to a port another one holds.
 
 #include "support/ChildProcess.h"
-#include "support/SimulatorProcess.h"
 #include "support/FirstRunProfile.h"
-#include "support/TestPrograms.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempFolder.h"
+#include "support/TestPrograms.h"
 #include "tools/sim/PortHolder.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,11 +21,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ChildProcess;
 using testsupport::CountOf;
 using testsupport::NumberedProgram;
-using testsupport::Stored;
-using testsupport::ChildProcess;
 using testsupport::SimulatorProcess;
+using testsupport::Stored;
 
 constexpr int machines = 4;
 
@@ -48,16 +47,18 @@ void WriteProfile(const testsupport::TempFolder& root, const std::string& profil
     fs::create_directories(root / "config");
     root.Write("config/" + profile + ".INI",
                "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\nstopbits=1\n"
-               "flow control=Xon/Xoff\ntransmit delay=0\n[Files]\nupload path=" + own + "/nc/\ndownload path=" + own +
-                   "/nc/\nfile extension=T3\n[Log]\nlog file=" + own + "/activity.log\nwrite log=1\n");
+               "flow control=Xon/Xoff\ntransmit delay=0\n[Files]\nupload path=" +
+                   own + "/nc/\ndownload path=" + own + "/nc/\nfile extension=T3\n[Log]\nlog file=" + own +
+                   "/activity.log\nwrite log=1\n");
 }
 
 bool StartProgram(const testsupport::TempFolder& root, Machine& machine, const std::string& port) {
     machine.program = std::make_unique<ChildProcess>(root.Path(), "tolva-dnc-" + machine.profile);
-    return machine.program->Start({testsupport::ProgramPath(),
-                                   {machine.profile},
-                                   {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", root / "config"}},
-                                   root.Path()});
+    return machine.program->Start(
+        {testsupport::ProgramPath(),
+         {machine.profile},
+         {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", root / "config"}},
+         root.Path()});
 }
 
 TEST(MultiInstanceTest, FourMachinesAtOnceEachExactWithItsOwnSettingsAndLog) {
@@ -74,11 +75,26 @@ TEST(MultiInstanceTest, FourMachinesAtOnceEachExactWithItsOwnSettingsAndLog) {
         machine.upload = NumberedProgram(80 + 15 * index);
         root.Write(machine.profile + "/upload.nc", machine.upload);
         machine.simulator = std::make_unique<SimulatorProcess>(machine.folder);
-        ASSERT_TRUE(machine.simulator->Start({"--baud", "115200", "--xonxoff", "--buffer", "512", "--timeout", "30000",
-                                              "--start-when-open", "--start-wait", "500", "--expect-folder",
+        ASSERT_TRUE(machine.simulator->Start({"--baud",
+                                              "115200",
+                                              "--xonxoff",
+                                              "--buffer",
+                                              "512",
+                                              "--timeout",
+                                              "30000",
+                                              "--start-when-open",
+                                              "--start-wait",
+                                              "500",
+                                              "--expect-folder",
                                               machine.folder + "/nc",
-                                              "--download", "5", "--upload", "8", machine.folder + "/upload.nc",
-                                              "--download", "6", "--hold"}));
+                                              "--download",
+                                              "5",
+                                              "--upload",
+                                              "8",
+                                              machine.folder + "/upload.nc",
+                                              "--download",
+                                              "6",
+                                              "--hold"}));
         machine.port = machine.simulator->ReadPortPath();
         ASSERT_FALSE(machine.port.empty()) << machine.simulator->StandardError();
     }
@@ -107,7 +123,8 @@ TEST(MultiInstanceTest, FourMachinesAtOnceEachExactWithItsOwnSettingsAndLog) {
         EXPECT_NE(log.find(machine.folder + "/nc/8.T3"), std::string::npos) << machine.profile << ": " << log;
         for (const Machine& other : all) {
             if (&other != &machine) {
-                EXPECT_EQ(log.find(other.folder + "/"), std::string::npos) << machine.profile << "'s log: " << log;
+                EXPECT_EQ(log.find(other.folder + "/"), std::string::npos)
+                    << machine.profile << "'s log: " << log;
             }
         }
         EXPECT_TRUE(fs::exists(root / (machine.profile + ".INI"))) << "each profile saves its own settings";
@@ -128,9 +145,9 @@ TEST(MultiInstanceTest, ASecondInstanceOnAHeldPortIsRefusedAndTheFirstIsUndistur
     WriteProfile(root, second.profile);
     root.Write("FIRST/nc/5.T3", Stored(NumberedProgram(400)));
     first.simulator = std::make_unique<SimulatorProcess>(first.folder);
-    ASSERT_TRUE(first.simulator->Start({"--baud", "115200", "--xonxoff", "--timeout", "30000", "--start-when-open",
-                                        "--start-wait", "500", "--expect-folder", first.folder + "/nc", "--download",
-                                        "5", "--hold"}));
+    ASSERT_TRUE(first.simulator->Start({"--baud", "115200", "--xonxoff", "--timeout", "30000",
+                                        "--start-when-open", "--start-wait", "500", "--expect-folder",
+                                        first.folder + "/nc", "--download", "5", "--hold"}));
     first.port = first.simulator->ReadPortPath();
     ASSERT_FALSE(first.port.empty());
     ASSERT_TRUE(StartProgram(root, first, first.port));
@@ -146,12 +163,14 @@ TEST(MultiInstanceTest, ASecondInstanceOnAHeldPortIsRefusedAndTheFirstIsUndistur
     ASSERT_TRUE(first.program->Signal(SIGTERM));
     EXPECT_EQ(first.program->WaitForExit(std::chrono::seconds(20)), 0) << first.program->StandardError();
     ASSERT_TRUE(first.simulator->Signal(SIGTERM));
-    EXPECT_EQ(first.simulator->WaitForExit(), 0) << "the first served exactly: " << first.simulator->StandardError();
+    EXPECT_EQ(first.simulator->WaitForExit(), 0)
+        << "the first served exactly: " << first.simulator->StandardError();
 
     const std::string refused = second.program->StandardError();
     EXPECT_NE(refused.find("Open Comm: COM1\nAccess is denied."), std::string::npos) << refused;
     EXPECT_EQ(refused.find("(OK)"), refused.rfind("(OK)")) << "one box: " << refused;
-    EXPECT_EQ(first.program->StandardError().find("(OK)"), std::string::npos) << first.program->StandardError();
+    EXPECT_EQ(first.program->StandardError().find("(OK)"), std::string::npos)
+        << first.program->StandardError();
     EXPECT_NE(root.Read("FIRST/activity.log").find("Download Completed"), std::string::npos);
     EXPECT_FALSE(fs::exists(root / "SECOND/activity.log")) << "the second served nothing";
 }

@@ -5,16 +5,15 @@
 
 #include "support/ChildProcess.h"
 #include "support/DeviceServerProcess.h"
-#include "support/SimulatorProcess.h"
 #include "support/FirstRunProfile.h"
-#include "support/TestPrograms.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/TestPrograms.h"
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,12 +21,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::CountOf;
-using testsupport::NumberedProgram;
-using testsupport::Stored;
 using testsupport::ChildProcess;
+using testsupport::CountOf;
 using testsupport::DeviceServerProcess;
+using testsupport::NumberedProgram;
 using testsupport::SimulatorProcess;
+using testsupport::Stored;
 using Protocol = DeviceServerProcess::Protocol;
 
 class NetworkPortTest : public ::testing::Test {
@@ -43,11 +42,11 @@ protected:
         devicePath = simulator.ReadPortPath();
         ASSERT_FALSE(devicePath.empty()) << simulator.StandardError();
         ASSERT_TRUE(server.Start(devicePath, protocol)) << server.Problem();
-        ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
-                                   {"NET"},
-                                   {{"COM1", server.Address()}, {"TOLVA_UNATTENDED", "1"},
-                                    {"TOLVA_WINDIR", folder / "config"}},
-                                   folder.Path()}));
+        ASSERT_TRUE(program.Start(
+            {testsupport::ProgramPath(),
+             {"NET"},
+             {{"COM1", server.Address()}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+             folder.Path()}));
     }
 
     // The simulator's steps are done: the program is closed first, then the simulator, whose
@@ -57,8 +56,10 @@ protected:
         ASSERT_TRUE(program.Signal(SIGTERM));
         EXPECT_EQ(program.WaitForExit(), 0) << program.StandardError();
         ASSERT_TRUE(simulator.Signal(SIGTERM));
-        EXPECT_EQ(simulator.WaitForExit(), 0) << "the programs arrived as sent: " << simulator.StandardError();
-        EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << "no box: " << program.StandardError();
+        EXPECT_EQ(simulator.WaitForExit(), 0)
+            << "the programs arrived as sent: " << simulator.StandardError();
+        EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos)
+            << "no box: " << program.StandardError();
     }
 
     testsupport::TempFolder folder;
@@ -75,8 +76,8 @@ TEST_F(NetworkPortTest, AComPortControlServerCarriesADownloadAndAnUploadExactly)
     const std::string upload = NumberedProgram(120);
     folder.Write("upload.nc", upload);
     Start("Xon/Xoff", Protocol::ComPortControl,
-          {"--xonxoff", "--buffer", "256", "--wait", "1500", "--download", "5", "--expect-file", folder / "nc/5.T3",
-           "--upload", "8", folder / "upload.nc", "--wait", "1500", "--hold"});
+          {"--xonxoff", "--buffer", "256", "--wait", "1500", "--download", "5", "--expect-file",
+           folder / "nc/5.T3", "--upload", "8", folder / "upload.nc", "--wait", "1500", "--hold"});
     Finish();
     EXPECT_EQ(folder.Read("nc/8.T3"), Stored(upload)) << "the upload is stored whole";
     const std::string log = folder.Read("activity.log");
@@ -99,8 +100,8 @@ TEST_F(NetworkPortTest, AServerKilledMidDownloadGivesOneBoxAndTheProgramReconnec
     folder.Write("nc/5.T3", Stored(NumberedProgram(3000)));
     folder.Write("nc/6.T3", Stored(NumberedProgram(100)));
     Start("None", Protocol::ComPortControl,
-          {"--record", folder / "line.txt", "--wait", "1000", "--download", "5", "--idle", "1000", "--wait", "8000",
-           "--download", "6", "--hold"});
+          {"--record", folder / "line.txt", "--wait", "1000", "--download", "5", "--idle", "1000", "--wait",
+           "8000", "--download", "6", "--hold"});
     for (int round = 0; round < 200 && folder.Read("line.txt").size() < 4000; ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
@@ -115,7 +116,8 @@ TEST_F(NetworkPortTest, AServerKilledMidDownloadGivesOneBoxAndTheProgramReconnec
     const double spent = program.CpuSeconds() - before;
     EXPECT_LT(spent, 0.1) << "seconds of processor time in 2 s after the server went";
     const std::string log = folder.Read("activity.log");
-    EXPECT_NE(log.find("Download Error(s)"), std::string::npos) << "the cut download is logged as failed: " << log;
+    EXPECT_NE(log.find("Download Error(s)"), std::string::npos)
+        << "the cut download is logged as failed: " << log;
     EXPECT_EQ(log.find("Download Completed"), std::string::npos) << log;
 
     DeviceServerProcess restarted(folder.Path());

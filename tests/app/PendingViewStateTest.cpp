@@ -1,7 +1,6 @@
 #include "app/PendingViewState.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 #include <vector>
 
@@ -23,7 +22,8 @@ TEST(PendingViewState, LaterChangesReplaceEarlierOnesAndOnlyTheFirstTellsTheWind
     EXPECT_STREQ(changes.statusText->CStr(), "Downloading 1.T3");
     EXPECT_EQ(changes.lamps[static_cast<size_t>(Lamp::Tx)], false);
     EXPECT_EQ(changes.lamps[static_cast<size_t>(Lamp::Rx)], true);
-    EXPECT_FALSE(changes.lamps[static_cast<size_t>(Lamp::CtsHold)].has_value()) << "untouched lamps stay as they are";
+    EXPECT_FALSE(changes.lamps[static_cast<size_t>(Lamp::CtsHold)].has_value())
+        << "untouched lamps stay as they are";
     EXPECT_FALSE(changes.caption.has_value());
     EXPECT_FALSE(changes.hidesProgressDialogs);
 

@@ -1,24 +1,23 @@
-#include "testhooks/Beeps.h"
-#include "app/ControlCodeCombo.h"
 #include "app/SettingsDialog.h"
-#include "framework/Application.h"
-#include "engine/CommsSettings.h"
-#include "platform/serial/Pty.h"
-#include "testhooks/TestHooks.h"
-#include "platform/Windows.h"
-#include "resources/ProgramResources.h"
 
+#include "app/ControlCodeCombo.h"
+#include "engine/CommsSettings.h"
+#include "framework/Application.h"
+#include "platform/Windows.h"
+#include "platform/serial/Pty.h"
+#include "resources/ProgramResources.h"
+#include "support/DeviceServerProcess.h"
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
-#include "support/DeviceServerProcess.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,16 +66,18 @@ protected:
     }
 };
 
-std::string Text(const String& text) { return text.CStr(); }
+std::string Text(const String& text) {
+    return text.CStr();
+}
 
 // Every field of the record, for comparing a whole record before and after a dialog.
 std::string Describe(const CommsSettings& s) {
     std::ostringstream out;
     out << Text(s.port) << '|' << Text(s.baudRate) << '|' << Text(s.parity) << '|' << Text(s.dataBits) << '|'
         << Text(s.stopBits) << '|' << Text(s.flowControl) << '|' << Text(s.uploadPath) << '|'
-        << Text(s.downloadPath) << '|' << Text(s.fileExtension) << '|' << s.charDelay << '|' << s.lineDelay << '|'
-        << s.transmitDelay << '|' << Text(s.logFile) << '|' << Text(s.logSavePath) << '|' << s.writeLog << '|'
-        << s.sendStartCode << '|' << s.sendEndCode << '|' << int(s.startCode) << '|' << int(s.endCode);
+        << Text(s.downloadPath) << '|' << Text(s.fileExtension) << '|' << s.charDelay << '|' << s.lineDelay
+        << '|' << s.transmitDelay << '|' << Text(s.logFile) << '|' << Text(s.logSavePath) << '|' << s.writeLog
+        << '|' << s.sendStartCode << '|' << s.sendEndCode << '|' << int(s.startCode) << '|' << int(s.endCode);
     return out.str();
 }
 
@@ -186,8 +187,9 @@ protected:
         HWND list = Parts(combo).hwndList;
         ASSERT_TRUE(list != nullptr && IsWindowVisible(list)) << "the list dropped down";
         RECT item{};
-        ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)),
-                  LB_ERR);
+        ASSERT_NE(
+            SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)),
+            LB_ERR);
         hooks::ClickAt(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
     }
 
@@ -218,26 +220,30 @@ TEST_F(SettingsDialogTest, EveryControlShowsItsBoundValue) {
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::LineDelayField)), "34");
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::TransmitDelayField)), "5");
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::UploadPathEdit)), Text(settings.uploadPath));
-        EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::DownloadPathEdit)), Text(settings.downloadPath));
+        EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::DownloadPathEdit)),
+                  Text(settings.downloadPath));
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::FileExtensionEdit)), "DNC");
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::LogFileEdit)), Text(settings.logFile));
         EXPECT_TRUE(hooks::IsChecked(Item(hwnd, SettingsDialog::WriteLogCheck)));
         EXPECT_TRUE(hooks::IsChecked(Item(hwnd, SettingsDialog::StartCodeCheck)));
         EXPECT_FALSE(hooks::IsChecked(Item(hwnd, SettingsDialog::EndCodeCheck)));
-        EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::StartCodeList)), "DC2") << "default start code";
+        EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::StartCodeList)), "DC2")
+            << "default start code";
         EXPECT_EQ(hooks::WindowText(Item(hwnd, SettingsDialog::EndCodeList)), "EOT") << "default end code";
         EXPECT_TRUE(hooks::IsEnabled(Item(hwnd, SettingsDialog::StartCodeList)));
         EXPECT_FALSE(hooks::IsEnabled(Item(hwnd, SettingsDialog::EndCodeList)));
-        for (int id : {SettingsDialog::LogFileLabel, SettingsDialog::LogFileEdit, SettingsDialog::BrowseLogFileButton}) {
+        for (int id : {SettingsDialog::LogFileLabel, SettingsDialog::LogFileEdit,
+                       SettingsDialog::BrowseLogFileButton}) {
             EXPECT_TRUE(hooks::IsEnabled(Item(hwnd, id))) << id;
         }
         EXPECT_EQ(Items(Item(hwnd, SettingsDialog::BaudRateList)),
-                  (std::vector<std::string>{"110", "150", "300", "600", "1200", "2400", "4800", "9600", "19200",
-                                            "38400", "57600", "115200"}));
+                  (std::vector<std::string>{"110", "150", "300", "600", "1200", "2400", "4800", "9600",
+                                            "19200", "38400", "57600", "115200"}));
         EXPECT_EQ(Items(Item(hwnd, SettingsDialog::ParityList)),
                   (std::vector<std::string>{"None", "Odd", "Even", "Mark", "Space"}));
         EXPECT_EQ(Items(Item(hwnd, SettingsDialog::DataBitsList)), (std::vector<std::string>{"7", "8"}));
-        EXPECT_EQ(Items(Item(hwnd, SettingsDialog::StopBitsList)), (std::vector<std::string>{"1", "1.5", "2"}));
+        EXPECT_EQ(Items(Item(hwnd, SettingsDialog::StopBitsList)),
+                  (std::vector<std::string>{"1", "1.5", "2"}));
         EXPECT_EQ(Items(Item(hwnd, SettingsDialog::StartCodeList)).size(), 32u);
 
         // The dialog sits in the middle of its owner.
@@ -276,18 +282,18 @@ TEST_F(SettingsDialogTest, WindowTreeMatchesTheExpectedLayout) {
 TEST_F(SettingsDialogTest, KeyboardAndMouseChangesAreStoredByOk) {
     SettingsDialog dialog(&owner, settings);
     const int result = Run(dialog, [&](HWND hwnd) {
-        hooks::PressKey(Item(hwnd, SettingsDialog::BaudRateList), VK_DOWN);       // 9600 -> 19200
-        hooks::TypeText(Item(hwnd, SettingsDialog::ParityList), "O");             // first letter: Odd
-        ChooseWithMouse(Item(hwnd, SettingsDialog::DataBitsList), 1);             // 8
-        ChooseWithMouse(Item(hwnd, SettingsDialog::StopBitsList), 1);             // 1.5
+        hooks::PressKey(Item(hwnd, SettingsDialog::BaudRateList), VK_DOWN); // 9600 -> 19200
+        hooks::TypeText(Item(hwnd, SettingsDialog::ParityList), "O");       // first letter: Odd
+        ChooseWithMouse(Item(hwnd, SettingsDialog::DataBitsList), 1);       // 8
+        ChooseWithMouse(Item(hwnd, SettingsDialog::StopBitsList), 1);       // 1.5
         Retype(hwnd, SettingsDialog::CharDelayField, "250");
-        hooks::PressKey(Item(hwnd, SettingsDialog::LineDelayField), VK_UP);       // steps 34 -> 35
+        hooks::PressKey(Item(hwnd, SettingsDialog::LineDelayField), VK_UP); // steps 34 -> 35
         Retype(hwnd, SettingsDialog::TransmitDelayField, "30");
         Retype(hwnd, SettingsDialog::FileExtensionEdit, "NC");
         Retype(hwnd, SettingsDialog::UploadPathEdit, "/typed/in/");
-        hooks::Click(Item(hwnd, SettingsDialog::StartCodeCheck));                 // off
-        hooks::Click(Item(hwnd, SettingsDialog::EndCodeCheck));                   // on
-        hooks::Click(Item(hwnd, SettingsDialog::WriteLogCheck));                  // off
+        hooks::Click(Item(hwnd, SettingsDialog::StartCodeCheck)); // off
+        hooks::Click(Item(hwnd, SettingsDialog::EndCodeCheck));   // on
+        hooks::Click(Item(hwnd, SettingsDialog::WriteLogCheck));  // off
         // The end code: from the first name down to "SI ", code 15.
         HWND endList = Item(hwnd, SettingsDialog::EndCodeList);
         hooks::PressKey(endList, VK_HOME);
@@ -452,8 +458,8 @@ TEST_F(SettingsDialogTest, PortListShowsTheCurrentPortAndEveryOtherPortThatOpens
     SetPort(2, freePath);
     SetPort(6, heldPath);
     // Another program holds COM6.
-    HANDLE held = CreateFileA("COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE held = CreateFileA("COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
     {
@@ -492,8 +498,8 @@ TEST_F(SettingsDialogTest, PortListShowsTheCurrentPortAndEveryOtherPortThatOpens
         });
     }
     // The probe opened and closed the free port; it can still be opened exclusively.
-    HANDLE again = CreateFileA("COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+    HANDLE again = CreateFileA("COM2", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the dialog closed what it opened";
     if (again != INVALID_HANDLE_VALUE) {
         CloseHandle(again);
@@ -524,7 +530,8 @@ TEST_F(SettingsDialogTest, PortListOffersServedNetworkPortsThatAreFree) {
     {
         SettingsDialog dialog(&owner, settings);
         Run(dialog, [&](HWND hwnd) {
-            EXPECT_EQ(Items(Item(hwnd, SettingsDialog::PortList)), (std::vector<std::string>{"COM1", "COM3"}));
+            EXPECT_EQ(Items(Item(hwnd, SettingsDialog::PortList)),
+                      (std::vector<std::string>{"COM1", "COM3"}));
             hooks::Click(Item(hwnd, IDCANCEL));
         });
     }
@@ -562,10 +569,10 @@ TEST_F(SettingsDialogTest, FlowControlListIsSortedAndTakesTypedText) {
 }
 
 TEST_F(SettingsDialogTest, ControlCodeNamesRoundTripThroughBothCodes) {
-    const char* names[ControlCodeCombo::CodeCount] = {
-        "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS ", "HT ", "LF ",
-        "VT ", "FF ", "CR ", "SO ", "SI ", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-        "SYN", "ETB", "CAN", "EM ", "SUB", "ESC", "FS ", "GS ", "RS ", "US "};
+    const char* names[ControlCodeCombo::CodeCount] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                                      "BS ", "HT ", "LF ", "VT ", "FF ", "CR ", "SO ", "SI ",
+                                                      "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                                      "CAN", "EM ", "SUB", "ESC", "FS ", "GS ", "RS ", "US "};
     settings.sendEndCode = 1;
     for (int code = 0; code < ControlCodeCombo::CodeCount; ++code) {
         SCOPED_TRACE(code);

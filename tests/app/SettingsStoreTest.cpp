@@ -1,25 +1,27 @@
 #include "app/SettingsStore.h"
 
 #include "framework/CurrentFolder.h"
-#include "platform/Windows.h"
 #include "framework/services/ProgramPaths.h"
-
+#include "platform/Windows.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
-using engine::CommsSettings;
 using app::SettingsStore;
+using engine::CommsSettings;
 using framework::String;
 
 namespace {
 
-std::string Word(uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
-std::string Text(const std::string& value) { return Word(value.size() + 1) + value + std::string(1, '\0'); }
+std::string Word(uint32_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), 4);
+}
+std::string Text(const std::string& value) {
+    return Word(value.size() + 1) + value + std::string(1, '\0');
+}
 
 CommsSettings Sample() {
     CommsSettings settings = CommsSettings::ForController();
@@ -48,10 +50,10 @@ CommsSettings Sample() {
 // The settings file of Sample(), item by item from the layout; the lengths are counted by hand:
 // 153 bytes of items, so length B is 153 and length A 157.
 std::string GoldenSettingsFile() {
-    return Word(17099701) + Word(2410100) + Word(100091201) + Word(157) + Word(153) + Text("COM2") + Text("9600") +
-           Text("Even") + Text("7") + Text("2") + Text("Hardware") + Text("C:/NC/UP/") + Text("C:/NC/DOWN/") +
-           Text("T3") + Word(5) + Text("C:/NC/dnc.log") + Word(1) + Word(3) + Word(250) + Word(1) + Word(1) +
-           std::string("\x11\x03", 2) + Text("C:/NC/trace.txt");
+    return Word(17099701) + Word(2410100) + Word(100091201) + Word(157) + Word(153) + Text("COM2") +
+           Text("9600") + Text("Even") + Text("7") + Text("2") + Text("Hardware") + Text("C:/NC/UP/") +
+           Text("C:/NC/DOWN/") + Text("T3") + Word(5) + Text("C:/NC/dnc.log") + Word(1) + Word(3) +
+           Word(250) + Word(1) + Word(1) + std::string("\x11\x03", 2) + Text("C:/NC/trace.txt");
 }
 
 const bool registered = [] {
@@ -146,7 +148,8 @@ TEST_F(SettingsStoreTest, NeitherFileGivesTheDefaults) {
     EXPECT_STREQ(settings.fileExtension.CStr(), "T3");
     EXPECT_STREQ(settings.uploadPath.CStr(), "D:/cut/cnc/");
     EXPECT_STREQ(settings.downloadPath.CStr(), "D:/cut/cnc/");
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "d/cut/cnc")) << "the NC folder is created on a first run";
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "d/cut/cnc"))
+        << "the NC folder is created on a first run";
     EXPECT_EQ(settings.charDelay, 0);
     EXPECT_EQ(settings.startCode, CommsSettings::DefaultStartCode);
     EXPECT_EQ(settings.endCode, CommsSettings::DefaultEndCode);
@@ -155,7 +158,8 @@ TEST_F(SettingsStoreTest, NeitherFileGivesTheDefaults) {
 TEST_F(SettingsStoreTest, TextProfileFillsOnlyItsKeys) {
     const std::string hundred(100, 'L');
     folder.Write("windows/TOLVA.INI", "[Port Settings]\r\nbaudrate=9600\r\n[Files]\r\nupload path=C:\\NC\r\n"
-                                      "file extension=NC\r\n[Log]\r\nlog file=" + hundred + "\r\nwrite log=1\r\n");
+                                      "file extension=NC\r\n[Log]\r\nlog file=" +
+                                          hundred + "\r\nwrite log=1\r\n");
     LoadAtStartUp();
     EXPECT_STREQ(settings.baudRate.CStr(), "9600");
     EXPECT_STREQ(settings.port.CStr(), "COM1");
@@ -187,7 +191,8 @@ TEST_F(SettingsStoreTest, TextFileInPlaceOfTheBinaryFileIsReportedAndFallsBack) 
     folder.Write("current/TOLVA.INI", "[Port Settings]\r\nport=COM9\r\nbaudrate=4800\r\n");
     folder.Write("windows/TOLVA.INI", "[Port Settings]\r\nport=COM3\r\n");
     LoadAtStartUp();
-    EXPECT_NE(shown.find("File Error: Error in file \"" + folder / "current/" + "TOLVA.INI\""), std::string::npos)
+    EXPECT_NE(shown.find("File Error: Error in file \"" + folder / "current/" + "TOLVA.INI\""),
+              std::string::npos)
         << shown;
     EXPECT_STREQ(settings.port.CStr(), "COM3");
     EXPECT_STREQ(settings.baudRate.CStr(), "2400");

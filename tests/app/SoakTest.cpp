@@ -5,9 +5,8 @@
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -3,15 +3,14 @@
 // makes the write that passes it fail as a full disk does.
 
 #include "support/ChildProcess.h"
-#include "support/SimulatorProcess.h"
 #include "support/FirstRunProfile.h"
-#include "support/TestPrograms.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/TestPrograms.h"
 
 #include <chrono>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -20,8 +19,8 @@
 namespace {
 
 using testsupport::ChildProcess;
-using testsupport::SimulatorProcess;
 using testsupport::NumberedProgram;
+using testsupport::SimulatorProcess;
 using testsupport::Stored;
 
 constexpr rlim_t FileSizeLimit = 4096;
@@ -38,16 +37,17 @@ TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUplo
 
     SimulatorProcess simulator(folder.Path());
     ASSERT_TRUE(simulator.Start({"--baud", "115200", "--record", folder / "line.txt", "--wait", "1500",
-                                 "--upload-delay", "300", "--upload", "7", folder / "large.nc", "--wait", "1500",
-                                 "--upload", "8", folder / "small.nc", "--wait", "1500", "--hold"}));
+                                 "--upload-delay", "300", "--upload", "7", folder / "large.nc", "--wait",
+                                 "1500", "--upload", "8", folder / "small.nc", "--wait", "1500", "--hold"}));
     const std::string port = simulator.ReadPortPath();
     ASSERT_FALSE(port.empty()) << simulator.StandardError();
 
     ChildProcess program(folder.Path(), "tolva-dnc");
-    ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
-                               {"UPLOAD"},
-                               {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
-                               folder.Path()}));
+    ASSERT_TRUE(
+        program.Start({testsupport::ProgramPath(),
+                       {"UPLOAD"},
+                       {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                       folder.Path()}));
     const rlimit limit{FileSizeLimit, FileSizeLimit};
     ASSERT_EQ(prlimit(program.Id(), RLIMIT_FSIZE, &limit, nullptr), 0);
 
@@ -70,8 +70,10 @@ TEST(UploadWriteFailureTest, AFailedWriteEndsTheUploadKeepsThePartAndTheNextUplo
     ASSERT_NE(failed, std::string::npos) << log;
     ASSERT_NE(completed, std::string::npos) << log;
     EXPECT_LT(failed, completed);
-    EXPECT_EQ(log.find("Upload Completed", completed + 1), std::string::npos) << "the failed one is not complete: " << log;
-    EXPECT_NE(folder.Read("line.txt").find(" RX [04]"), std::string::npos) << "the controller got the refusal";
+    EXPECT_EQ(log.find("Upload Completed", completed + 1), std::string::npos)
+        << "the failed one is not complete: " << log;
+    EXPECT_NE(folder.Read("line.txt").find(" RX [04]"), std::string::npos)
+        << "the controller got the refusal";
     EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << program.StandardError();
 }
 

@@ -4,17 +4,16 @@
 // the adapter behind the link was pulled and plugged in again.
 
 #include "support/ChildProcess.h"
-#include "support/SimulatorProcess.h"
 #include "support/FirstRunProfile.h"
-#include "support/TestPrograms.h"
+#include "support/SimulatorProcess.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "support/TestPrograms.h"
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,17 +48,19 @@ protected:
         const std::string port = portPath(simulatorPort);
         ASSERT_FALSE(port.empty());
         ChildProcess program(folder.Path(), "tolva-dnc");
-        ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
-                                   {"CABLE"},
-                                   {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
-                                   folder.Path()}));
+        ASSERT_TRUE(
+            program.Start({testsupport::ProgramPath(),
+                           {"CABLE"},
+                           {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                           folder.Path()}));
         EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(30)), "DONE");
         ASSERT_TRUE(program.Signal(SIGTERM));
         EXPECT_EQ(program.WaitForExit(), 0) << program.StandardError();
         ASSERT_TRUE(simulator.Signal(SIGTERM));
         EXPECT_EQ(simulator.WaitForExit(), 0) << "the program arrived as sent: " << simulator.StandardError();
         EXPECT_NE(folder.Read("activity.log").find("Download Completed"), std::string::npos);
-        EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos) << "no box: " << program.StandardError();
+        EXPECT_EQ(program.StandardError().find("(OK)"), std::string::npos)
+            << "no box: " << program.StandardError();
     }
 
     testsupport::TempFolder folder;
@@ -69,15 +70,18 @@ TEST_F(VirtualCableTest, ASocatPseudoTerminalPairServesLikeADevice) {
     const std::string socat = InstalledProgramPath("socat");
     ASSERT_FALSE(socat.empty()) << "socat is installed by tools/install-deps";
     ChildProcess cable(folder.Path(), "socat");
-    ASSERT_TRUE(cable.Start({socat,
-                             {"PTY,link=" + (folder / "machine") + ",raw,echo=0", "PTY,link=" + (folder / "dnc") + ",raw,echo=0"},
-                             {},
-                             {}}));
-    for (int round = 0; round < 100 && !(fs::exists(folder / "machine") && fs::exists(folder / "dnc")); ++round) {
+    ASSERT_TRUE(cable.Start(
+        {socat,
+         {"PTY,link=" + (folder / "machine") + ",raw,echo=0", "PTY,link=" + (folder / "dnc") + ",raw,echo=0"},
+         {},
+         {}}));
+    for (int round = 0; round < 100 && !(fs::exists(folder / "machine") && fs::exists(folder / "dnc"));
+         ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_TRUE(fs::exists(folder / "dnc")) << cable.StandardError();
-    ExpectDownloadThrough({"--device", folder / "machine"}, [&](const std::string&) { return folder / "dnc"; });
+    ExpectDownloadThrough({"--device", folder / "machine"},
+                          [&](const std::string&) { return folder / "dnc"; });
     cable.Signal(SIGTERM);
     cable.WaitForExit();
 }
@@ -106,10 +110,11 @@ TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     ASSERT_FALSE(firstPort.empty());
     fs::create_symlink(firstPort, link);
     ChildProcess program(folder.Path(), "tolva-dnc");
-    ASSERT_TRUE(program.Start({testsupport::ProgramPath(),
-                               {"CABLE"},
-                               {{"COM1", link}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
-                               folder.Path()}));
+    ASSERT_TRUE(
+        program.Start({testsupport::ProgramPath(),
+                       {"CABLE"},
+                       {{"COM1", link}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                       folder.Path()}));
     for (int round = 0; round < 400 && folder.Read("line.txt").size() < 4000; ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
@@ -117,13 +122,14 @@ TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     ASSERT_TRUE(pulled.Signal(SIGKILL));
     pulled.WaitForExit();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_NE(folder.Read("activity.log").find("Download Error(s)"), std::string::npos) << folder.Read("activity.log");
+    EXPECT_NE(folder.Read("activity.log").find("Download Error(s)"), std::string::npos)
+        << folder.Read("activity.log");
 
     // Plugged in again: udev points the same name at the new device. The program looks for it
     // every two seconds, and purges the port as it opens it, so the request comes after that.
     SimulatorProcess pluggedIn(folder.Path());
-    ASSERT_TRUE(pluggedIn.Start({"--baud", "115200", "--start-wait", "4000", "--timeout", "15000", "--download", "5",
-                                 "--expect-file", folder / "nc/5.T3", "--hold"}));
+    ASSERT_TRUE(pluggedIn.Start({"--baud", "115200", "--start-wait", "4000", "--timeout", "15000",
+                                 "--download", "5", "--expect-file", folder / "nc/5.T3", "--hold"}));
     const std::string secondPort = pluggedIn.ReadPortPath();
     ASSERT_FALSE(secondPort.empty());
     fs::create_symlink(secondPort, link + ".new");
@@ -135,8 +141,10 @@ TEST_F(VirtualCableTest, AnAdapterPulledMidDownloadIsServedAgainOnceItIsBack) {
     EXPECT_EQ(pluggedIn.WaitForExit(), 0) << "served exactly after the replug: " << pluggedIn.StandardError();
     const std::string boxes = program.StandardError();
     EXPECT_EQ(testsupport::CountOf(boxes, "(OK)"), 1u) << boxes;
-    EXPECT_NE(boxes.find("Comms Status Check: COM1\nThe device is not connected."), std::string::npos) << boxes;
-    EXPECT_NE(folder.Read("activity.log").find("Download Completed"), std::string::npos) << folder.Read("activity.log");
+    EXPECT_NE(boxes.find("Comms Status Check: COM1\nThe device is not connected."), std::string::npos)
+        << boxes;
+    EXPECT_NE(folder.Read("activity.log").find("Download Completed"), std::string::npos)
+        << folder.Read("activity.log");
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // The real tolva-dnc waiting for requests on a pseudo-terminal, with tolva-sim at the far end:
 // while nothing happens its threads sleep, and the request that ends the wait is still served.
 
-#include "support/FirstRunProfile.h"
-#include "support/TempFolder.h"
 #include "support/ChildProcess.h"
+#include "support/FirstRunProfile.h"
 #include "support/SimulatorProcess.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,6 +1,5 @@
-#include "support/EngineSupport.h"
-
 #include "engine/TransferState.h"
+#include "support/EngineSupport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -58,7 +57,8 @@ TEST_F(ControllerProtocolTest, DownloadAfterTheTransmitDelaySendsEveryNonEmptyLi
     ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted));
     EXPECT_EQ(engine.ByteCount(), static_cast<int32_t>(wire.size()));
     const std::string path = PathOf("123.T3");
-    const std::string completed = "Download Completed " + path + " - " + std::to_string(wire.size()) + " bytes";
+    const std::string completed =
+        "Download Completed " + path + " - " + std::to_string(wire.size()) + " bytes";
     ASSERT_TRUE(PumpUntil([&] { return view.LastStatus().rfind(completed, 0) == 0; }));
     EXPECT_EQ(view.LastStatus().size(), std::max<std::size_t>(70, completed.size())) << "padded to 70";
     const auto texts = view.StatusTexts();
@@ -70,7 +70,8 @@ TEST_F(ControllerProtocolTest, DownloadAfterTheTransmitDelaySendsEveryNonEmptyLi
         << waiting << " " << preparing << " " << sending << " " << done;
     if (sending > 0) {
         const std::string& text = texts[static_cast<std::size_t>(sending)];
-        EXPECT_NE(text.find(" of " + std::to_string(program.size()) + " bytes sent."), std::string::npos) << text;
+        EXPECT_NE(text.find(" of " + std::to_string(program.size()) + " bytes sent."), std::string::npos)
+            << text;
     }
     EXPECT_EQ(view.Captions().back(), "TOLVA  123");
     EXPECT_EQ(ActivityLog(), "     123 12:34:56 05/12/2024 " + completed + "\r\n");
@@ -88,7 +89,8 @@ TEST_F(ControllerProtocolTest, LongLinesGoOutWholeAndTheEndCodeFollowsWhenAsked)
     const std::string expected = "N10 G01\r\n" + longLine + "\r\n   \r\n\x04";
     EXPECT_EQ(Arrived(expected.size()), expected) << "a line of spaces is sent; nothing is cut";
     ASSERT_TRUE(WaitForState(TransferState::DownloadCompleted));
-    EXPECT_EQ(engine.ByteCount(), 9 + static_cast<int32_t>(longLine.size()) + 2 + 5) << "the end code is not counted";
+    EXPECT_EQ(engine.ByteCount(), 9 + static_cast<int32_t>(longLine.size()) + 2 + 5)
+        << "the end code is not counted";
 }
 
 TEST_F(ControllerProtocolTest, MissingProgramIsRefusedWithEot) {
@@ -118,9 +120,12 @@ TEST_F(ControllerProtocolTest, ProgramNumbersThatLeaveTheirFolderAreRefused) {
         line->Send(std::string(attempt) + "\r");
         EXPECT_EQ(Arrived(1), "\x04");
         const bool isUpload = std::string(attempt).rfind("UPLOAD", 0) == 0;
-        EXPECT_TRUE(WaitForState(isUpload ? TransferState::UploadOpenFailed : TransferState::DownloadOpenFailed));
-        ASSERT_TRUE(PumpUntil([&] { return view.LastStatus().rfind("Download could not", 0) == 0 ||
-                                           view.LastStatus().rfind("Upload could not", 0) == 0; }));
+        EXPECT_TRUE(
+            WaitForState(isUpload ? TransferState::UploadOpenFailed : TransferState::DownloadOpenFailed));
+        ASSERT_TRUE(PumpUntil([&] {
+            return view.LastStatus().rfind("Download could not", 0) == 0 ||
+                   view.LastStatus().rfind("Upload could not", 0) == 0;
+        }));
         Pump(120);
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "evil.T3"));
@@ -241,7 +246,8 @@ TEST_F(ControllerProtocolTest, DownloadRequestDuringAnUploadIsWrittenAndThenFail
     EXPECT_EQ(engine.State(), TransferState::DownloadOpenFailed) << "no download went out for EOF to confirm";
     EXPECT_EQ(folder.Read("up/8.T3"), "N1 G00\r\nDOWNLOAD PROGRAM:123\r\n");
     line->Send("DOWNLOAD PROGRAM:123\r");
-    EXPECT_EQ(Arrived(WireForm(SampleProgram()).size()), WireForm(SampleProgram())) << "the upload's file was closed";
+    EXPECT_EQ(Arrived(WireForm(SampleProgram()).size()), WireForm(SampleProgram()))
+        << "the upload's file was closed";
 }
 
 // The controller's verdict line speaks of the download it was sent: after one, EOF 001 and EOF 000
@@ -264,7 +270,8 @@ TEST_F(ControllerProtocolTest, EndOfFileVerdictsConfirmOnlyADownloadThatWentOut)
     ASSERT_TRUE(WaitForState(TransferState::LoopBackTest));
     line->Send("EOF 001\r");
     Pump(100);
-    EXPECT_EQ(engine.State(), TransferState::LoopBackTest) << "the test line is a request that sent no program";
+    EXPECT_EQ(engine.State(), TransferState::LoopBackTest)
+        << "the test line is a request that sent no program";
 }
 
 // An upload refused for its folder gets the refusal byte and its log line; the end-of-file line
@@ -283,7 +290,8 @@ TEST_F(ControllerProtocolTest, ARefusedUploadStaysRefusedWhenTheControllerEndsIt
     Pump(300);
     EXPECT_EQ(engine.State(), TransferState::UploadOpenFailed);
     EXPECT_EQ(view.LastStatus().rfind(refused, 0), 0u) << view.LastStatus();
-    EXPECT_EQ(ActivityLog(), "       7 12:34:56 05/12/2024 " + refused + "\r\n") << "one line, and no download";
+    EXPECT_EQ(ActivityLog(), "       7 12:34:56 05/12/2024 " + refused + "\r\n")
+        << "one line, and no download";
 }
 
 // The log keeps one line for each transfer: three downloads of the same program, and two

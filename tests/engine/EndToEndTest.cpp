@@ -1,9 +1,8 @@
 // The link against the real controller simulator on a real pseudo-terminal: the simulator asks,
 // checks what arrives and answers, as a controller on the other end of the cable does.
 
-#include "support/EngineSupport.h"
-
 #include "engine/TransferState.h"
+#include "support/EngineSupport.h"
 #include "support/SimulatorProcess.h"
 
 #include <atomic>
@@ -49,7 +48,8 @@ TEST_F(EndToEndTest, ControllerFetchesAProgramAndConfirmsIt) {
     EXPECT_EQ(engine.RequestLine().CStr(), std::string("EOF 000")) << "the controller's verdict arrived";
     EXPECT_EQ(engine.ByteCount(), static_cast<int32_t>(WireForm(program).size()));
     const std::string log = folder.Read("activity.log");
-    EXPECT_EQ(log.rfind("     123 12:34:56 05/12/2024 Download Completed " + folder / "123.T3", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("     123 12:34:56 05/12/2024 Download Completed " + folder / "123.T3", 0), 0u)
+        << log;
 }
 
 TEST_F(EndToEndTest, MissingProgramIsRefused) {

@@ -1,7 +1,6 @@
-#include "support/EngineSupport.h"
-
 #include "engine/TraceLog.h"
 #include "engine/TransferState.h"
+#include "support/EngineSupport.h"
 
 #include <csignal>
 #include <regex>
@@ -15,7 +14,9 @@ namespace testsupport {
 namespace {
 
 double fakeNow = 0.0;
-double FakeClock() { return fakeNow; }
+double FakeClock() {
+    return fakeNow;
+}
 
 struct Record {
     std::string stamp;
@@ -120,7 +121,8 @@ TEST_F(LogsTest, StartWritesTheSettingsBlockAndTheDialogAsksWithTheLogFilters) {
     settings.sendEndCode = 0;
     StartTraceLog();
     EXPECT_EQ(view.Get(view.saveDialogs),
-              std::vector<std::string>{"Save Log File As|/tmp/old.log|Log files (*.log)|*.log|All Files (*.*)|*.*"});
+              std::vector<std::string>{
+                  "Save Log File As|/tmp/old.log|Log files (*.log)|*.log|All Files (*.*)|*.*"});
     EXPECT_STREQ(settings.logSavePath.CStr(), (folder / "trace.log").c_str());
     engine.ToggleTraceLog(false);
     EXPECT_FALSE(engine.IsTraceLogOpen());
@@ -176,7 +178,8 @@ TEST_F(LogsTest, ATraceLogThatStopsTakingRecordsSaysSoOnce) {
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(infos, std::vector<std::string>{"Unable to write to log file"});
-    EXPECT_EQ(view.Infos(), (std::vector<std::string>{"Unable to write to log file", "Unable to write to log file"}));
+    EXPECT_EQ(view.Infos(),
+              (std::vector<std::string>{"Unable to write to log file", "Unable to write to log file"}));
     EXPECT_LE(folder.Read("trace.log").size(), 1024u);
 }
 
@@ -193,7 +196,8 @@ TEST_F(LogsTest, RepeatedTransmitRecordsAreSuppressedButReceivedOnesAreNot) {
     engine.ShutDownLink();
     engine.ShutDownLink(); // closing runs it twice
     const auto tail = AfterSettings(Texts(TraceRecords()));
-    EXPECT_EQ(tail, (std::vector<std::string>{"TX N10 G01[0d][0a]", "RX A", "RX A", "Application Terminated"}));
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"TX N10 G01[0d][0a]", "RX A", "RX A", "Application Terminated"}));
 }
 
 TEST_F(LogsTest, StartCodeIsRecordedAtTheNextRead) {
@@ -210,9 +214,10 @@ TEST_F(LogsTest, StartCodeIsRecordedAtTheNextRead) {
     engine.ToggleTraceLog(false);
     const auto tail = AfterSettings(Texts(TraceRecords()));
     EXPECT_EQ(tail, (std::vector<std::string>{"RX DOWNLOAD PROGRAM:5[0d]", "TX [12]", "RX XYZ[0d]",
-                                              "TX 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[0d][0a]", "End of Logging"}));
-    EXPECT_EQ(view.Monitor(),
-              "RX DOWNLOAD PROGRAM:5[0d]\nTX [12]TX [12]\n\nRX XYZ[0d]\nTX 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[0d][0a]\n")
+                                              "TX 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[0d][0a]",
+                                              "End of Logging"}));
+    EXPECT_EQ(view.Monitor(), "RX DOWNLOAD PROGRAM:5[0d]\nTX [12]TX [12]\n\nRX XYZ[0d]\nTX "
+                              "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[0d][0a]\n")
         << "the start code's open monitor line is closed before the received line";
 }
 

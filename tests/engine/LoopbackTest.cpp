@@ -1,6 +1,5 @@
-#include "support/EngineSupport.h"
-
 #include "engine/TransferState.h"
+#include "support/EngineSupport.h"
 
 using engine::TransferState;
 
@@ -38,7 +37,8 @@ TEST_F(LoopbackTest, EchoInOneReadSucceedsAndTheRefreshResumes) {
 TEST_F(LoopbackTest, EchoInTwoReadsSucceeds) {
     StartAndTakeMessage();
     line->Send("LocalTest");
-    ASSERT_TRUE(PumpUntil([&] { return engine.ReceiveCount() == 9; })) << "the first part waits in the buffer";
+    ASSERT_TRUE(PumpUntil([&] { return engine.ReceiveCount() == 9; }))
+        << "the first part waits in the buffer";
     EXPECT_EQ(engine.State(), TransferState::LocalLoopbackWaiting);
     line->Send("Message@");
     EXPECT_TRUE(WaitForState(TransferState::LocalLoopbackSuccess));

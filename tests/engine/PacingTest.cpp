@@ -1,6 +1,5 @@
-#include "support/EngineSupport.h"
-
 #include "engine/HighResSeconds.h"
+#include "support/EngineSupport.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,6 +1,5 @@
-#include "support/EngineSupport.h"
-
 #include "engine/TransferState.h"
+#include "support/EngineSupport.h"
 
 using engine::TransferState;
 

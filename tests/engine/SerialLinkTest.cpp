@@ -1,15 +1,14 @@
-#include "support/RecordingView.h"
+#include "engine/SerialLink.h"
 
 #include "engine/PortPollThread.h"
-#include "engine/SerialLink.h"
-#include "testhooks/MemoryLine.h"
 #include "platform/serial/Pty.h"
+#include "support/RecordingView.h"
 #include "support/SerialSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/MemoryLine.h"
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,7 +30,9 @@ public:
     int processed = 0;
 
 protected:
-    void LogRecord(const char* text, bool forced) override { records.push_back(std::string(forced ? "!" : "") + text); }
+    void LogRecord(const char* text, bool forced) override {
+        records.push_back(std::string(forced ? "!" : "") + text);
+    }
     void ProcessReceived() override { ++processed; }
 };
 
@@ -127,7 +128,8 @@ TEST_F(SerialLinkTest, MissingPortGivesOneOpenCommBox) {
     const auto boxes = view.Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].substr(0, boxes[0].find('|')), "Open Comm");
-    EXPECT_EQ(boxes[0].substr(boxes[0].find('|') + 1, 5), "COM8\n") << "the port name, a line break, the system text";
+    EXPECT_EQ(boxes[0].substr(boxes[0].find('|') + 1, 5), "COM8\n")
+        << "the port name, a line break, the system text";
     EXPECT_STREQ(link.CaptionText().CStr(), "TOLVA - No Link");
     EXPECT_FALSE(link.PollPort()) << "the poll returns at once";
     EXPECT_EQ(view.Boxes().size(), 1u);
@@ -289,7 +291,8 @@ TEST_F(SerialLinkTest, SkippedLinesLeaveNoIdleLineAloneOrInRuns) {
         const auto start = std::chrono::steady_clock::now();
         poller.Start();
         const std::string arrived = line->WaitForArrived(AlternatingLink::Share, 5000);
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         poller.RequestStop();
         poller.Stop(false);
         skipping.ClosePort();

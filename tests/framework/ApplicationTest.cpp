@@ -1,14 +1,13 @@
 #include "framework/Application.h"
+
 #include "framework/MemoryManager.h"
 #include "framework/NumberSeparators.h"
-#include "testhooks/TestHooks.h"
 #include "framework/services/Timer.h"
-
 #include "support/ProbeWindow.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 using framework::Application;
@@ -19,7 +18,9 @@ using testsupport::ProbeWindow;
 namespace {
 
 DWORD fakeNow = 0;
-DWORD FakeClock() { return fakeNow; }
+DWORD FakeClock() {
+    return fakeNow;
+}
 
 class ApplicationTest : public ::testing::Test {
 protected:
@@ -53,7 +54,8 @@ TEST_F(ApplicationTest, ConstructionSetsThePlatformUp) {
     EXPECT_FALSE(application.IsSingleClickShell());
     EXPECT_GE(application.WheelMessage(), 0xC000u);
     EXPECT_EQ(application.IdleFlag(), 1);
-    EXPECT_TRUE(Application::IsControlsVersionAcceptable(application.ControlsMajor(), application.ControlsMinor()));
+    EXPECT_TRUE(
+        Application::IsControlsVersionAcceptable(application.ControlsMajor(), application.ControlsMinor()));
 }
 
 TEST_F(ApplicationTest, ControlsVersionCheck) {
@@ -62,9 +64,11 @@ TEST_F(ApplicationTest, ControlsVersionCheck) {
     EXPECT_TRUE(Application::IsControlsVersionAcceptable(4, 72));
     EXPECT_TRUE(Application::IsControlsVersionAcceptable(5, 80));
     EXPECT_FALSE(Application::IsControlsVersionAcceptable(4, 0));
-    EXPECT_STREQ(Application::ControlsVersionProblem(4, 70).CStr(),
-                 "Incorrect Version: COMCTL32.DLL (4.70)\n\nVersion 4.71 or above is required to run this program");
-    EXPECT_NE(std::string(Application::ControlsVersionProblem(0, 0).CStr()).find("(Unknown)"), std::string::npos);
+    EXPECT_STREQ(
+        Application::ControlsVersionProblem(4, 70).CStr(),
+        "Incorrect Version: COMCTL32.DLL (4.70)\n\nVersion 4.71 or above is required to run this program");
+    EXPECT_NE(std::string(Application::ControlsVersionProblem(0, 0).CStr()).find("(Unknown)"),
+              std::string::npos);
 }
 
 TEST_F(ApplicationTest, IdsWrapToZeroAndWaitCursorNeverGoesNegative) {
@@ -192,7 +196,8 @@ TEST_F(ApplicationTest, AcceleratorsOfTheMainWindowBecomeCommands) {
     main.calls.clear();
     EXPECT_EQ(application.Run(), 0);
     platform::SetKeyDown(VK_CONTROL, false);
-    EXPECT_EQ(main.calls, (std::vector<std::string>{"OnCommand 40/1"})) << "translated, not dispatched as a key";
+    EXPECT_EQ(main.calls, (std::vector<std::string>{"OnCommand 40/1"}))
+        << "translated, not dispatched as a key";
     MSG f1{main.Handle(), WM_KEYDOWN, VK_F1, 1, 0, {}};
     EXPECT_EQ(TranslateAcceleratorA(main.Handle(), table, &f1), 1);
     MSG shiftedF1 = f1;

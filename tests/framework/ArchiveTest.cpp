@@ -1,12 +1,11 @@
 #include "framework/Archive.h"
+
 #include "framework/ClassRegistry.h"
 #include "framework/StoredValues.h"
 #include "framework/services/FrameworkClasses.h"
-
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 
@@ -74,22 +73,26 @@ const bool registered = [] {
     return true;
 }();
 
-std::string Word(uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
+std::string Word(uint32_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), 4);
+}
 
-std::string Bytes(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Bytes(std::initializer_list<uint8_t> bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // The expected file of one Sample {7, "AB", 1.5, 99}, built from the layout by hand.
 std::string GoldenSample() {
-    return Bytes({0xB5, 0xEB, 0x04, 0x01}) +  // lengths mark 17099701
-           Bytes({0x74, 0xC6, 0x24, 0x00}) +  // doubles mark 2410100
-           Bytes({0x32, 0x79, 0x06, 0x00}) +  // class 424242
-           Bytes({0x1F, 0x00, 0x00, 0x00}) +  // length A: 31 bytes to the end of the block
-           Bytes({0x13, 0x00, 0x00, 0x00}) +  // length B: 19 bytes of the first section
-           Bytes({0x07, 0x00, 0x00, 0x00}) +  // number
+    return Bytes({0xB5, 0xEB, 0x04, 0x01}) +                 // lengths mark 17099701
+           Bytes({0x74, 0xC6, 0x24, 0x00}) +                 // doubles mark 2410100
+           Bytes({0x32, 0x79, 0x06, 0x00}) +                 // class 424242
+           Bytes({0x1F, 0x00, 0x00, 0x00}) +                 // length A: 31 bytes to the end of the block
+           Bytes({0x13, 0x00, 0x00, 0x00}) +                 // length B: 19 bytes of the first section
+           Bytes({0x07, 0x00, 0x00, 0x00}) +                 // number
            Bytes({0x03, 0x00, 0x00, 0x00, 'A', 'B', 0x00}) + // text: count with the NUL, bytes
            Bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F}) + // 1.5 as 8 bytes
-           Bytes({0x04, 0x00, 0x00, 0x00}) +  // second section: 4 bytes
-           Bytes({0x63, 0x00, 0x00, 0x00});  // addition 99
+           Bytes({0x04, 0x00, 0x00, 0x00}) +                         // second section: 4 bytes
+           Bytes({0x63, 0x00, 0x00, 0x00});                          // addition 99
 }
 
 class ArchiveTest : public ::testing::Test {
@@ -201,7 +204,8 @@ TEST_F(ArchiveTest, EmptyTextIsCountOneAndCountZeroReadsEmpty) {
     const std::string written = folder.Read("text.bin");
     EXPECT_EQ(written.substr(20), Word(1) + std::string(1, '\0'));
 
-    folder.Write("zero.bin", written.substr(0, 8) + Word(StoredText::ClassIdentifier) + Word(8) + Word(4) + Word(0));
+    folder.Write("zero.bin",
+                 written.substr(0, 8) + Word(StoredText::ClassIdentifier) + Word(8) + Word(4) + Word(0));
     Archive archive(PathOf("zero.bin"), Archive::DirectionRead);
     StoredText text;
     text.text = "stale";
@@ -316,8 +320,9 @@ TEST_F(ArchiveTest, MissingFileIsSilentWithTheSettingsOptions) {
     ::testing::internal::CaptureStderr();
     Archive reported(PathOf("absent.ini"), Archive::DirectionRead);
     const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("Error in file \"" + folder / "absent.ini" + "\" -\n\n Error 2 - The file could not"),
-              std::string::npos)
+    EXPECT_NE(
+        shown.find("Error in file \"" + folder / "absent.ini" + "\" -\n\n Error 2 - The file could not"),
+        std::string::npos)
         << shown;
 }
 
@@ -399,9 +404,9 @@ TEST_F(ArchiveTest, EveryTruncationFailsCleanly) {
 }
 
 TEST_F(ArchiveTest, WideTextNeedsTheOption) {
-    const std::string wide = Word(Archive::LengthsMark) + Word(Archive::DoublesMark) + Word(Archive::WideTextMark) +
-                             Word(StoredText::ClassIdentifier) + Word(14) + Word(10) + Word(3) +
-                             Bytes({'O', 0, 0xAC, 0x20, 0, 0});
+    const std::string wide = Word(Archive::LengthsMark) + Word(Archive::DoublesMark) +
+                             Word(Archive::WideTextMark) + Word(StoredText::ClassIdentifier) + Word(14) +
+                             Word(10) + Word(3) + Bytes({'O', 0, 0xAC, 0x20, 0, 0});
     folder.Write("wide.bin", wide);
     ::testing::internal::CaptureStderr();
     Archive refused(PathOf("wide.bin"), Archive::DirectionRead);

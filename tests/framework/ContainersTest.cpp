@@ -6,7 +6,6 @@
 #include "framework/WideString.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 using namespace framework;

@@ -5,15 +5,13 @@
 #include "framework/EditBox.h"
 #include "framework/NumberEditControl.h"
 #include "framework/StaticControl.h"
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
 #include "resources/ProgramResources.h"
-
-#include "support/UserSupport.h"
 #include "support/ProbeWindow.h"
+#include "support/UserSupport.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -276,8 +274,9 @@ TEST_F(Controls, TextBoundDropDownListKeepsAValueThatIsNotAmongItsItems) {
 // drop-down list (FIXME below), so the editable kind is made here directly.
 TEST_F(Controls, EditableComboBoxStoresWhatIsTyped) {
     ProbeWindow parent;
-    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT, 10, 10, 120, 90,
-                                 parent.Handle(), reinterpret_cast<HMENU>(static_cast<intptr_t>(50)), nullptr, nullptr);
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT, 10, 10,
+                                 120, 90, parent.Handle(), reinterpret_cast<HMENU>(static_cast<intptr_t>(50)),
+                                 nullptr, nullptr);
     String flow("Xon/Xoff");
     auto* flows = new ComboBoxControl(&parent, 50, &flow);
     ASSERT_EQ(flows->Handle(), combo);
@@ -300,7 +299,8 @@ TEST_F(Controls, EditableComboBoxStoresWhatIsTyped) {
 
 TEST_F(Controls, SettingsFlowControlListIsEditable) {
     OpenSettings();
-    ASSERT_EQ(GetWindowLongA(Item(FlowControl), GWL_STYLE) & CBS_DROPDOWNLIST, static_cast<LONG>(CBS_DROPDOWN));
+    ASSERT_EQ(GetWindowLongA(Item(FlowControl), GWL_STYLE) & CBS_DROPDOWNLIST,
+              static_cast<LONG>(CBS_DROPDOWN));
     String flow("None");
     auto* flows = new ComboBoxControl(&host, FlowControl, &flow);
     SetFocus(Item(FlowControl));
@@ -322,9 +322,10 @@ TEST_F(Controls, NumberFieldAcceptsItsRangeComparedAsRealNumbers) {
         const char* text;
         bool valid;
     };
-    for (const Case& entry : {Case{"999", true}, Case{"1000", false}, Case{"0", true}, Case{"-1", false},
-                              Case{"999.5", false}, Case{"-0.4", false}, Case{"998.6", true}, Case{" 12 ", true},
-                              Case{"1e3", false}, Case{"", false}, Case{"12a", false}, Case{"inf", false}}) {
+    for (const Case& entry :
+         {Case{"999", true}, Case{"1000", false}, Case{"0", true}, Case{"-1", false}, Case{"999.5", false},
+          Case{"-0.4", false}, Case{"998.6", true}, Case{" 12 ", true}, Case{"1e3", false}, Case{"", false},
+          Case{"12a", false}, Case{"inf", false}}) {
         SetItemText(CharDelay, entry.text);
         EXPECT_EQ(field->IsValid(), entry.valid) << '"' << entry.text << '"';
     }
@@ -375,17 +376,18 @@ TEST_F(Controls, NumberFieldStepsThroughItsScrollArrowAndKeysWithinItsRange) {
     EXPECT_EQ(hooks::WindowText(field), "0") << "held at the lower limit";
     SetItemText(CharDelay, "junk");
     hooks::PressKey(field, VK_UP);
-    EXPECT_EQ(hooks::WindowText(field), "0") << "stepping from text that is no number starts at the lower limit";
+    EXPECT_EQ(hooks::WindowText(field), "0")
+        << "stepping from text that is no number starts at the lower limit";
 }
 
 TEST_F(Controls, NumberFieldGivesItsRangeToItsUpDownControl) {
     ProbeWindow parent;
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 60, 20, parent.Handle(),
-                                reinterpret_cast<HMENU>(static_cast<intptr_t>(40)), nullptr, nullptr);
-    HWND arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
-                                  WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0,
-                                  0, parent.Handle(), reinterpret_cast<HMENU>(static_cast<intptr_t>(41)), nullptr,
-                                  nullptr);
+    HWND edit =
+        CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 60, 20, parent.Handle(),
+                        reinterpret_cast<HMENU>(static_cast<intptr_t>(40)), nullptr, nullptr);
+    HWND arrows = CreateWindowExA(
+        0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0,
+        0, 0, parent.Handle(), reinterpret_cast<HMENU>(static_cast<intptr_t>(41)), nullptr, nullptr);
     SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     int32_t seconds = 29;
     auto* field = new NumberEditControl(&parent, 40, &seconds, 0, 30);

@@ -1,15 +1,14 @@
-#include "framework/Application.h"
 #include "framework/Dialog.h"
-#include "testhooks/TestHooks.h"
-#include "resources/ProgramResources.h"
-#include "framework/services/Dictionary.h"
 
-#include "support/ProbeWindow.h"
+#include "framework/Application.h"
+#include "framework/services/Dictionary.h"
+#include "resources/ProgramResources.h"
 #include "support/InsideTheLoop.h"
+#include "support/ProbeWindow.h"
 #include "support/Watchdog.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using framework::Application;
@@ -63,7 +62,9 @@ protected:
     Application application{GetModuleHandleA(nullptr)};
 };
 
-HWND Item(const Dialog& dialog, int id) { return GetDlgItem(dialog.Handle(), id); }
+HWND Item(const Dialog& dialog, int id) {
+    return GetDlgItem(dialog.Handle(), id);
+}
 
 } // namespace
 
@@ -190,13 +191,15 @@ TEST_F(DialogTest, ClosingTheMainWindowDialogEndsTheApplication) {
     application.SetMainWindow(&dialog);
     SendMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
     MSG message;
-    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message was posted";
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "the quit message was posted";
     application.SetMainWindow(nullptr);
 
     CountingDialog second(&other);
     second.Create(false);
     SendMessageA(second.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "only the main window ends it";
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "only the main window ends it";
 }
 
 TEST_F(DialogTest, ReferenceTextsStayAsWrittenUntilTheDictionaryKnowsThem) {
@@ -239,7 +242,8 @@ TEST_F(DialogTest, TabStopsWalkTheChildrenWithObjectsInChildOrder) {
     ASSERT_NE(cancel, nullptr) << "the Cancel button object exists while the dialog does";
     ASSERT_NE(ok, nullptr);
 
-    EXPECT_EQ(dialog.NextTabStop(first, false), second) << "combo boxes without objects between are passed over";
+    EXPECT_EQ(dialog.NextTabStop(first, false), second)
+        << "combo boxes without objects between are passed over";
     EXPECT_EQ(dialog.NextTabStop(second, false), cancel);
     EXPECT_EQ(dialog.NextTabStop(cancel, false), ok);
     EXPECT_EQ(dialog.NextTabStop(ok, false), nullptr) << "the end without wrapping";
@@ -247,7 +251,8 @@ TEST_F(DialogTest, TabStopsWalkTheChildrenWithObjectsInChildOrder) {
     EXPECT_EQ(dialog.PreviousTabStop(first, false), nullptr);
     EXPECT_EQ(dialog.PreviousTabStop(first, true), ok);
     EXPECT_EQ(dialog.PreviousTabStop(cancel, false), second);
-    EXPECT_EQ(dialog.NextTabStop(label, true), nullptr) << "a window without the tab-stop style is not among them";
+    EXPECT_EQ(dialog.NextTabStop(label, true), nullptr)
+        << "a window without the tab-stop style is not among them";
 }
 
 TEST_F(DialogTest, MissingTemplateLeavesTheDialogWithoutAWindow) {

@@ -2,14 +2,12 @@
 
 #include "framework/SystemErrorText.h"
 #include "platform/Windows.h"
-
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 using framework::File;

@@ -1,14 +1,12 @@
 #include "framework/Application.h"
 #include "framework/CurrentFolder.h"
 #include "framework/Window.h"
-#include "testhooks/TestHooks.h"
-
 #include "support/ProbeWindow.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +40,8 @@ protected:
         windowClass.hInstance = instance;
         windowClass.lpszClassName = "HostProgramWindow";
         RegisterClassExA(&windowClass);
-        host = CreateWindowExA(0, "HostProgramWindow", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200,
-                               nullptr, nullptr, instance, nullptr);
+        host = CreateWindowExA(0, "HostProgramWindow", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320,
+                               200, nullptr, nullptr, instance, nullptr);
         ASSERT_NE(host, nullptr);
         hostMessages.clear();
     }
@@ -56,7 +54,8 @@ protected:
 
     // The framework's view of the host window's messages: a handler on the wrapper records them.
     void ListenOnMainWindow() {
-        application->MainWindow()->AddHandler(&listener, static_cast<MessageHandler>(&Window::OnMessage), Ping);
+        application->MainWindow()->AddHandler(&listener, static_cast<MessageHandler>(&Window::OnMessage),
+                                              Ping);
     }
 
     const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -75,7 +74,8 @@ TEST_F(HostedApplicationTest, AttachesToTheWindowAndTakesItsInstance) {
     EXPECT_EQ(Window::FromHandle(host), application->MainWindow()) << "the wrapper is bound to the window";
     EXPECT_EQ(application->MainWindow()->GetKind(), Window::KindPlain);
     EXPECT_NE(application->ModuleHandle(), nullptr);
-    EXPECT_EQ(application->ModuleHandle(), reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(host, GWLP_HINSTANCE)));
+    EXPECT_EQ(application->ModuleHandle(),
+              reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(host, GWLP_HINSTANCE)));
     EXPECT_EQ(application->ResourceModule(), application->ModuleHandle());
     EXPECT_NE(application->WheelMessage(), 0u) << "the common start-up still runs";
 }

@@ -1,9 +1,8 @@
 #include "framework/MemoryManager.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 
 using framework::MemoryManager;
 
@@ -27,7 +26,9 @@ void* FlakyRealloc(void* block, size_t size) {
     return std::realloc(block, size);
 }
 
-void CountNotification() { ++notifications; }
+void CountNotification() {
+    ++notifications;
+}
 
 class MemoryManagerRetry : public ::testing::Test {
 protected:

@@ -1,15 +1,13 @@
 #include "framework/PopupMenu.h"
 
 #include "framework/Application.h"
+#include "support/InsideTheLoop.h"
+#include "support/ProbeWindow.h"
+#include "support/Watchdog.h"
 #include "testhooks/TestHooks.h"
 
-#include "support/ProbeWindow.h"
-#include "support/InsideTheLoop.h"
-#include "support/Watchdog.h"
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,8 +36,12 @@ void SoonInTheMenu(std::function<void(HWND)> action) {
     });
 }
 
-void Press(HWND menu, WPARAM key) { PostMessageA(menu, WM_KEYDOWN, key, 0); }
-void Type(HWND menu, char mnemonic) { PostMessageA(menu, WM_CHAR, mnemonic, 0); }
+void Press(HWND menu, WPARAM key) {
+    PostMessageA(menu, WM_KEYDOWN, key, 0);
+}
+void Type(HWND menu, char mnemonic) {
+    PostMessageA(menu, WM_CHAR, mnemonic, 0);
+}
 
 PopupMenu* FontMenu() {
     auto* menu = new PopupMenu;

@@ -1,9 +1,8 @@
-#include "framework/Application.h"
-#include "framework/Layout.h"
 #include "framework/ProgressMeter.h"
 
+#include "framework/Application.h"
+#include "framework/Layout.h"
 #include "support/ProbeWindow.h"
-
 #include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +17,8 @@ namespace {
 // A meter that counts its paints.
 class CountingMeter : public ProgressMeter {
 public:
-    CountingMeter(framework::Window* parent, Layout* layout, int step) : ProgressMeter(parent, layout, WS_VISIBLE, step) {}
+    CountingMeter(framework::Window* parent, Layout* layout, int step)
+        : ProgressMeter(parent, layout, WS_VISIBLE, step) {}
     LRESULT OnPaintDefault(MessageRecord& record) override {
         ++paints;
         return ProgressMeter::OnPaintDefault(record);

@@ -1,11 +1,10 @@
-#include "framework/Application.h"
 #include "framework/ScrollBar.h"
-#include "framework/Window.h"
 
+#include "framework/Application.h"
+#include "framework/Window.h"
 #include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <utility>
 #include <vector>
 
@@ -41,7 +40,8 @@ protected:
         window.Bar(SB_HORZ).Connect(&window, static_cast<ScrollBar::Handler>(&ScrollingWindow::Moved));
     }
     LRESULT Scroll(UINT message, WORD request, HWND control = nullptr) {
-        return SendMessageA(window.Handle(), message, MAKEWPARAM(request, 0), reinterpret_cast<LPARAM>(control));
+        return SendMessageA(window.Handle(), message, MAKEWPARAM(request, 0),
+                            reinterpret_cast<LPARAM>(control));
     }
     LRESULT Wheel(int delta, WORD keys) {
         return SendMessageA(window.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(delta)), 0);
@@ -108,7 +108,8 @@ TEST_F(ScrollBarTest, ControlsScrollThroughTheirOwnObjectOnlyWhenTheyAreScrollBa
     EXPECT_EQ(SendMessageA(control, SBM_GETPOS, 0, 0), 1);
     EXPECT_TRUE(window.moves.empty()); // the window's own bar did not move
 
-    HWND button = CreateWindowExA(0, "Button", "x", WS_CHILD, 0, 0, 10, 10, window.Handle(), nullptr, nullptr, nullptr);
+    HWND button =
+        CreateWindowExA(0, "Button", "x", WS_CHILD, 0, 0, 10, 10, window.Handle(), nullptr, nullptr, nullptr);
     new ScrollBarObject(&window, button);
     EXPECT_EQ(Scroll(WM_VSCROLL, SB_LINEDOWN, button), 0);
 }

@@ -1,6 +1,6 @@
-#include "framework/Application.h"
 #include "framework/Shortcuts.h"
 
+#include "framework/Application.h"
 #include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,9 @@ protected:
         SendMessageA(window.Handle(), WM_KEYUP, 'S', KeyUp);
         platform::SetKeyDown(VK_CONTROL, false);
     }
-    int Commands() const { return static_cast<int>(std::count(window.calls.begin(), window.calls.end(), "OnCommand 77/1")); }
+    int Commands() const {
+        return static_cast<int>(std::count(window.calls.begin(), window.calls.end(), "OnCommand 77/1"));
+    }
 
     Application application{GetModuleHandleA(nullptr)};
     ProbeWindow window;

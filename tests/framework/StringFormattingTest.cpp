@@ -2,7 +2,6 @@
 #include "framework/String.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using framework::NumberSeparators;
@@ -135,7 +134,7 @@ TEST(StringFormat, ExpandsPrintfStyleUpTo1023Characters) {
     EXPECT_STREQ(text.CStr(), "COM1    |00042|2.50");
     text.AppendFormat(" %s", "more");
     EXPECT_STREQ(text.CStr(), "COM1    |00042|2.50 more");
-    text.Format("%s and %s", text.CStr(), "self") ;
+    text.Format("%s and %s", text.CStr(), "self");
     EXPECT_STREQ(text.CStr(), "COM1    |00042|2.50 more and self") << "the own text may be an argument";
 
     text.Format("%2000s", "x");

@@ -1,7 +1,6 @@
 #include "framework/String.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using framework::String;

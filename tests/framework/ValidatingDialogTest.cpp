@@ -1,18 +1,18 @@
-#include "testhooks/Beeps.h"
+#include "framework/ValidatingDialog.h"
+
 #include "framework/Application.h"
 #include "framework/CheckBoxControl.h"
 #include "framework/ComboBoxControl.h"
 #include "framework/EditBox.h"
 #include "framework/NumberEditControl.h"
 #include "framework/StaticControl.h"
-#include "framework/ValidatingDialog.h"
-#include "testhooks/TestHooks.h"
-#include "platform/user/Sound.h"
 #include "platform/Windows.h"
+#include "platform/user/Sound.h"
 #include "resources/ProgramResources.h"
-
-#include "support/UserSupport.h"
 #include "support/ProbeWindow.h"
+#include "support/UserSupport.h"
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +106,8 @@ protected:
     }
     static bool OnlyTheLowTone() {
         const auto beeps = hooks::Beeps();
-        return beeps.size() == 1 && !beeps[0].isMessageBeep && beeps[0].frequency == 300 && beeps[0].duration == 800;
+        return beeps.size() == 1 && !beeps[0].isMessageBeep && beeps[0].frequency == 300 &&
+               beeps[0].duration == 800;
     }
 
     testsupport::Watchdog watchdog;

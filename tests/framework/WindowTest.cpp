@@ -1,10 +1,9 @@
-#include "framework/Application.h"
 #include "framework/Window.h"
 
+#include "framework/Application.h"
 #include "support/ProbeWindow.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using framework::Application;
@@ -52,7 +51,8 @@ TEST_F(WindowTest, UnboundWindowGetsDefaultProcessing) {
     windowClass.lpfnWndProc = &Window::FrameProcedure;
     windowClass.lpszClassName = "UnboundFrame";
     RegisterClassExA(&windowClass);
-    HWND hwnd = CreateWindowExA(0, "UnboundFrame", "plain text", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, "UnboundFrame", "plain text", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
     EXPECT_EQ(GetWindowTextLengthA(hwnd), 10) << "the default procedure answered";
@@ -141,8 +141,8 @@ TEST_F(WindowTest, SysColorChangeReachesControlsInsideGroupingObjects) {
     ProbeWindow frame;
     auto* group = new ProbeWindow(&frame, false); // windowless grouping object
     auto* inner = new ProbeWindow(group, false);
-    HWND control = CreateWindowExA(0, frame.ClassName().CStr(), "", WS_CHILD, 0, 0, 5, 5, frame.Handle(), nullptr,
-                                   nullptr, nullptr);
+    HWND control = CreateWindowExA(0, frame.ClassName().CStr(), "", WS_CHILD, 0, 0, 5, 5, frame.Handle(),
+                                   nullptr, nullptr, nullptr);
     ASSERT_NE(control, nullptr);
     inner->Adopt(control);
     inner->calls.clear();
@@ -172,7 +172,8 @@ TEST_F(WindowTest, DeleteChildMessageDeletesOnlyRealChildren) {
     parent.Send(framework::MessageDeleteChild, reinterpret_cast<WPARAM>(parent.Handle()),
                 reinterpret_cast<LPARAM>(&stranger));
     EXPECT_NE(stranger.Handle(), nullptr) << "not a child: left alone";
-    parent.Send(framework::MessageDeleteChild, reinterpret_cast<WPARAM>(parent.Handle()), reinterpret_cast<LPARAM>(child));
+    parent.Send(framework::MessageDeleteChild, reinterpret_cast<WPARAM>(parent.Handle()),
+                reinterpret_cast<LPARAM>(child));
     EXPECT_EQ(parent.ChildCount(), 0);
 }
 

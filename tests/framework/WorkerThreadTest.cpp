@@ -1,14 +1,13 @@
-#include "framework/Application.h"
 #include "framework/services/WorkerThread.h"
 
+#include "framework/Application.h"
 #include "support/ProbeWindow.h"
 #include "testhooks/TestHooks.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <thread>
 
 using framework::Application;

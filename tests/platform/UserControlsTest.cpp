@@ -1,16 +1,14 @@
-#include "testhooks/Beeps.h"
-#include "testhooks/TestHooks.h"
+#include "platform/Windows.h"
 #include "platform/user/Button.h"
 #include "platform/user/Dialog.h"
 #include "platform/user/Edit.h"
 #include "platform/user/Sound.h"
 #include "platform/user/Static.h"
-#include "platform/Windows.h"
-
 #include "support/UserSupport.h"
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -33,7 +31,8 @@ LRESULT ParentProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 // standard class is entered again here so that these tests meet the real control.
 inline void EnsureStandardButtonClass() {
     WNDCLASSEXA existing{};
-    if (GetClassInfoExA(nullptr, "Button", &existing) && existing.lpfnWndProc == platform::user::ButtonProcedure) {
+    if (GetClassInfoExA(nullptr, "Button", &existing) &&
+        existing.lpfnWndProc == platform::user::ButtonProcedure) {
         return;
     }
     UnregisterClassA("Button", nullptr);
@@ -59,8 +58,8 @@ protected:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
         windowClass.lpszClassName = "ControlParent";
         RegisterClassExA(&windowClass);
-        parent = CreateWindowExA(0, "ControlParent", "Controls", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                                 nullptr, nullptr, nullptr);
+        parent = CreateWindowExA(0, "ControlParent", "Controls", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
         font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
         notifications.clear();
         testhooks::ClearBeeps();
@@ -70,10 +69,11 @@ protected:
         UnregisterClassA("ControlParent", nullptr);
         DeleteObject(font);
     }
-    HWND Make(const char* className, const char* text, DWORD style, int id, int x = 10, int y = 10, int width = 120,
-              int height = 20, DWORD exStyle = 0) {
-        HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                       parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    HWND Make(const char* className, const char* text, DWORD style, int id, int x = 10, int y = 10,
+              int width = 120, int height = 20, DWORD exStyle = 0) {
+        HWND control =
+            CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                            parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         testhooks::PumpMessages();
         return control;
@@ -133,8 +133,10 @@ TEST_F(Controls, FocusNotificationsArriveInOrderOnlyWithNotifyStyle) {
     SetFocus(second);
     SetFocus(edit);
     SetFocus(first);
-    EXPECT_EQ(notifications, (Sequence{{1, BN_SETFOCUS}, {1, BN_KILLFOCUS}, {3, EN_SETFOCUS}, {3, EN_KILLFOCUS},
-                                       {1, BN_SETFOCUS}}));
+    EXPECT_EQ(
+        notifications,
+        (Sequence{
+            {1, BN_SETFOCUS}, {1, BN_KILLFOCUS}, {3, EN_SETFOCUS}, {3, EN_KILLFOCUS}, {1, BN_SETFOCUS}}));
 }
 
 TEST_F(Controls, AutoRadioButtonsClearTheirGroup) {
@@ -180,12 +182,14 @@ TEST_F(Controls, EditSelectionWithShiftWordMovesAndDeletion) {
     SetFocus(edit);
     testhooks::PressKey(edit, VK_END);
     testhooks::PressKey(edit, VK_LEFT, Modifier::Control | Modifier::Shift);
-    EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(12, 16)) << "Ctrl+Shift+Left selects the last word";
+    EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(12, 16))
+        << "Ctrl+Shift+Left selects the last word";
     testhooks::PressKey(edit, VK_DELETE);
     EXPECT_EQ(Text(edit), "upload path ");
     testhooks::PressKey(edit, VK_HOME);
     testhooks::PressKey(edit, VK_RIGHT, Modifier::Control);
-    EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(7, 7)) << "Ctrl+Right goes past the word and blank";
+    EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELONG(7, 7))
+        << "Ctrl+Right goes past the word and blank";
     testhooks::PressKey(edit, VK_BACK);
     EXPECT_EQ(Text(edit), "uploadpath ");
     testhooks::PressKey(edit, VK_HOME, Modifier::Shift);
@@ -220,7 +224,8 @@ TEST_F(Controls, EditNumberReadOnlyAndLimit) {
     notifications.clear();
     testhooks::TypeText(number, "12");
     EXPECT_EQ(Text(number), "991");
-    EXPECT_NE(std::find(notifications.begin(), notifications.end(), std::make_pair(15246, static_cast<int>(EN_MAXTEXT))),
+    EXPECT_NE(std::find(notifications.begin(), notifications.end(),
+                        std::make_pair(15246, static_cast<int>(EN_MAXTEXT))),
               notifications.end());
     SendMessageA(number, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("x"));
     EXPECT_EQ(Text(number), "991") << "EM_REPLACESEL keeps the limit too";
@@ -260,7 +265,9 @@ std::pair<DWORD, DWORD> SelectionOf(HWND edit) {
     return {start, end};
 }
 
-bool CanUndo(HWND edit) { return SendMessageA(edit, EM_CANUNDO, 0, 0) != FALSE; }
+bool CanUndo(HWND edit) {
+    return SendMessageA(edit, EM_CANUNDO, 0, 0) != FALSE;
+}
 
 } // namespace
 
@@ -410,9 +417,11 @@ TEST_F(Controls, EachControlSnapshotsAndDumps) {
     testhooks::PumpMessages();
     EXPECT_TRUE(platform::SnapshotPng(parent, "Controls.png"));
     const std::string dump = testhooks::DumpWindowTree(parent);
-    EXPECT_NE(dump.find("Button id=2 \"Write Log File\" (10,40)-(130,58) visible enabled checked"), std::string::npos)
+    EXPECT_NE(dump.find("Button id=2 \"Write Log File\" (10,40)-(130,58) visible enabled checked"),
+              std::string::npos)
         << dump;
-    EXPECT_NE(dump.find("Button id=6 \"Disabled\" (10,100)-(110,124) visible disabled unchecked"), std::string::npos)
+    EXPECT_NE(dump.find("Button id=6 \"Disabled\" (10,100)-(110,124) visible disabled unchecked"),
+              std::string::npos)
         << dump;
     EXPECT_NE(dump.find("Edit id=4 \"C:/NC/\""), std::string::npos) << dump;
 }

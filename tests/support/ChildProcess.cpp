@@ -68,8 +68,8 @@ bool ChildProcess::Start(const Launch& launch) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                       0644);
+    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!launch.workingFolder.empty())
         ::posix_spawn_file_actions_addchdir_np(&actions, launch.workingFolder.c_str());
     std::string program = launch.program;
@@ -112,7 +112,8 @@ std::string ChildProcess::ReadOutputLine(std::chrono::milliseconds limit) {
             pendingOutput.erase(0, end + 1);
             return line;
         }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return {};
         pollfd watched{outputDescriptor, POLLIN, 0};
@@ -150,7 +151,9 @@ int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
     return std::exchange(exitStatus, -1);
 }
 
-bool ChildProcess::Signal(int signal) const { return process > 0 && ::kill(process, signal) == 0; }
+bool ChildProcess::Signal(int signal) const {
+    return process > 0 && ::kill(process, signal) == 0;
+}
 
 double ChildProcess::CpuSeconds() const {
     std::ifstream file("/proc/" + std::to_string(process) + "/stat");

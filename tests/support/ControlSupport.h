@@ -4,16 +4,14 @@
 // (WM_COMMAND notifications, WM_NOTIFY codes, scroll requests), and the comparison of a window-tree
 // dump with an expected file beside the tests, with a snapshot left in the build folder.
 
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -21,11 +19,11 @@
 namespace testsupport {
 
 struct Notice {
-    UINT message;  // WM_COMMAND, WM_NOTIFY, WM_HSCROLL or WM_VSCROLL
+    UINT message; // WM_COMMAND, WM_NOTIFY, WM_HSCROLL or WM_VSCROLL
     HWND from;
-    int id;        // control id (WM_COMMAND, WM_NOTIFY)
-    int code;      // notification code, or the scroll request
-    int position;  // scroll requests: the high word of wParam
+    int id;       // control id (WM_COMMAND, WM_NOTIFY)
+    int code;     // notification code, or the scroll request
+    int position; // scroll requests: the high word of wParam
 };
 
 inline std::vector<Notice>& Notices() {
@@ -52,14 +50,14 @@ inline LRESULT HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        Notices().push_back({message, header->hwndFrom, static_cast<int>(header->idFrom),
-                             static_cast<int>(header->code), 0});
+        Notices().push_back(
+            {message, header->hwndFrom, static_cast<int>(header->idFrom), static_cast<int>(header->code), 0});
         return NotifyAnswer() ? NotifyAnswer()(*header) : 0;
     }
     case WM_HSCROLL:
     case WM_VSCROLL:
-        Notices().push_back({message, reinterpret_cast<HWND>(lParam), 0, LOWORD(wParam),
-                             static_cast<SHORT>(HIWORD(wParam))});
+        Notices().push_back(
+            {message, reinterpret_cast<HWND>(lParam), 0, LOWORD(wParam), static_cast<SHORT>(HIWORD(wParam))});
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -76,8 +74,8 @@ protected:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
         windowClass.lpszClassName = "ControlHost";
         RegisterClassExA(&windowClass);
-        host = CreateWindowExA(0, "ControlHost", "Controls", WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 30, 320, 220,
-                               nullptr, nullptr, nullptr, nullptr);
+        host = CreateWindowExA(0, "ControlHost", "Controls", WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 30, 320,
+                               220, nullptr, nullptr, nullptr, nullptr);
         testhooks::PumpMessages();
         Notices().clear();
         NotifyAnswer() = nullptr;
@@ -88,10 +86,11 @@ protected:
         UnregisterClassA("ControlHost", nullptr);
         NotifyAnswer() = nullptr;
     }
-    HWND Create(const char* className, const char* text, DWORD style, int x, int y, int width, int height, int id,
-                DWORD exStyle = 0) {
-        HWND hwnd = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, host,
-                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    HWND Create(const char* className, const char* text, DWORD style, int x, int y, int width, int height,
+                int id, DWORD exStyle = 0) {
+        HWND hwnd =
+            CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                            host, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
         testhooks::PumpMessages();
         return hwnd;
     }

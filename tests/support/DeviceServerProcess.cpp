@@ -57,11 +57,11 @@ bool DeviceServerProcess::Start(const std::string& devicePath, Protocol newProto
     // ser2net turns each '#' of a -Y string into a line break.
     const std::string accepter = std::string(protocol == Protocol::Raw ? "tcp" : "telnet(rfc2217),tcp") +
                                  ",127.0.0.1," + std::to_string(port);
-    const std::string configuration = "connection: &line#  accepter: " + accepter + "#  connector: serialdev," +
-                                      devicePath + ",9600n81,local";
+    const std::string configuration = "connection: &line#  accepter: " + accepter +
+                                      "#  connector: serialdev," + devicePath + ",9600n81,local";
     if (!ChildProcess::Start({program,
-                              {"-n", "-u", "-P", scratchFolder + "/ser2net-" + std::to_string(port) + ".pid", "-Y",
-                               configuration},
+                              {"-n", "-u", "-P", scratchFolder + "/ser2net-" + std::to_string(port) + ".pid",
+                               "-Y", configuration},
                               {},
                               {}})) {
         problem = "ser2net could not be started";
@@ -79,7 +79,8 @@ bool DeviceServerProcess::Start(const std::string& devicePath, Protocol newProto
 }
 
 std::string DeviceServerProcess::Address() const {
-    return std::string(protocol == Protocol::Raw ? "tcp" : "rfc2217") + "://127.0.0.1:" + std::to_string(port);
+    return std::string(protocol == Protocol::Raw ? "tcp" : "rfc2217") +
+           "://127.0.0.1:" + std::to_string(port);
 }
 
 } // namespace testsupport

@@ -66,7 +66,11 @@ std::string StoredForm(const std::string& program) {
     return stored;
 }
 
-framework::String FixedTime() { return "12:34:56"; }
-framework::String FixedDate() { return "05/12/2024"; }
+framework::String FixedTime() {
+    return "12:34:56";
+}
+framework::String FixedDate() {
+    return "05/12/2024";
+}
 
 } // namespace testsupport

@@ -5,18 +5,16 @@
 // program files and logs, and a pump that plays the window thread (messages, timers, posted work)
 // under a watchdog.
 
-#include "support/RecordingView.h"
-
-#include "framework/Application.h"
 #include "engine/ActivityLog.h"
 #include "engine/ControllerProtocol.h"
+#include "framework/Application.h"
+#include "support/RecordingView.h"
 #include "support/SerialSupport.h"
-#include "testhooks/TestHooks.h"
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>

@@ -18,9 +18,10 @@ inline void WriteFirstRunProfile(const testsupport::TempFolder& folder, const st
     std::filesystem::create_directories(folder / "config");
     folder.Write("config/" + profile + ".INI",
                  "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\nstopbits=1\n"
-                 "flow control=" + flowControl + "\ntransmit delay=0\n[Files]\nupload path=" + (folder / "nc/") +
-                     "\ndownload path=" + (folder / "nc/") + "\nfile extension=T3\n[Log]\nlog file=" +
-                     (folder / "activity.log") + "\nwrite log=1\n");
+                 "flow control=" +
+                     flowControl + "\ntransmit delay=0\n[Files]\nupload path=" + (folder / "nc/") +
+                     "\ndownload path=" + (folder / "nc/") +
+                     "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") + "\nwrite log=1\n");
 }
 
 } // namespace testsupport

@@ -3,8 +3,8 @@
 // Runs an action from inside a modal loop that is about to start on this thread: a thread timer
 // fires once the loop waits for messages. Pair every use with a Watchdog.
 
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
+#include "testhooks/TestHooks.h"
 
 #include <functional>
 #include <utility>
@@ -36,7 +36,8 @@ inline void SoonInsideTheLoop(std::function<void()> action) {
 inline void SoonOnWindow(const char* caption, std::function<void(HWND)> action) {
     HWND window = testhooks::FindWindowByCaption(caption);
     if (window == nullptr) {
-        SoonInsideTheLoop([caption, action = std::move(action)]() mutable { SoonOnWindow(caption, std::move(action)); });
+        SoonInsideTheLoop(
+            [caption, action = std::move(action)]() mutable { SoonOnWindow(caption, std::move(action)); });
         return;
     }
     action(window);

@@ -65,8 +65,8 @@ public:
     void EnableTransferButtons() override { Add(events, "enable transfer buttons"); }
     void ShowInfo(const char* text) override { Add(infos, text); }
     void SoundBeep() override { Add(events, "beep"); }
-    bool ChooseSaveFile(const char* title, const framework::String& initialPath, const std::vector<FileFilter>& filters,
-                        framework::String& chosen) override {
+    bool ChooseSaveFile(const char* title, const framework::String& initialPath,
+                        const std::vector<FileFilter>& filters, framework::String& chosen) override {
         std::lock_guard lock(mutex);
         std::string asked = std::string(title) + "|" + initialPath.CStr();
         for (const FileFilter& filter : filters) {
@@ -79,7 +79,9 @@ public:
         chosen = saveAnswer.c_str();
         return true;
     }
-    void SetLogButton(bool isPressed) override { Add(events, isPressed ? "log button pressed" : "log button released"); }
+    void SetLogButton(bool isPressed) override {
+        Add(events, isPressed ? "log button pressed" : "log button released");
+    }
     void PostToWindowThread(std::function<void()> work) override {
         std::lock_guard lock(mutex);
         posted.push_back(std::move(work));

@@ -4,8 +4,8 @@
 // a real pseudo-terminal pair whose far (master) end the test plays, an in-memory line attached
 // for the length of a test, and short-hands for the Win32 calls the tests repeat.
 
-#include "testhooks/MemoryLine.h"
 #include "platform/Windows.h"
+#include "testhooks/MemoryLine.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -17,7 +17,9 @@ public:
     explicit SimulatorProcess(const std::string& scratchFolder) : ChildProcess(scratchFolder, "sim") {}
 
     // Starts the simulator; false when it could not be started.
-    bool Start(const std::vector<std::string>& arguments) { return ChildProcess::Start({SimulatorPath(), arguments, {}, {}}); }
+    bool Start(const std::vector<std::string>& arguments) {
+        return ChildProcess::Start({SimulatorPath(), arguments, {}, {}});
+    }
     // The path of the "PORT path" line, or empty when none came within the time.
     std::string ReadPortPath(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
         const std::string line = ReadOutputLine(limit);

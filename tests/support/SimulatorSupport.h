@@ -3,12 +3,10 @@
 // What the simulator tests share: a scratch folder, the simulator process, and the DNC link's
 // side of the cable opened through the platform's serial calls.
 
-#include "support/SimulatorProcess.h"
-
-#include "support/SerialSupport.h"
-#include "support/TempFolder.h"
-
 #include "platform/Windows.h"
+#include "support/SerialSupport.h"
+#include "support/SimulatorProcess.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -32,14 +30,17 @@ protected:
     HANDLE Port() const { return port->Get(); }
 
     // Reads until text has arrived or the time is up, and returns everything read.
-    std::string ReceiveUntil(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    std::string ReceiveUntil(const std::string& text,
+                             std::chrono::milliseconds limit = std::chrono::seconds(5)) {
         std::string received;
         auto deadline = std::chrono::steady_clock::now() + limit;
         while (received.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline)
             received += testsupport::ReadPort(Port(), 4096);
         return received;
     }
-    void Send(const std::string& bytes) { EXPECT_TRUE(testsupport::WritePort(Port(), bytes)) << GetLastError(); }
+    void Send(const std::string& bytes) {
+        EXPECT_TRUE(testsupport::WritePort(Port(), bytes)) << GetLastError();
+    }
     int ExitStatus() { return simulator.WaitForExit(); }
 
     testsupport::Watchdog watchdog{std::chrono::seconds(30)};

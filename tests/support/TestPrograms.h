@@ -22,7 +22,8 @@ inline std::string Stored(const std::string& program) {
 inline std::string NumberedProgram(int lines) {
     std::string program;
     for (int number = 1; number <= lines; ++number) {
-        program += "N" + std::to_string(number * 10) + " G01 X" + std::to_string(number) + ".250 Y-12.5 F1200\n";
+        program +=
+            "N" + std::to_string(number * 10) + " G01 X" + std::to_string(number) + ".250 Y-12.5 F1200\n";
     }
     return program;
 }

@@ -6,9 +6,8 @@
 #include "platform/Windows.h"
 #include "support/Watchdog.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,13 +43,13 @@ private:
 };
 
 // Compares the recorded sequence with the expected one, message by message, with a context.
-inline void ExpectSequence(const std::vector<Recorded>& got, const std::vector<std::pair<HWND, UINT>>& expected,
-                           const char* context) {
+inline void ExpectSequence(const std::vector<Recorded>& got,
+                           const std::vector<std::pair<HWND, UINT>>& expected, const char* context) {
     const size_t count = std::min(got.size(), expected.size());
     for (size_t i = 0; i < count; ++i) {
         EXPECT_EQ(got[i].hwnd, expected[i].first) << context << ": message " << i;
-        EXPECT_EQ(got[i].message, expected[i].second) << context << ": message " << i << " is 0x" << std::hex
-                                                       << got[i].message;
+        EXPECT_EQ(got[i].message, expected[i].second)
+            << context << ": message " << i << " is 0x" << std::hex << got[i].message;
     }
     EXPECT_EQ(got.size(), expected.size()) << context;
 }

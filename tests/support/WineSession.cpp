@@ -16,7 +16,8 @@ namespace {
 
 // Mono and Gecko are neither needed nor to be had here: without this Wine asks to install them.
 // Nor may the programs it installs put menu entries on this machine's desktop.
-const std::pair<std::string, std::string> noDownloads{"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"};
+const std::pair<std::string, std::string> noDownloads{"WINEDLLOVERRIDES",
+                                                      "mscoree,mshtml=;winemenubuilder.exe=d"};
 const std::pair<std::string, std::string> quiet{"WINEDEBUG", "-all"};
 
 } // namespace
@@ -57,7 +58,8 @@ WineSession::WineSession(const std::string& scratchFolder, const std::string& pr
     if (!fs::exists(fs::path(prefix) / "system.reg")) {
         fs::create_directories(prefix);
         // The registry reaches its files when the prefix's wineserver ends: wait for that.
-        if (Run({"wineboot", "-i"}) != 0 || !WaitForPrograms() || !fs::exists(fs::path(prefix) / "system.reg")) {
+        if (Run({"wineboot", "-i"}) != 0 || !WaitForPrograms() ||
+            !fs::exists(fs::path(prefix) / "system.reg")) {
             failure = "wineboot could not make the prefix " + prefix;
         }
     }
@@ -66,7 +68,8 @@ WineSession::WineSession(const std::string& scratchFolder, const std::string& pr
 WineSession::~WineSession() {
     // Ends the prefix's wineserver with the programs it may still hold, then the X server.
     ChildProcess stop(scratch, "wineserver");
-    if (stop.Start({(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-k"}, Environment(), {}})) {
+    if (stop.Start(
+            {(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-k"}, Environment(), {}})) {
         stop.WaitForExit(std::chrono::seconds(20));
     }
     if (server) {
@@ -92,12 +95,14 @@ bool WineSession::LinkComPort(int number, const std::string& device) const {
 
 std::vector<std::pair<std::string, std::string>>
 WineSession::Environment(std::vector<std::pair<std::string, std::string>> more) const {
-    more.insert(more.begin(), {{"WINEPREFIX", prefix}, {"HOME", home}, {"DISPLAY", display}, quiet, noDownloads});
+    more.insert(more.begin(),
+                {{"WINEPREFIX", prefix}, {"HOME", home}, {"DISPLAY", display}, quiet, noDownloads});
     return more;
 }
 
-bool WineSession::Start(ChildProcess& child, const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& workingFolder, std::vector<std::pair<std::string, std::string>> more) const {
+bool WineSession::Start(ChildProcess& child, const std::string& program,
+                        const std::vector<std::string>& arguments, const std::string& workingFolder,
+                        std::vector<std::pair<std::string, std::string>> more) const {
     std::vector<std::string> line{program};
     line.insert(line.end(), arguments.begin(), arguments.end());
     return child.Start({WinePath(), line, Environment(std::move(more)), workingFolder});
@@ -124,11 +129,14 @@ int WineSession::RunHostProgram(const std::string& program, const std::vector<st
 
 bool WineSession::WaitForPrograms() const {
     ChildProcess wait(scratch, "wineserver");
-    return wait.Start({(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-w"}, Environment(), {}}) &&
+    return wait.Start(
+               {(fs::path(WinePath()).parent_path() / "wineserver").string(), {"-w"}, Environment(), {}}) &&
            wait.WaitForExit(std::chrono::seconds(60)) == 0;
 }
 
-std::string WineSession::DriveC(const std::string& path) const { return (fs::path(prefix) / "drive_c" / path).string(); }
+std::string WineSession::DriveC(const std::string& path) const {
+    return (fs::path(prefix) / "drive_c" / path).string();
+}
 
 bool WineSession::WaitUntilHeld(const std::string& device, int except, std::chrono::seconds limit) {
     const fs::path target = fs::canonical(device);
@@ -140,7 +148,8 @@ bool WineSession::WaitUntilHeld(const std::string& device, int except, std::chro
                 continue;
             }
             std::error_code ignored;
-            for (const fs::directory_entry& descriptor : fs::directory_iterator(process.path() / "fd", ignored)) {
+            for (const fs::directory_entry& descriptor :
+                 fs::directory_iterator(process.path() / "fd", ignored)) {
                 if (fs::read_symlink(descriptor.path(), ignored) == target) {
                     return true;
                 }

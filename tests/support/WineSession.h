@@ -22,7 +22,8 @@ public:
     // Starts Xvfb and takes the prefix, making it where it is missing or a fresh one is asked for;
     // Failure() says what went wrong, if anything. The prefix's home (its Documents and Desktop)
     // is a folder of its own beside it, never the user's.
-    explicit WineSession(const std::string& scratchFolder, const std::string& prefixFolder = TOLVA_WINE_PREFIX,
+    explicit WineSession(const std::string& scratchFolder,
+                         const std::string& prefixFolder = TOLVA_WINE_PREFIX,
                          PrefixState kind = PrefixState::Kept);
     ~WineSession();
     WineSession(const WineSession&) = delete;
@@ -38,8 +39,9 @@ public:
     std::vector<std::pair<std::string, std::string>>
     Environment(std::vector<std::pair<std::string, std::string>> more = {}) const;
     // Starts a Windows program under Wine in a working folder.
-    bool Start(testsupport::ChildProcess& child, const std::string& program, const std::vector<std::string>& arguments,
-               const std::string& workingFolder, std::vector<std::pair<std::string, std::string>> more = {}) const;
+    bool Start(testsupport::ChildProcess& child, const std::string& program,
+               const std::vector<std::string>& arguments, const std::string& workingFolder,
+               std::vector<std::pair<std::string, std::string>> more = {}) const;
     // Runs a Windows program of Wine's own (taskkill, reg) to its end; its exit status, or -1.
     int Run(const std::vector<std::string>& arguments) const;
     // Runs a program of this machine (xdotool, import) against the session's display to its end.

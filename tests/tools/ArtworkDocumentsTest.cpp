@@ -1,13 +1,12 @@
 // The documents that ship beside the program: the operator's guide, opened in the program's real
 // help viewer, and the desktop entry, checked by the desktop's own validator.
 
-#include "platform/Windows.h"
 #include "framework/services/HelpViewer.h"
-
-#include <gtest/gtest.h>
+#include "platform/Windows.h"
 
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <regex>
 #include <string>
@@ -67,8 +66,8 @@ public:
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "GuideOwner";
         RegisterClassExA(&windowClass);
-        window = CreateWindowExA(0, "GuideOwner", "Guide", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
+        window = CreateWindowExA(0, "GuideOwner", "Guide", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
     }
     ~ViewerOwner() {
         framework::ShowHelp(window, guidePath.c_str(), HELP_QUIT, 0);
@@ -99,7 +98,8 @@ TEST(OperatorGuideTest, EveryTopicOpensAtItsHeadingAndTheMainWindowIsTopicZero) 
     ASSERT_NE(owner.window, nullptr);
     EXPECT_EQ(owner.TopLineAfter(HELP_INDEX, 0), 0) << "the Help button opens the contents";
     for (const auto& [context, heading] : topics)
-        EXPECT_EQ(owner.TopLineAfter(HELP_CONTEXT, static_cast<ULONG_PTR>(context)), heading.line) << heading.title;
+        EXPECT_EQ(owner.TopLineAfter(HELP_CONTEXT, static_cast<ULONG_PTR>(context)), heading.line)
+            << heading.title;
 
     // The contents list names every section, in the order of the file.
     std::vector<std::string> listed;
@@ -162,18 +162,63 @@ TEST(OperatorGuideTest, QuotesTheCaptionsOfEveryButtonSettingAndBox) {
     const std::string guide = Text(guidePath);
     const char* const captions[] = {
         // The main window.
-        "Status", "Rx", "Tx", "CTS Hold", "DSR Hold", "RLS Hold", "XOff Hold", "XOff Sent", "View", "Log", "Test",
-        "Help", "Change Settings", "Close",
+        "Status",
+        "Rx",
+        "Tx",
+        "CTS Hold",
+        "DSR Hold",
+        "RLS Hold",
+        "XOff Hold",
+        "XOff Sent",
+        "View",
+        "Log",
+        "Test",
+        "Help",
+        "Change Settings",
+        "Close",
         // The settings dialog.
-        "Settings", "Port", "Baud Rate", "Parity", "Data Bits", "Stop Bits", "Flow Control",
-        "Character Delay (milliseconds)", "Line Delay (milliseconds)", "Transmit Delay (Seconds)",
-        "Control Characters", "Send Code to Start Transmission", "Send Code to End Transmission", "Files",
-        "Upload Path", "Download Path", "File Extension", "Activity Log", "Write Log File", "Log File", "...", "Ok",
-        "Cancel", "Xon/Xoff", "Hardware", "Combined", "None",
+        "Settings",
+        "Port",
+        "Baud Rate",
+        "Parity",
+        "Data Bits",
+        "Stop Bits",
+        "Flow Control",
+        "Character Delay (milliseconds)",
+        "Line Delay (milliseconds)",
+        "Transmit Delay (Seconds)",
+        "Control Characters",
+        "Send Code to Start Transmission",
+        "Send Code to End Transmission",
+        "Files",
+        "Upload Path",
+        "Download Path",
+        "File Extension",
+        "Activity Log",
+        "Write Log File",
+        "Log File",
+        "...",
+        "Ok",
+        "Cancel",
+        "Xon/Xoff",
+        "Hardware",
+        "Combined",
+        "None",
         // Message boxes and the trace log.
-        "Open Comm", "Close Previous Connection", "Set Comm Buffer Sizes", "Get Comm State", "Update Comm State",
-        "Set Comm State", "Setup_Timeouts", "Comms Status Check", "Read Data", "Unable to write to log file",
-        "Save Log File As", "Start of logging", "End of Logging", "Application Terminated",
+        "Open Comm",
+        "Close Previous Connection",
+        "Set Comm Buffer Sizes",
+        "Get Comm State",
+        "Update Comm State",
+        "Set Comm State",
+        "Setup_Timeouts",
+        "Comms Status Check",
+        "Read Data",
+        "Unable to write to log file",
+        "Save Log File As",
+        "Start of logging",
+        "End of Logging",
+        "Application Terminated",
         "==================== Settings ======================",
     };
     for (const char* caption : captions)

@@ -3,14 +3,13 @@
 // what the program and the desktop expect of it: size, depth, palette, transparent colour, and
 // readable by the platform's own BMP reader pixel for pixel.
 
-#include "support/TempFolder.h"
 #include "platform/Windows.h"
-
-#include <gtest/gtest.h>
+#include "support/TempFolder.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <set>
 #include <string>
@@ -48,8 +47,8 @@ uint32_t BigEndianDword(const Bytes& bytes, size_t offset) {
 
 // The generator's exit status; a generator that hangs is ended by timeout(1) after a minute.
 int RunGenerator(const std::string& folder, const std::string& errorFile) {
-    const std::string command =
-        "timeout 60 '" + std::string(TOLVA_ARTWORK_PATH) + "' '" + folder + "' >/dev/null 2>'" + errorFile + "'";
+    const std::string command = "timeout 60 '" + std::string(TOLVA_ARTWORK_PATH) + "' '" + folder +
+                                "' >/dev/null 2>'" + errorFile + "'";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -98,7 +97,8 @@ PaletteBmp ReadPaletteBmp(const Bytes& bytes, const std::string& name) {
         const uint32_t y = bmp.height > 0 ? rows - 1 - fileRow : fileRow;
         const uint8_t* row = bytes.data() + pixelOffset + stride * fileRow;
         for (uint32_t x = 0; x < bmp.width; ++x) {
-            const uint8_t index = bmp.bitCount == 8 ? row[x] : (x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F);
+            const uint8_t index =
+                bmp.bitCount == 8 ? row[x] : (x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F);
             bmp.indexes[y].push_back(index);
         }
     }
@@ -119,7 +119,8 @@ void ExpectPlatformReadsEveryPixel(const Bytes& bytes, const PaletteBmp& bmp, co
     int mismatches = 0;
     for (uint32_t y = 0; y < bmp.indexes.size(); ++y) {
         for (uint32_t x = 0; x < bmp.width; ++x) {
-            if (GetPixel(dc, static_cast<int>(x), static_cast<int>(y)) != bmp.ColourAt(x, y) && ++mismatches <= 3)
+            if (GetPixel(dc, static_cast<int>(x), static_cast<int>(y)) != bmp.ColourAt(x, y) &&
+                ++mismatches <= 3)
                 ADD_FAILURE() << name << ": pixel " << x << "," << y << " reads differently on the platform";
         }
     }
@@ -199,11 +200,14 @@ TEST(ArtworkTest, LampsAreSixteenColourImagesWithLightGreyAroundTheDisc) {
         ExpectPlatformReadsEveryPixel(bytes, lamp, name);
     }
 
-    const std::set<COLORREF> green = LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-green.bmp")), "green"));
+    const std::set<COLORREF> green =
+        LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-green.bmp")), "green"));
     EXPECT_TRUE(green.count(RGB(0, 255, 0)) && !green.count(RGB(255, 0, 0))) << "the green lamp";
-    const std::set<COLORREF> red = LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-red.bmp")), "red"));
+    const std::set<COLORREF> red =
+        LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-red.bmp")), "red"));
     EXPECT_TRUE(red.count(RGB(255, 0, 0)) && !red.count(RGB(0, 255, 0))) << "the red lamp";
-    const std::set<COLORREF> unlit = LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-unlit.bmp")), "unlit"));
+    const std::set<COLORREF> unlit =
+        LampColours(ReadPaletteBmp(ReadBytes(CommittedPath("lamp-unlit.bmp")), "unlit"));
     EXPECT_EQ(unlit, (std::set<COLORREF>{RGB(0, 0, 0), RGB(128, 128, 128), RGB(255, 255, 255)}))
         << "the unlit lamp is white and grey in its black rim";
 }
@@ -259,7 +263,8 @@ TEST(ArtworkTest, IconHoldsSixteenThirtyTwoFortyEightAndA256PixelPng) {
         for (uint32_t y = 0; y < size; ++y) {
             for (uint32_t x = 0; x < size; ++x) {
                 const uint8_t alpha = image[40 + (y * size + x) * 4 + 3];
-                const bool isMasked = image[40 + size * size * 4 + y * maskStride + x / 8] & (0x80 >> (x % 8));
+                const bool isMasked =
+                    image[40 + size * size * 4 + y * maskStride + x / 8] & (0x80 >> (x % 8));
                 EXPECT_EQ(isMasked, alpha < 128) << "pixel " << x << "," << y << " (rows bottom-up)";
             }
         }

@@ -4,9 +4,8 @@
 
 #include "tools/rc/ResourceScript.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,7 +65,8 @@ TEST(ResourceScript, NestingOfExpressionsIsBoundedInsteadOfRunningOffTheStack) {
     const Compiled plain = Compile("1 DIALOG 0, 0, 1, 1 STYLE ((((0x80000000)))) | NOT - -(1) BEGIN END");
     ASSERT_TRUE(plain.isCompiled) << plain.error;
     const Bytes& dialog = plain.resources.at(0).data;
-    EXPECT_EQ(dialog.at(12) | dialog.at(13) << 8 | dialog.at(14) << 16 | static_cast<uint32_t>(dialog.at(15)) << 24,
+    EXPECT_EQ(dialog.at(12) | dialog.at(13) << 8 | dialog.at(14) << 16 |
+                  static_cast<uint32_t>(dialog.at(15)) << 24,
               0x80000000u);
     for (const std::string opener : {"(", "NOT ", "-"}) {
         std::string source = "1 DIALOG 0, 0, 1, 1\nSTYLE ";
@@ -135,11 +135,13 @@ TEST(ResourceScript, IconNumbersRunOutAfter65535Images) {
 // The identifiers a script shares with its code come from a header it includes: a name stands for
 // its number as a resource name, a control's id and anywhere else a number goes.
 TEST(ResourceScript, DefinedNamesFromAnIncludedHeaderStandForTheirNumbers) {
-    const std::string header = "#ifndef IDS_H\n#define IDS_H\n#define IDD_MAIN 15100\n#define IDC_VIEW 0x3B67\n"
-                               "#define IDC_TEXT(x) x\n#endif\n";
+    const std::string header =
+        "#ifndef IDS_H\n#define IDS_H\n#define IDD_MAIN 15100\n#define IDC_VIEW 0x3B67\n"
+        "#define IDC_TEXT(x) x\n#endif\n";
     const Bytes headerBytes(header.begin(), header.end());
-    const std::string named = "#include <windows.h>\n#include \"ids.h\"\n#define WIDTH 40\n"
-                              "IDD_MAIN DIALOG 0, 0, WIDTH, 10 BEGIN PUSHBUTTON \"View\", IDC_VIEW, 1, 2, 3, 4 END";
+    const std::string named =
+        "#include <windows.h>\n#include \"ids.h\"\n#define WIDTH 40\n"
+        "IDD_MAIN DIALOG 0, 0, WIDTH, 10 BEGIN PUSHBUTTON \"View\", IDC_VIEW, 1, 2, 3, 4 END";
     const std::string numbered = "15100 DIALOG 0, 0, 40, 10 BEGIN PUSHBUTTON \"View\", 15207, 1, 2, 3, 4 END";
     const Compiled byName = Compile(named, headerBytes);
     ASSERT_TRUE(byName.isCompiled) << byName.error;

@@ -1,5 +1,4 @@
 #include "support/SimulatorSupport.h"
-
 #include "tools/sim/EventRecorder.h"
 #include "tools/sim/ProgramText.h"
 #include "tools/sim/SimulatorOptions.h"
@@ -32,10 +31,13 @@ protected:
 TEST_F(SimulatorCommandLineTest, HelpExitsZeroAndDocumentsEveryOption) {
     EXPECT_EQ(Run({"--help"}), 0);
     for (const char* option :
-         {"--pty", "--device", "--baud", "--framing", "--buffer", "--xonxoff", "--record", "--timeout", "--idle",
-          "--upload-delay", "--expect-file", "--expect-refusal", "--verdict", "--echo-end", "--linger", "--hold", "--send",
-          "--download", "--upload", "--test-line", "--echo", "--wait", "--expect", "--help", "--expect-folder",
-          "--xoff-storms", "--storm-gap", "--repeat", "--for-seconds", "--start-wait", "--summary"})
+         {"--pty",         "--device",         "--baud",     "--framing",     "--buffer",
+          "--xonxoff",     "--record",         "--timeout",  "--idle",        "--upload-delay",
+          "--expect-file", "--expect-refusal", "--verdict",  "--echo-end",    "--linger",
+          "--hold",        "--send",           "--download", "--upload",      "--test-line",
+          "--echo",        "--wait",           "--expect",   "--help",        "--expect-folder",
+          "--xoff-storms", "--storm-gap",      "--repeat",   "--for-seconds", "--start-wait",
+          "--summary"})
         EXPECT_NE(output.find(std::string("  ") + option + " "), std::string::npos) << option;
 }
 
@@ -75,7 +77,8 @@ TEST_F(SimulatorCommandLineTest, MissingDeviceFailsWithOne) {
 }
 
 TEST_F(SimulatorCommandLineTest, RecordHasTimestampedTransmitAndReceiveLines) {
-    StartAndConnect({"--send", "DOWNLOAD PROGRAM:123", "--expect", "N30\r\n", "--record", folder / "record.txt"});
+    StartAndConnect(
+        {"--send", "DOWNLOAD PROGRAM:123", "--expect", "N30\r\n", "--record", folder / "record.txt"});
     ReceiveUntil("\r");
     Send("N10 G01\r\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -120,7 +123,8 @@ TEST(SimulatorPartsTest, ProgramComparisonIgnoresLineEndsAndEmptyLines) {
     EXPECT_EQ(CompareProgram(ProgramLines("A\nB\n"), ProgramLines("A\r\nB\r\n")), "");
     EXPECT_EQ(CompareProgram(ProgramLines("A\nB\n"), ProgramLines("A\r\nC\r\n")),
               "line 2 differs: expected \"B\", received \"C\"");
-    EXPECT_NE(CompareProgram(ProgramLines("A\nB\n"), ProgramLines("A\r\n")).find("only 1 of 2"), std::string::npos);
+    EXPECT_NE(CompareProgram(ProgramLines("A\nB\n"), ProgramLines("A\r\n")).find("only 1 of 2"),
+              std::string::npos);
     EXPECT_NE(CompareProgram(ProgramLines("A\n"), ProgramLines("A\r\nB\r\n")).find("1 lines more"),
               std::string::npos);
 }
@@ -128,8 +132,8 @@ TEST(SimulatorPartsTest, ProgramComparisonIgnoresLineEndsAndEmptyLines) {
 TEST(SimulatorPartsTest, OptionsKeepTheStepOrderAndTheLastValue) {
     simulator::SimulatorOptions options;
     std::string error;
-    ASSERT_EQ(simulator::ParseOptions({"--send", "A", "--baud", "1200", "--wait", "5", "--test-line", "--baud",
-                                       "4800", "--framing", "7E1.5", "--echo"},
+    ASSERT_EQ(simulator::ParseOptions({"--send", "A", "--baud", "1200", "--wait", "5", "--test-line",
+                                       "--baud", "4800", "--framing", "7E1.5", "--echo"},
                                       options, error),
               simulator::ParseOutcome::Run)
         << error;

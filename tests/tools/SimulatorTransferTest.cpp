@@ -42,7 +42,8 @@ TEST_F(SimulatorTransferTest, DownloadMissingItsLastLineFails) {
     ReceiveUntil("\r");
     Send("%\r\nO0123\r\nN10 G90 G21\r\nN20 G01 X10.5 Y3\tF200\r\n");
     EXPECT_EQ(ExitStatus(), 1);
-    EXPECT_NE(simulator.StandardError().find("only 4 of 5 lines"), std::string::npos) << simulator.StandardError();
+    EXPECT_NE(simulator.StandardError().find("only 4 of 5 lines"), std::string::npos)
+        << simulator.StandardError();
 }
 
 TEST_F(SimulatorTransferTest, RefusalEndsTheDownloadAndFailsUnlessExpected) {
@@ -75,7 +76,8 @@ TEST_F(SimulatorTransferTest, VerdictFollowsTheCheck) {
 TEST_F(SimulatorTransferTest, NothingArrivingFailsTheDownload) {
     StartAndConnect({"--download", "5", "--timeout", "300"});
     EXPECT_EQ(ExitStatus(), 1);
-    EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos) << simulator.StandardError();
+    EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos)
+        << simulator.StandardError();
 }
 
 TEST_F(SimulatorTransferTest, UploadSendsTheLinesAndTheEndOfFileLine) {
@@ -102,7 +104,8 @@ TEST_F(SimulatorTransferTest, RefusedUploadFails) {
     ReceiveUntil("\r");
     Send("\x04");
     EXPECT_EQ(ExitStatus(), 1);
-    EXPECT_NE(simulator.StandardError().find("upload was refused"), std::string::npos) << simulator.StandardError();
+    EXPECT_NE(simulator.StandardError().find("upload was refused"), std::string::npos)
+        << simulator.StandardError();
 }
 
 TEST_F(SimulatorTransferTest, TestLineIsRequestedAndChecked) {
@@ -125,7 +128,8 @@ TEST_F(SimulatorTransferTest, EchoReturnsTheTestMessageUpToItsTerminator) {
     Send("LocalTestMessage@");
     EXPECT_EQ(ReceiveUntil("@"), "LocalTestMessage@");
     Send("after");
-    EXPECT_EQ(ReceiveUntil("never", std::chrono::milliseconds(400)), "") << "nothing after the terminator is echoed";
+    EXPECT_EQ(ReceiveUntil("never", std::chrono::milliseconds(400)), "")
+        << "nothing after the terminator is echoed";
     EXPECT_EQ(ExitStatus(), 0) << simulator.StandardError();
 }
 
@@ -151,7 +155,8 @@ TEST_F(SimulatorTransferTest, ExpectedTextMissingFailsWithWhatArrived) {
 // while, and then exits with the status its steps earned.
 TEST_F(SimulatorTransferTest, HoldKeepsTheCableUpUntilTerminatedAndKeepsTheVerdict) {
     folder.Write("5.nc", program);
-    StartAndConnect({"--download", "5", "--expect-file", folder / "5.nc", "--idle", "300", "--linger", "0", "--hold"});
+    StartAndConnect(
+        {"--download", "5", "--expect-file", folder / "5.nc", "--idle", "300", "--linger", "0", "--hold"});
     ReceiveUntil("\r");
     Send(programOnTheLine);
     EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(5)), "DONE");
@@ -167,14 +172,15 @@ TEST_F(SimulatorTransferTest, HoldAfterAFailedStepStillExitsOne) {
     EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(5)), "DONE");
     ASSERT_TRUE(simulator.Signal(SIGINT));
     EXPECT_EQ(ExitStatus(), 1);
-    EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos) << simulator.StandardError();
+    EXPECT_NE(simulator.StandardError().find("nothing arrived"), std::string::npos)
+        << simulator.StandardError();
 }
 
 // --start-when-open plays the first step only once the DNC link holds its end of the cable, which
 // it does with an exclusive lock when it opens the port; a link that never opens it fails the run.
 TEST_F(SimulatorTransferTest, StartWhenOpenWaitsUntilTheLinkHoldsItsEnd) {
-    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "5000", "--linger", "300",
-                                 "--record", folder / "record.txt"}));
+    ASSERT_TRUE(simulator.Start({"--start-when-open", "--send", "HELLO", "--timeout", "5000", "--linger",
+                                 "300", "--record", folder / "record.txt"}));
     const std::string path = simulator.ReadPortPath();
     ASSERT_FALSE(path.empty()) << simulator.StandardError();
     std::this_thread::sleep_for(std::chrono::milliseconds(700));

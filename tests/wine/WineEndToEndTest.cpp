@@ -4,20 +4,18 @@
 // same bytes on both. Wine is an implementation of Win32 we did not write, so whatever holds here
 // holds for the code above the platform, not just for our stand-in of the API.
 
-#include "support/WineSession.h"
-
-#include "support/TestPrograms.h"
-#include "support/TempFolder.h"
 #include "support/ChildProcess.h"
 #include "support/SimulatorProcess.h"
-
-#include <gtest/gtest.h>
+#include "support/TempFolder.h"
+#include "support/TestPrograms.h"
+#include "support/WineSession.h"
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -77,7 +75,8 @@ std::string WithoutTimes(const std::string& log) {
             line.pop_back();
         }
         std::smatch parts;
-        kept += std::regex_match(line, parts, stamped) ? parts[1].str() + " | " + parts[2].str() + "\n" : "?" + line + "\n";
+        kept += std::regex_match(line, parts, stamped) ? parts[1].str() + " | " + parts[2].str() + "\n"
+                                                       : "?" + line + "\n";
     }
     return kept;
 }
@@ -86,9 +85,9 @@ std::string WithoutTimes(const std::string& log) {
 // folder's nc/ for both directions and the activity log in the folder.
 std::string FirstRunProfile(const testsupport::TempFolder& folder) {
     return "[Port Settings]\nport=COM1\nbaudrate=115200\nparity=None\ndatabits=8\nstopbits=1\n"
-           "flow control=None\ntransmit delay=0\n[Files]\nupload path=" + (folder / "nc/") +
-           "\ndownload path=" + (folder / "nc/") + "\nfile extension=T3\n[Log]\nlog file=" +
-           (folder / "activity.log") + "\nwrite log=1\n";
+           "flow control=None\ntransmit delay=0\n[Files]\nupload path=" +
+           (folder / "nc/") + "\ndownload path=" + (folder / "nc/") +
+           "\nfile extension=T3\n[Log]\nlog file=" + (folder / "activity.log") + "\nwrite log=1\n";
 }
 
 class WineEndToEndTest : public ::testing::Test {
@@ -102,7 +101,8 @@ protected:
         fs::create_directories(folder / "config");
         folder.Write("config/" + std::string(profile) + ".INI", FirstRunProfile(folder));
         // Wine's Windows folder is where a bare profile name is looked for.
-        std::ofstream(fs::path(session->Prefix()) / "drive_c/windows" / (std::string(profile) + ".INI"), std::ios::binary)
+        std::ofstream(fs::path(session->Prefix()) / "drive_c/windows" / (std::string(profile) + ".INI"),
+                      std::ios::binary)
             << FirstRunProfile(folder);
         fs::copy_file(TOLVA_SAMPLE_PROGRAM, folder / "nc/5.T3");
         upload = testsupport::NumberedProgram(120);
@@ -110,7 +110,8 @@ protected:
     }
     void TearDown() override {
         std::error_code ignored;
-        fs::remove(fs::path(session->Prefix()) / "drive_c/windows" / (std::string(profile) + ".INI"), ignored);
+        fs::remove(fs::path(session->Prefix()) / "drive_c/windows" / (std::string(profile) + ".INI"),
+                   ignored);
     }
 
     // Everything a run leaves in the folder goes before the next run, so both start alike.
@@ -135,7 +136,8 @@ protected:
                                   "PTY,link=" + (folder / "dnc") + ",raw,echo=0"},
                                  {},
                                  {}}));
-        for (int round = 0; round < 100 && !(fs::exists(folder / "machine") && fs::exists(folder / "dnc")); ++round) {
+        for (int round = 0; round < 100 && !(fs::exists(folder / "machine") && fs::exists(folder / "dnc"));
+             ++round) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (!fs::exists(folder / "dnc")) {
@@ -147,17 +149,38 @@ protected:
             ADD_FAILURE() << "the program could not be started";
             return outcome;
         }
-        EXPECT_TRUE(WineSession::WaitUntilHeld(folder / "dnc", cable.Id(), std::chrono::seconds(60))) << program.StandardError();
+        EXPECT_TRUE(WineSession::WaitUntilHeld(folder / "dnc", cable.Id(), std::chrono::seconds(60)))
+            << program.StandardError();
         // Wine's serial driver writes to a pseudo-terminal as fast as it takes the bytes: no UART
         // holds WriteFile to the line speed, and the output queue always reads empty. A controller
         // with the usual 1 KB buffer would count the surplus as lost, so here it takes the whole
         // program; pacing is the Linux suites' and the benchmark's business.
         SimulatorProcess simulator(folder.Path());
-        EXPECT_TRUE(simulator.Start({"--device", folder / "machine", "--baud", "115200", "--buffer", "1048576",
-                                     "--start-wait", "1000",
-                                     "--timeout", "20000", "--record", folder / "line.txt", "--expect-file",
-                                     folder / "nc/5.T3", "--download", "5", "--upload", "7", folder / "upload.nc",
-                                     "--test-line", "--send", "DOWNLOAD PROGRAM:99", "--expect", "\x04", "--hold"}));
+        EXPECT_TRUE(simulator.Start({"--device",
+                                     folder / "machine",
+                                     "--baud",
+                                     "115200",
+                                     "--buffer",
+                                     "1048576",
+                                     "--start-wait",
+                                     "1000",
+                                     "--timeout",
+                                     "20000",
+                                     "--record",
+                                     folder / "line.txt",
+                                     "--expect-file",
+                                     folder / "nc/5.T3",
+                                     "--download",
+                                     "5",
+                                     "--upload",
+                                     "7",
+                                     folder / "upload.nc",
+                                     "--test-line",
+                                     "--send",
+                                     "DOWNLOAD PROGRAM:99",
+                                     "--expect",
+                                     "\x04",
+                                     "--hold"}));
         EXPECT_FALSE(simulator.ReadPortPath().empty()) << simulator.StandardError();
         EXPECT_EQ(simulator.ReadOutputLine(std::chrono::seconds(90)), "DONE") << simulator.StandardError();
         close(program);
@@ -178,10 +201,11 @@ protected:
     Outcome ServeOnLinux() {
         return Serve(
             [&](ChildProcess& program, const std::string& port) {
-                return program.Start({testsupport::ProgramPath(),
-                                      {profile},
-                                      {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
-                                      folder.Path()});
+                return program.Start(
+                    {testsupport::ProgramPath(),
+                     {profile},
+                     {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder / "config"}},
+                     folder.Path()});
             },
             [](ChildProcess& program) { program.Signal(SIGTERM); });
     }
@@ -194,7 +218,9 @@ protected:
                                       {{"TOLVA_UNATTENDED", "1"}});
             },
             // As a window manager closes a window: WM_CLOSE, here through Wine's taskkill.
-            [&](ChildProcess&) { session->Run({"taskkill", "/IM", "tolva-dnc.exe"}); });
+            [&](ChildProcess&) {
+                session->Run({"taskkill", "/IM", "tolva-dnc.exe"});
+            });
     }
 
     static testsupport::TempFolder scratch;
@@ -213,23 +239,29 @@ TEST_F(WineEndToEndTest, TheWindowsBuildServesTheControllerByteForByteAsTheLinux
     EXPECT_EQ(linux.simulatorStatus, 0) << "the Linux build: download exact, test line, refusal";
     EXPECT_EQ(windows.simulatorStatus, 0) << "the Windows build: download exact, test line, refusal";
     EXPECT_FALSE(windows.received.empty());
-    EXPECT_TRUE(windows.received == linux.received) << "the controller received the same bytes from both ("
-                                                    << windows.received.size() << " and " << linux.received.size() << ")";
-    EXPECT_NE(windows.received.find('\x04'), std::string::npos) << "program 99 was refused with the refusal byte";
+    EXPECT_TRUE(windows.received == linux.received)
+        << "the controller received the same bytes from both (" << windows.received.size() << " and "
+        << linux.received.size() << ")";
+    EXPECT_NE(windows.received.find('\x04'), std::string::npos)
+        << "program 99 was refused with the refusal byte";
 
     EXPECT_EQ(windows.uploaded, testsupport::Stored(upload)) << "the upload is stored exactly";
     EXPECT_EQ(linux.uploaded, testsupport::Stored(upload));
 
-    EXPECT_EQ(testsupport::CountOf(windows.activity, "Download Completed " + (folder / "nc/5.T3")), 1u) << windows.activity;
-    EXPECT_EQ(testsupport::CountOf(windows.activity, "Upload Completed " + (folder / "nc/7.T3")), 1u) << windows.activity;
-    EXPECT_EQ(testsupport::CountOf(windows.activity, "Download could not open/read from " + (folder / "nc/99.T3")), 1u)
+    EXPECT_EQ(testsupport::CountOf(windows.activity, "Download Completed " + (folder / "nc/5.T3")), 1u)
+        << windows.activity;
+    EXPECT_EQ(testsupport::CountOf(windows.activity, "Upload Completed " + (folder / "nc/7.T3")), 1u)
+        << windows.activity;
+    EXPECT_EQ(
+        testsupport::CountOf(windows.activity, "Download could not open/read from " + (folder / "nc/99.T3")),
+        1u)
         << windows.activity;
     EXPECT_EQ(windows.activity, linux.activity) << "the same activity log lines, times and dates aside";
 
     EXPECT_FALSE(windows.settings.empty()) << "the settings are written at close";
-    EXPECT_TRUE(windows.settings == linux.settings) << "the binary settings file is the same on both ("
-                                                    << windows.settings.size() << " and " << linux.settings.size()
-                                                    << " bytes)";
+    EXPECT_TRUE(windows.settings == linux.settings)
+        << "the binary settings file is the same on both (" << windows.settings.size() << " and "
+        << linux.settings.size() << " bytes)";
     EXPECT_EQ(windows.boxes.find("(OK)"), std::string::npos) << "no box: " << windows.boxes;
 }
 
@@ -272,24 +304,28 @@ TEST_F(WineEndToEndTest, TheMainWindowAndTheSettingsDialogShowUnderWine) {
     ASSERT_TRUE(session->Start(program, WineSession::WindowsProgramPath(), {profile}, folder.Path(),
                                {{"TOLVA_SCREENSHOT", ownPicture}}));
 
-    EXPECT_EQ(session->RunHostProgram("xdotool", {"search", "--sync", "--name", "^CABLE COM1:115200,N,8,1,None$"}), 0)
+    EXPECT_EQ(
+        session->RunHostProgram("xdotool", {"search", "--sync", "--name", "^CABLE COM1:115200,N,8,1,None$"}),
+        0)
         << "the main window, its caption naming the profile and the port's settings";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(session->RunHostProgram(
-                  "import", {"-window", "CABLE COM1:115200,N,8,1,None", (snapshots / "WineMainWindow.png").string()}),
+    EXPECT_EQ(session->RunHostProgram("import", {"-window", "CABLE COM1:115200,N,8,1,None",
+                                                 (snapshots / "WineMainWindow.png").string()}),
               0);
     EXPECT_EQ(session->RunHostProgram("xdotool", {"key", "Return"}), 0);
     EXPECT_EQ(session->RunHostProgram("xdotool", {"search", "--sync", "--name", "^Settings$"}), 0)
         << "Enter pressed the default button";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(session->RunHostProgram("import", {"-window", "Settings", (snapshots / "WineSettingsDialog.png").string()}),
+    EXPECT_EQ(session->RunHostProgram(
+                  "import", {"-window", "Settings", (snapshots / "WineSettingsDialog.png").string()}),
               0);
     EXPECT_EQ(session->RunHostProgram("xdotool", {"key", "Escape"}), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     session->Run({"taskkill", "/IM", "tolva-dnc.exe"});
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0) << program.StandardError();
-    EXPECT_EQ(session->RunHostProgram("identify", {ownPicture}), 0) << "the program's own screenshot is a PNG";
+    EXPECT_EQ(session->RunHostProgram("identify", {ownPicture}), 0)
+        << "the program's own screenshot is a PNG";
     simulator.Signal(SIGTERM);
     simulator.WaitForExit();
 }

@@ -4,18 +4,16 @@
 // program-paths file that serves a download from the real tolva-sim, and a silent uninstall that
 // takes the program and leaves the operator's data.
 
-#include "support/WineSession.h"
-
-#include "support/TempFolder.h"
 #include "support/ChildProcess.h"
 #include "support/SimulatorProcess.h"
-
-#include <gtest/gtest.h>
+#include "support/TempFolder.h"
+#include "support/WineSession.h"
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -57,13 +55,14 @@ TEST(WineInstallerTest, InstallsRunsAFirstDownloadAndUninstallsLeavingTheOperato
     testsupport::TempFolder scratch;
     const WineSession session(scratch.Path(), scratch / "prefix", WineSession::PrefixState::Fresh);
     ASSERT_TRUE(session.Failure().empty()) << session.Failure();
-    ASSERT_TRUE(fs::exists(WineSession::InstallerPath())) << WineSession::InstallerPath()
-                                                          << " is missing: cmake --build --preset windows makes it";
+    ASSERT_TRUE(fs::exists(WineSession::InstallerPath()))
+        << WineSession::InstallerPath() << " is missing: cmake --build --preset windows makes it";
 
     ASSERT_EQ(session.Run({WineSession::InstallerPath(), "/S"}), 0);
     ASSERT_TRUE(session.WaitForPrograms());
     const fs::path installed = session.DriveC("Program Files/Tolva DNC");
-    for (const char* name : {"tolva-dnc.exe", "dnxhelp.hlp", "Operator's Guide.txt", "Licence.txt", "uninstall.exe"}) {
+    for (const char* name :
+         {"tolva-dnc.exe", "dnxhelp.hlp", "Operator's Guide.txt", "Licence.txt", "uninstall.exe"}) {
         EXPECT_TRUE(fs::exists(installed / name)) << name;
     }
     const fs::path user = UserFolder(session);
@@ -72,7 +71,8 @@ TEST(WineInstallerTest, InstallsRunsAFirstDownloadAndUninstallsLeavingTheOperato
     const std::string shortcut = ReadAll(menu / "Tolva DNC (TOLVA).lnk");
     ASSERT_FALSE(shortcut.empty()) << "the default profile's Start-menu shortcut";
     EXPECT_NE(shortcut.find(Utf16("C:\\Program Files\\Tolva DNC\\tolva-dnc.exe")), std::string::npos);
-    EXPECT_NE(shortcut.find(Utf16("\\Documents\\Tolva DNC")), std::string::npos) << "it starts in the data folder";
+    EXPECT_NE(shortcut.find(Utf16("\\Documents\\Tolva DNC")), std::string::npos)
+        << "it starts in the data folder";
     EXPECT_NE(shortcut.find(Utf16("TOLVA")), std::string::npos) << "with the profile's name as its argument";
     const fs::path data = fs::canonical(user / "Documents/Tolva DNC");
     EXPECT_TRUE(fs::is_empty(data)) << "a fresh data folder";
@@ -94,13 +94,15 @@ TEST(WineInstallerTest, InstallsRunsAFirstDownloadAndUninstallsLeavingTheOperato
     ChildProcess program(scratch.Path(), "program");
     ASSERT_TRUE(session.Start(program, (installed / "tolva-dnc.exe").string(), {"TOLVA"}, data.string()));
     EXPECT_TRUE(WineSession::WaitUntilHeld(scratch / "dnc", cable.Id(), std::chrono::seconds(60)));
-    EXPECT_EQ(session.RunHostProgram("xdotool", {"search", "--sync", "--name", "^TOLVA COM1:2400,N,8,1,Xon/Xoff$"}), 0)
+    EXPECT_EQ(
+        session.RunHostProgram("xdotool", {"search", "--sync", "--name", "^TOLVA COM1:2400,N,8,1,Xon/Xoff$"}),
+        0)
         << "the main window with the default settings in its caption";
     const fs::path snapshots = TOLVA_SNAPSHOT_DIR;
     fs::create_directories(snapshots);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(session.RunHostProgram(
-                  "import", {"-window", "TOLVA COM1:2400,N,8,1,Xon/Xoff", (snapshots / "WineFirstRun.png").string()}),
+    EXPECT_EQ(session.RunHostProgram("import", {"-window", "TOLVA COM1:2400,N,8,1,Xon/Xoff",
+                                                (snapshots / "WineFirstRun.png").string()}),
               0);
 
     // Wine's serial driver has no line clock on a pseudo-terminal: the controller takes the whole
@@ -117,7 +119,8 @@ TEST(WineInstallerTest, InstallsRunsAFirstDownloadAndUninstallsLeavingTheOperato
     EXPECT_EQ(simulator.WaitForExit(), 0) << "the download arrived exactly: " << simulator.StandardError();
     cable.Signal(SIGTERM);
     cable.WaitForExit();
-    EXPECT_TRUE(fs::exists(data / "TOLVA.INI")) << "the profile's settings, written at close in the data folder";
+    EXPECT_TRUE(fs::exists(data / "TOLVA.INI"))
+        << "the profile's settings, written at close in the data folder";
 
     ASSERT_EQ(session.Run({"C:\\Program Files\\Tolva DNC\\uninstall.exe", "/S"}), 0);
     ASSERT_TRUE(session.WaitForPrograms());

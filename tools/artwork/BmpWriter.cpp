@@ -31,7 +31,8 @@ void WriteRow(ByteWriter& out, const IndexedImage& image, int y, int bitCount) {
 std::vector<uint8_t> EncodeBmp(const IndexedImage& image) {
     const int bitCount = image.Colours().Size() <= 16 ? 4 : 8;
     const uint32_t paletteEntries = 1u << bitCount;
-    const uint32_t stride = (static_cast<uint32_t>(image.Width()) * static_cast<uint32_t>(bitCount) + 31) / 32 * 4;
+    const uint32_t stride =
+        (static_cast<uint32_t>(image.Width()) * static_cast<uint32_t>(bitCount) + 31) / 32 * 4;
     const uint32_t pixelBytes = stride * static_cast<uint32_t>(image.Height());
     const uint32_t pixelOffset = fileHeaderSize + infoHeaderSize + paletteEntries * 4;
 

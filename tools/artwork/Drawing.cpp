@@ -17,8 +17,9 @@ Rgb Shaded(Rgb colour, double factor) {
 }
 
 Projection::Projection(double originX, double originY, double scale)
-    : originX(originX), originY(originY), alongX{scale, -0.10 * scale}, alongY{0.55 * scale, -0.45 * scale},
-      alongZ{0.0, -scale} {}
+    : originX(originX),
+      originY(originY), alongX{scale, -0.10 * scale}, alongY{0.55 * scale, -0.45 * scale}, alongZ{0.0,
+                                                                                                  -scale} {}
 
 void Projection::Point(double x, double y, double z, double& screenX, double& screenY) const {
     screenX = originX + x * alongX[0] + y * alongY[0] + z * alongZ[0];
@@ -46,8 +47,8 @@ cairo_matrix_t Projection::SidePlane(double x) const {
     return matrix;
 }
 
-cairo_pattern_t* PlaneGradient(const cairo_matrix_t& plane, double u0, double v0, double u1, double v1, Rgb from,
-                               Rgb to) {
+cairo_pattern_t* PlaneGradient(const cairo_matrix_t& plane, double u0, double v0, double u1, double v1,
+                               Rgb from, Rgb to) {
     cairo_pattern_t* gradient = cairo_pattern_create_linear(u0, v0, u1, v1);
     cairo_pattern_add_color_stop_rgb(gradient, 0.0, from.red / 255.0, from.green / 255.0, from.blue / 255.0);
     cairo_pattern_add_color_stop_rgb(gradient, 1.0, to.red / 255.0, to.green / 255.0, to.blue / 255.0);
@@ -67,8 +68,8 @@ namespace {
 
 // One face: a rectangle in plane coordinates, filled with a gentle gradient from lighter to the
 // given colour, then outlined with a hairline in device pixels.
-void DrawFace(cairo_t* cr, const cairo_matrix_t& plane, double u0, double v0, double u1, double v1, Rgb colour,
-              bool isOutlined) {
+void DrawFace(cairo_t* cr, const cairo_matrix_t& plane, double u0, double v0, double u1, double v1,
+              Rgb colour, bool isOutlined) {
     cairo_save(cr);
     cairo_transform(cr, &plane);
     cairo_new_path(cr);
@@ -89,8 +90,10 @@ void DrawFace(cairo_t* cr, const cairo_matrix_t& plane, double u0, double v0, do
 
 void DrawBox(cairo_t* cr, const Projection& projection, const Box& box, Rgb colour, bool isOutlined) {
     DrawFace(cr, projection.FrontPlane(box.y0), box.x0, box.z0, box.x1, box.z1, colour, isOutlined);
-    DrawFace(cr, projection.SidePlane(box.x1), box.y0, box.z0, box.y1, box.z1, Shaded(colour, 0.74), isOutlined);
-    DrawFace(cr, projection.TopPlane(box.z1), box.x0, box.y0, box.x1, box.y1, Shaded(colour, 1.16), isOutlined);
+    DrawFace(cr, projection.SidePlane(box.x1), box.y0, box.z0, box.y1, box.z1, Shaded(colour, 0.74),
+             isOutlined);
+    DrawFace(cr, projection.TopPlane(box.z1), box.x0, box.y0, box.x1, box.y1, Shaded(colour, 1.16),
+             isOutlined);
 }
 
 } // namespace artwork

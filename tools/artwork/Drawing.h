@@ -39,8 +39,8 @@ private:
 
 // A linear gradient between two points of a plane (see Projection), for use as a source while
 // the current matrix is the identity.
-cairo_pattern_t* PlaneGradient(const cairo_matrix_t& plane, double u0, double v0, double u1, double v1, Rgb from,
-                               Rgb to);
+cairo_pattern_t* PlaneGradient(const cairo_matrix_t& plane, double u0, double v0, double u1, double v1,
+                               Rgb from, Rgb to);
 // Sets pattern as the source and gives up the caller's reference.
 void SetPlaneSource(cairo_t* cr, cairo_pattern_t* pattern);
 

@@ -85,8 +85,9 @@ std::vector<uint8_t> EncodeIco(const std::vector<cairo_surface_t*>& images) {
     std::vector<std::vector<uint8_t>> entries;
     for (cairo_surface_t* image : images) {
         cairo_surface_flush(image);
-        entries.push_back(cairo_image_surface_get_width(image) > largestBitmapEntry ? EncodePng(image)
-                                                                                  : EncodeBitmapEntry(image));
+        entries.push_back(cairo_image_surface_get_width(image) > largestBitmapEntry
+                              ? EncodePng(image)
+                              : EncodeBitmapEntry(image));
     }
 
     std::vector<uint8_t> bytes;

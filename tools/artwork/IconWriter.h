@@ -5,7 +5,6 @@
 // stored as PNG, as icon files have done since large icons came in.
 
 #include <cairo.h>
-
 #include <cstdint>
 #include <vector>
 

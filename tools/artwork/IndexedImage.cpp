@@ -33,7 +33,8 @@ IndexedImage::IndexedImage(int width, int height, Palette palette)
 
 IndexedImage IndexedImage::FromOpaque(cairo_surface_t* surface, const Palette& palette) {
     cairo_surface_flush(surface);
-    IndexedImage image(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), palette);
+    IndexedImage image(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
+                       palette);
     // A picture repeats its colours a great deal; remembering the answers keeps the search cheap.
     std::unordered_map<uint32_t, uint8_t> nearest;
     for (int y = 0; y < image.height; ++y) {
@@ -42,7 +43,8 @@ IndexedImage IndexedImage::FromOpaque(cairo_surface_t* surface, const Palette& p
             auto found = nearest.find(pixel);
             if (found == nearest.end())
                 found = nearest.emplace(pixel, palette.NearestIndex(Unpremultiplied(pixel))).first;
-            image.indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)] =
+            image
+                .indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)] =
                 found->second;
         }
     }
@@ -51,12 +53,14 @@ IndexedImage IndexedImage::FromOpaque(cairo_surface_t* surface, const Palette& p
 
 IndexedImage IndexedImage::FromKeyed(cairo_surface_t* surface, const Palette& palette, uint8_t keyIndex) {
     cairo_surface_flush(surface);
-    IndexedImage image(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), palette);
+    IndexedImage image(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
+                       palette);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const uint32_t pixel = PixelAt(surface, x, y);
             const bool isCovered = (pixel >> 24) >= 128;
-            image.indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)] =
+            image
+                .indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)] =
                 isCovered ? palette.NearestIndex(Unpremultiplied(pixel), keyIndex) : keyIndex;
         }
     }

@@ -8,7 +8,6 @@
 #include "tools/artwork/Palette.h"
 
 #include <cairo.h>
-
 #include <cstdint>
 #include <vector>
 
@@ -27,7 +26,9 @@ public:
     int Height() const { return height; }
     const Palette& Colours() const { return palette; }
     // Rows top first, one index per pixel.
-    uint8_t At(int x, int y) const { return indexes[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+    uint8_t At(int x, int y) const {
+        return indexes[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
 
 private:
     IndexedImage(int width, int height, Palette palette);

@@ -47,8 +47,8 @@ IndexedImage DrawLamp(LampKind kind) {
         cairo_pattern_create_radial(centre - 1.6, centre - 1.8, 0.5, centre, centre, glassRadius + 0.4);
     cairo_pattern_add_color_stop_rgb(glass, 0.0, colours.lit.red / 255.0, colours.lit.green / 255.0,
                                      colours.lit.blue / 255.0);
-    cairo_pattern_add_color_stop_rgb(glass, colours.litShare, colours.lit.red / 255.0, colours.lit.green / 255.0,
-                                     colours.lit.blue / 255.0);
+    cairo_pattern_add_color_stop_rgb(glass, colours.litShare, colours.lit.red / 255.0,
+                                     colours.lit.green / 255.0, colours.lit.blue / 255.0);
     cairo_pattern_add_color_stop_rgb(glass, 1.0, colours.body.red / 255.0, colours.body.green / 255.0,
                                      colours.body.blue / 255.0);
     cairo_new_path(cr);

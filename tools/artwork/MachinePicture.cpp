@@ -219,12 +219,14 @@ void DrawCurrentCut(cairo_t* cr, const Projection& projection) {
 
 void DrawGantryEnd(cairo_t* cr, const Projection& projection, double railY) {
     // The truck that runs on the rail, with its drive motor, and the upright to the beam.
-    DrawBox(cr, projection, {gantryLeft - 24, gantryRight + 24, railY - 12, railY + 12, railTop, railTop + 24},
+    DrawBox(cr, projection,
+            {gantryLeft - 24, gantryRight + 24, railY - 12, railY + 12, railTop, railTop + 24},
             Shaded(gantryPaint, 0.9));
-    DrawBox(cr, projection, {gantryRight + 6, gantryRight + 22, railY - 30, railY - 12, railTop + 4, railTop + 20},
+    DrawBox(cr, projection,
+            {gantryRight + 6, gantryRight + 22, railY - 30, railY - 12, railTop + 4, railTop + 20},
             {60, 66, 76});
-    DrawBox(cr, projection, {gantryLeft + 2, gantryRight - 2, railY - 10, railY + 10, railTop + 24, beamBottom},
-            gantryPaint);
+    DrawBox(cr, projection,
+            {gantryLeft + 2, gantryRight - 2, railY - 10, railY + 10, railTop + 24, beamBottom}, gantryPaint);
 }
 
 void DrawBeam(cairo_t* cr, const Projection& projection) {
@@ -238,13 +240,15 @@ void DrawBeam(cairo_t* cr, const Projection& projection) {
 }
 
 void DrawCarriage(cairo_t* cr, const Projection& projection) {
-    DrawBox(cr, projection, {gantryRight, gantryRight + 18, torchY - 22, torchY + 22, beamBottom - 14, beamTop + 6},
+    DrawBox(cr, projection,
+            {gantryRight, gantryRight + 18, torchY - 22, torchY + 22, beamBottom - 14, beamTop + 6},
             {72, 82, 98});
     // The lifter that holds the torch at its height over the plate.
-    DrawBox(cr, projection, {gantryRight + 18, torchX - 6, torchY - 7, torchY + 7, beamBottom - 44, beamBottom + 16},
+    DrawBox(cr, projection,
+            {gantryRight + 18, torchX - 6, torchY - 7, torchY + 7, beamBottom - 44, beamBottom + 16},
             {176, 182, 190});
-    DrawBox(cr, projection, {torchX - 8, torchX + 6, torchY - 8, torchY + 8, beamBottom - 40, beamBottom - 28},
-            {56, 62, 72});
+    DrawBox(cr, projection,
+            {torchX - 8, torchX + 6, torchY - 8, torchY + 8, beamBottom - 40, beamBottom - 28}, {56, 62, 72});
 }
 
 void DrawTorch(cairo_t* cr, const Projection& projection) {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -17,49 +17,152 @@ namespace {
 // The named styles a script may use, with their Win32 values.
 const std::map<std::string, uint32_t, std::less<>>& StyleNames() {
     static const std::map<std::string, uint32_t, std::less<>> names = {
-        {"WS_OVERLAPPED", 0x00000000}, {"WS_POPUP", 0x80000000}, {"WS_CHILD", 0x40000000},
-        {"WS_MINIMIZE", 0x20000000}, {"WS_VISIBLE", 0x10000000}, {"WS_DISABLED", 0x08000000},
-        {"WS_CLIPSIBLINGS", 0x04000000}, {"WS_CLIPCHILDREN", 0x02000000}, {"WS_MAXIMIZE", 0x01000000},
-        {"WS_CAPTION", 0x00C00000}, {"WS_BORDER", 0x00800000}, {"WS_DLGFRAME", 0x00400000},
-        {"WS_VSCROLL", 0x00200000}, {"WS_HSCROLL", 0x00100000}, {"WS_SYSMENU", 0x00080000},
-        {"WS_THICKFRAME", 0x00040000}, {"WS_GROUP", 0x00020000}, {"WS_TABSTOP", 0x00010000},
-        {"WS_MINIMIZEBOX", 0x00020000}, {"WS_MAXIMIZEBOX", 0x00010000},
-        {"WS_EX_DLGMODALFRAME", 0x00000001}, {"WS_EX_NOPARENTNOTIFY", 0x00000004},
-        {"WS_EX_TOPMOST", 0x00000008}, {"WS_EX_TRANSPARENT", 0x00000020}, {"WS_EX_TOOLWINDOW", 0x00000080},
-        {"WS_EX_WINDOWEDGE", 0x00000100}, {"WS_EX_CLIENTEDGE", 0x00000200}, {"WS_EX_CONTEXTHELP", 0x00000400},
-        {"WS_EX_CONTROLPARENT", 0x00010000}, {"WS_EX_STATICEDGE", 0x00020000}, {"WS_EX_APPWINDOW", 0x00040000},
-        {"DS_ABSALIGN", 0x01}, {"DS_SYSMODAL", 0x02}, {"DS_LOCALEDIT", 0x20}, {"DS_SETFONT", 0x40},
-        {"DS_MODALFRAME", 0x80}, {"DS_NOIDLEMSG", 0x100}, {"DS_SETFOREGROUND", 0x200}, {"DS_3DLOOK", 0x4},
-        {"DS_FIXEDSYS", 0x8}, {"DS_NOFAILCREATE", 0x10}, {"DS_CONTROL", 0x400}, {"DS_CENTER", 0x800},
-        {"DS_CENTERMOUSE", 0x1000}, {"DS_CONTEXTHELP", 0x2000}, {"DS_SHELLFONT", 0x48},
-        {"SS_LEFT", 0x0}, {"SS_CENTER", 0x1}, {"SS_RIGHT", 0x2}, {"SS_ICON", 0x3}, {"SS_BLACKRECT", 0x4},
-        {"SS_GRAYRECT", 0x5}, {"SS_WHITERECT", 0x6}, {"SS_BLACKFRAME", 0x7}, {"SS_GRAYFRAME", 0x8},
-        {"SS_WHITEFRAME", 0x9}, {"SS_SIMPLE", 0xB}, {"SS_LEFTNOWORDWRAP", 0xC}, {"SS_OWNERDRAW", 0xD},
-        {"SS_BITMAP", 0xE}, {"SS_ETCHEDHORZ", 0x10}, {"SS_ETCHEDVERT", 0x11}, {"SS_ETCHEDFRAME", 0x12},
-        {"SS_NOPREFIX", 0x80}, {"SS_NOTIFY", 0x100}, {"SS_CENTERIMAGE", 0x200}, {"SS_REALSIZEIMAGE", 0x800},
-        {"SS_SUNKEN", 0x1000}, {"SS_ENDELLIPSIS", 0x4000}, {"SS_PATHELLIPSIS", 0x8000},
-        {"BS_PUSHBUTTON", 0x0}, {"BS_DEFPUSHBUTTON", 0x1}, {"BS_CHECKBOX", 0x2}, {"BS_AUTOCHECKBOX", 0x3},
-        {"BS_RADIOBUTTON", 0x4}, {"BS_3STATE", 0x5}, {"BS_AUTO3STATE", 0x6}, {"BS_GROUPBOX", 0x7},
-        {"BS_AUTORADIOBUTTON", 0x9}, {"BS_OWNERDRAW", 0xB}, {"BS_LEFTTEXT", 0x20}, {"BS_RIGHTBUTTON", 0x20},
-        {"BS_ICON", 0x40}, {"BS_BITMAP", 0x80}, {"BS_LEFT", 0x100}, {"BS_RIGHT", 0x200}, {"BS_CENTER", 0x300},
-        {"BS_TOP", 0x400}, {"BS_BOTTOM", 0x800}, {"BS_VCENTER", 0xC00}, {"BS_PUSHLIKE", 0x1000},
-        {"BS_MULTILINE", 0x2000}, {"BS_NOTIFY", 0x4000}, {"BS_FLAT", 0x8000},
-        {"ES_LEFT", 0x0}, {"ES_CENTER", 0x1}, {"ES_RIGHT", 0x2}, {"ES_MULTILINE", 0x4}, {"ES_UPPERCASE", 0x8},
-        {"ES_LOWERCASE", 0x10}, {"ES_PASSWORD", 0x20}, {"ES_AUTOVSCROLL", 0x40}, {"ES_AUTOHSCROLL", 0x80},
-        {"ES_NOHIDESEL", 0x100}, {"ES_OEMCONVERT", 0x400}, {"ES_READONLY", 0x800}, {"ES_WANTRETURN", 0x1000},
+        {"WS_OVERLAPPED", 0x00000000},
+        {"WS_POPUP", 0x80000000},
+        {"WS_CHILD", 0x40000000},
+        {"WS_MINIMIZE", 0x20000000},
+        {"WS_VISIBLE", 0x10000000},
+        {"WS_DISABLED", 0x08000000},
+        {"WS_CLIPSIBLINGS", 0x04000000},
+        {"WS_CLIPCHILDREN", 0x02000000},
+        {"WS_MAXIMIZE", 0x01000000},
+        {"WS_CAPTION", 0x00C00000},
+        {"WS_BORDER", 0x00800000},
+        {"WS_DLGFRAME", 0x00400000},
+        {"WS_VSCROLL", 0x00200000},
+        {"WS_HSCROLL", 0x00100000},
+        {"WS_SYSMENU", 0x00080000},
+        {"WS_THICKFRAME", 0x00040000},
+        {"WS_GROUP", 0x00020000},
+        {"WS_TABSTOP", 0x00010000},
+        {"WS_MINIMIZEBOX", 0x00020000},
+        {"WS_MAXIMIZEBOX", 0x00010000},
+        {"WS_EX_DLGMODALFRAME", 0x00000001},
+        {"WS_EX_NOPARENTNOTIFY", 0x00000004},
+        {"WS_EX_TOPMOST", 0x00000008},
+        {"WS_EX_TRANSPARENT", 0x00000020},
+        {"WS_EX_TOOLWINDOW", 0x00000080},
+        {"WS_EX_WINDOWEDGE", 0x00000100},
+        {"WS_EX_CLIENTEDGE", 0x00000200},
+        {"WS_EX_CONTEXTHELP", 0x00000400},
+        {"WS_EX_CONTROLPARENT", 0x00010000},
+        {"WS_EX_STATICEDGE", 0x00020000},
+        {"WS_EX_APPWINDOW", 0x00040000},
+        {"DS_ABSALIGN", 0x01},
+        {"DS_SYSMODAL", 0x02},
+        {"DS_LOCALEDIT", 0x20},
+        {"DS_SETFONT", 0x40},
+        {"DS_MODALFRAME", 0x80},
+        {"DS_NOIDLEMSG", 0x100},
+        {"DS_SETFOREGROUND", 0x200},
+        {"DS_3DLOOK", 0x4},
+        {"DS_FIXEDSYS", 0x8},
+        {"DS_NOFAILCREATE", 0x10},
+        {"DS_CONTROL", 0x400},
+        {"DS_CENTER", 0x800},
+        {"DS_CENTERMOUSE", 0x1000},
+        {"DS_CONTEXTHELP", 0x2000},
+        {"DS_SHELLFONT", 0x48},
+        {"SS_LEFT", 0x0},
+        {"SS_CENTER", 0x1},
+        {"SS_RIGHT", 0x2},
+        {"SS_ICON", 0x3},
+        {"SS_BLACKRECT", 0x4},
+        {"SS_GRAYRECT", 0x5},
+        {"SS_WHITERECT", 0x6},
+        {"SS_BLACKFRAME", 0x7},
+        {"SS_GRAYFRAME", 0x8},
+        {"SS_WHITEFRAME", 0x9},
+        {"SS_SIMPLE", 0xB},
+        {"SS_LEFTNOWORDWRAP", 0xC},
+        {"SS_OWNERDRAW", 0xD},
+        {"SS_BITMAP", 0xE},
+        {"SS_ETCHEDHORZ", 0x10},
+        {"SS_ETCHEDVERT", 0x11},
+        {"SS_ETCHEDFRAME", 0x12},
+        {"SS_NOPREFIX", 0x80},
+        {"SS_NOTIFY", 0x100},
+        {"SS_CENTERIMAGE", 0x200},
+        {"SS_REALSIZEIMAGE", 0x800},
+        {"SS_SUNKEN", 0x1000},
+        {"SS_ENDELLIPSIS", 0x4000},
+        {"SS_PATHELLIPSIS", 0x8000},
+        {"BS_PUSHBUTTON", 0x0},
+        {"BS_DEFPUSHBUTTON", 0x1},
+        {"BS_CHECKBOX", 0x2},
+        {"BS_AUTOCHECKBOX", 0x3},
+        {"BS_RADIOBUTTON", 0x4},
+        {"BS_3STATE", 0x5},
+        {"BS_AUTO3STATE", 0x6},
+        {"BS_GROUPBOX", 0x7},
+        {"BS_AUTORADIOBUTTON", 0x9},
+        {"BS_OWNERDRAW", 0xB},
+        {"BS_LEFTTEXT", 0x20},
+        {"BS_RIGHTBUTTON", 0x20},
+        {"BS_ICON", 0x40},
+        {"BS_BITMAP", 0x80},
+        {"BS_LEFT", 0x100},
+        {"BS_RIGHT", 0x200},
+        {"BS_CENTER", 0x300},
+        {"BS_TOP", 0x400},
+        {"BS_BOTTOM", 0x800},
+        {"BS_VCENTER", 0xC00},
+        {"BS_PUSHLIKE", 0x1000},
+        {"BS_MULTILINE", 0x2000},
+        {"BS_NOTIFY", 0x4000},
+        {"BS_FLAT", 0x8000},
+        {"ES_LEFT", 0x0},
+        {"ES_CENTER", 0x1},
+        {"ES_RIGHT", 0x2},
+        {"ES_MULTILINE", 0x4},
+        {"ES_UPPERCASE", 0x8},
+        {"ES_LOWERCASE", 0x10},
+        {"ES_PASSWORD", 0x20},
+        {"ES_AUTOVSCROLL", 0x40},
+        {"ES_AUTOHSCROLL", 0x80},
+        {"ES_NOHIDESEL", 0x100},
+        {"ES_OEMCONVERT", 0x400},
+        {"ES_READONLY", 0x800},
+        {"ES_WANTRETURN", 0x1000},
         {"ES_NUMBER", 0x2000},
-        {"CBS_SIMPLE", 0x1}, {"CBS_DROPDOWN", 0x2}, {"CBS_DROPDOWNLIST", 0x3}, {"CBS_OWNERDRAWFIXED", 0x10},
-        {"CBS_OWNERDRAWVARIABLE", 0x20}, {"CBS_AUTOHSCROLL", 0x40}, {"CBS_OEMCONVERT", 0x80}, {"CBS_SORT", 0x100},
-        {"CBS_HASSTRINGS", 0x200}, {"CBS_NOINTEGRALHEIGHT", 0x400}, {"CBS_DISABLENOSCROLL", 0x800},
-        {"LBS_NOTIFY", 0x1}, {"LBS_SORT", 0x2}, {"LBS_NOREDRAW", 0x4}, {"LBS_MULTIPLESEL", 0x8},
-        {"LBS_OWNERDRAWFIXED", 0x10}, {"LBS_HASSTRINGS", 0x40}, {"LBS_USETABSTOPS", 0x80},
-        {"LBS_NOINTEGRALHEIGHT", 0x100}, {"LBS_EXTENDEDSEL", 0x800}, {"LBS_DISABLENOSCROLL", 0x1000},
+        {"CBS_SIMPLE", 0x1},
+        {"CBS_DROPDOWN", 0x2},
+        {"CBS_DROPDOWNLIST", 0x3},
+        {"CBS_OWNERDRAWFIXED", 0x10},
+        {"CBS_OWNERDRAWVARIABLE", 0x20},
+        {"CBS_AUTOHSCROLL", 0x40},
+        {"CBS_OEMCONVERT", 0x80},
+        {"CBS_SORT", 0x100},
+        {"CBS_HASSTRINGS", 0x200},
+        {"CBS_NOINTEGRALHEIGHT", 0x400},
+        {"CBS_DISABLENOSCROLL", 0x800},
+        {"LBS_NOTIFY", 0x1},
+        {"LBS_SORT", 0x2},
+        {"LBS_NOREDRAW", 0x4},
+        {"LBS_MULTIPLESEL", 0x8},
+        {"LBS_OWNERDRAWFIXED", 0x10},
+        {"LBS_HASSTRINGS", 0x40},
+        {"LBS_USETABSTOPS", 0x80},
+        {"LBS_NOINTEGRALHEIGHT", 0x100},
+        {"LBS_EXTENDEDSEL", 0x800},
+        {"LBS_DISABLENOSCROLL", 0x1000},
         {"LBS_STANDARD", 0x00A00003},
-        {"SBS_HORZ", 0x0}, {"SBS_VERT", 0x1},
-        {"TVS_HASBUTTONS", 0x1}, {"TVS_HASLINES", 0x2}, {"TVS_LINESATROOT", 0x4}, {"TVS_EDITLABELS", 0x8},
-        {"TVS_DISABLEDRAGDROP", 0x10}, {"TVS_SHOWSELALWAYS", 0x20},
-        {"UDS_WRAP", 0x1}, {"UDS_SETBUDDYINT", 0x2}, {"UDS_ALIGNRIGHT", 0x4}, {"UDS_ALIGNLEFT", 0x8},
-        {"UDS_AUTOBUDDY", 0x10}, {"UDS_ARROWKEYS", 0x20}, {"UDS_HORZ", 0x40}, {"UDS_NOTHOUSANDS", 0x80},
+        {"SBS_HORZ", 0x0},
+        {"SBS_VERT", 0x1},
+        {"TVS_HASBUTTONS", 0x1},
+        {"TVS_HASLINES", 0x2},
+        {"TVS_LINESATROOT", 0x4},
+        {"TVS_EDITLABELS", 0x8},
+        {"TVS_DISABLEDRAGDROP", 0x10},
+        {"TVS_SHOWSELALWAYS", 0x20},
+        {"UDS_WRAP", 0x1},
+        {"UDS_SETBUDDYINT", 0x2},
+        {"UDS_ALIGNRIGHT", 0x4},
+        {"UDS_ALIGNLEFT", 0x8},
+        {"UDS_AUTOBUDDY", 0x10},
+        {"UDS_ARROWKEYS", 0x20},
+        {"UDS_HORZ", 0x40},
+        {"UDS_NOTHOUSANDS", 0x80},
     };
     return names;
 }
@@ -86,10 +189,10 @@ constexpr uint16_t ClassComboBox = 0x85;
 constexpr uint32_t TypeBits = 0x3;
 
 enum class ItemForm {
-    TextFirst,   // "text", id, x, y, cx, cy [, style [, exstyle]]
-    NoText,      // id, x, y, cx, cy [, style [, exstyle]]
-    Icon,        // "text", id, x, y [, cx, cy [, style [, exstyle]]]
-    Control,     // "text", id, class, style, x, y, cx, cy [, exstyle]
+    TextFirst, // "text", id, x, y, cx, cy [, style [, exstyle]]
+    NoText,    // id, x, y, cx, cy [, style [, exstyle]]
+    Icon,      // "text", id, x, y [, cx, cy [, style [, exstyle]]]
+    Control,   // "text", id, class, style, x, y, cx, cy [, exstyle]
 };
 
 struct ItemKind {
@@ -320,12 +423,14 @@ private:
                     Fail("line " + std::to_string(line) + ": headers nested too deep at " + path);
                     return;
                 }
-                std::optional<std::vector<uint8_t>> bytes = script.reader ? script.reader(path) : std::nullopt;
+                std::optional<std::vector<uint8_t>> bytes =
+                    script.reader ? script.reader(path) : std::nullopt;
                 if (!bytes) {
                     Fail("line " + std::to_string(line) + ": cannot read " + path);
                     return;
                 }
-                ReadDefines(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), nesting + 1);
+                ReadDefines(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                            nesting + 1);
             } else if (keyword == "define" && !name.empty()) {
                 std::string value;
                 words >> value;
@@ -339,13 +444,16 @@ private:
     }
     void Fail(const std::string& message) {
         if (ok) {
-            script.error = message.rfind("line ", 0) == 0 ? message
-                                                           : "line " + std::to_string(current.line) + ": " + message;
+            script.error = message.rfind("line ", 0) == 0
+                               ? message
+                               : "line " + std::to_string(current.line) + ": " + message;
         }
         ok = false;
         current.kind = TokenKind::End;
     }
-    bool IsPunctuation(char c) const { return current.kind == TokenKind::Punctuation && current.text[0] == c; }
+    bool IsPunctuation(char c) const {
+        return current.kind == TokenKind::Punctuation && current.text[0] == c;
+    }
     bool IsKeyword(const char* keyword) const {
         return current.kind == TokenKind::Name && Upper(current.text) == keyword;
     }
@@ -573,8 +681,8 @@ private:
             return {};
         }
         static const std::pair<const char*, uint16_t> predefined[] = {
-            {"BUTTON", ClassButton},       {"EDIT", ClassEdit},           {"STATIC", ClassStatic},
-            {"LISTBOX", ClassListBox},     {"SCROLLBAR", ClassScrollBar}, {"COMBOBOX", ClassComboBox},
+            {"BUTTON", ClassButton},   {"EDIT", ClassEdit},           {"STATIC", ClassStatic},
+            {"LISTBOX", ClassListBox}, {"SCROLLBAR", ClassScrollBar}, {"COMBOBOX", ClassComboBox},
         };
         NameOrOrdinal field;
         field.text = current.text;
@@ -683,8 +791,8 @@ private:
             FailInFile(path + " is not a BMP file");
             return;
         }
-        script.resources.push_back(
-            {ResourceName{ResourceTypeBitmap, {}}, name, std::vector<uint8_t>(bytes->begin() + 14, bytes->end())});
+        script.resources.push_back({ResourceName{ResourceTypeBitmap, {}}, name,
+                                    std::vector<uint8_t>(bytes->begin() + 14, bytes->end())});
     }
 
     // The images of an icon file lie after its directory, inside the file, one beside the other:
@@ -745,8 +853,9 @@ private:
                 group.Byte(file[at]);
             }
             group.Word(iconId);
-            script.resources.push_back({ResourceName{ResourceTypeIcon, {}}, ResourceName{iconId, {}},
-                                        std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + size)});
+            script.resources.push_back(
+                {ResourceName{ResourceTypeIcon, {}}, ResourceName{iconId, {}},
+                 std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + size)});
         }
         script.resources.push_back({ResourceName{ResourceTypeGroupIcon, {}}, name, group.bytes});
     }

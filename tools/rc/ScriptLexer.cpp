@@ -6,8 +6,12 @@ namespace rc {
 
 namespace {
 
-bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsNamePart(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsNameStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsNamePart(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {

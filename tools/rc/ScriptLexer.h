@@ -32,7 +32,9 @@ private:
     Token ReadNumber();
     Token ReadString();
     Token ReadName();
-    char Peek(size_t ahead = 0) const { return position + ahead < source.size() ? source[position + ahead] : '\0'; }
+    char Peek(size_t ahead = 0) const {
+        return position + ahead < source.size() ? source[position + ahead] : '\0';
+    }
 
     std::string_view source;
     size_t position = 0;

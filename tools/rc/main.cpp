@@ -55,7 +55,8 @@ std::string Source(const std::vector<rc::CompiledResource>& resources, const std
         out << "    {" << NameExpression(resources[i].type) << ", " << NameExpression(resources[i].name)
             << ", resource" << i << ", sizeof resource" << i << "},\n";
     }
-    out << "};\n\n} // namespace\n\nnamespace resources {\n\nvoid " << function << "();\n\nvoid " << function << "() {\n"
+    out << "};\n\n} // namespace\n\nnamespace resources {\n\nvoid " << function << "();\n\nvoid " << function
+        << "() {\n"
         << "    platform::RegisterModuleResources(GetModuleHandleA(nullptr), entries);\n}\n\n"
         << "} // namespace resources\n";
     return out.str();
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", argv[1], script.Error().c_str());
         return 1;
     }
-    std::ofstream(argv[2], std::ios::trunc) << Source(script.Resources(), scriptPath.filename().string(), argv[3]);
+    std::ofstream(argv[2], std::ios::trunc)
+        << Source(script.Resources(), scriptPath.filename().string(), argv[3]);
     if (argc == 5) {
         std::ofstream depfile(argv[4], std::ios::trunc);
         depfile << argv[2] << ":";

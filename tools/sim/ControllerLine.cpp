@@ -114,7 +114,8 @@ bool ControllerLine::Configure(std::string& error) {
 bool ControllerLine::Send(const std::string& bytes, std::string& error) {
     DWORD written = 0;
     const bool isWritten =
-        WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+        WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     recorder.Record(Direction::Transmitted, bytes.substr(0, written));
     if (!isWritten) {
         error = PortError("sending");
@@ -196,7 +197,8 @@ bool ControllerLine::UpdateStorm(Clock::time_point now, std::string& error) {
     if (!areStormsAllowed || now < nextStormAt)
         return true;
     std::uniform_int_distribution<int> burst(1, longestBurst);
-    std::uniform_real_distribution<double> holdExponent(std::log(shortestHoldSeconds), std::log(longestHoldSeconds));
+    std::uniform_real_distribution<double> holdExponent(std::log(shortestHoldSeconds),
+                                                        std::log(longestHoldSeconds));
     const int xoffs = burst(random);
     std::string bytes;
     for (int index = 0; index < xoffs; ++index)
@@ -242,7 +244,8 @@ bool ControllerLine::Serve(std::string& error) {
     return UpdateFlow(error);
 }
 
-bool ControllerLine::ServeUntil(Clock::time_point deadline, const std::function<bool()>& done, std::string& error) {
+bool ControllerLine::ServeUntil(Clock::time_point deadline, const std::function<bool()>& done,
+                                std::string& error) {
     for (;;) {
         if (!Serve(error))
             return false;

@@ -16,10 +16,9 @@
 // moments: it sends a burst of XOFFs with XONs between them, ending in XOFF, takes nothing from its
 // buffer for the hold, and then goes on as before; the buffer's own flow control sends the XON.
 
+#include "platform/Windows.h"
 #include "tools/sim/EventRecorder.h"
 #include "tools/sim/SimulatorOptions.h"
-
-#include "platform/Windows.h"
 
 #include <chrono>
 #include <deque>

@@ -14,7 +14,8 @@ bool EventRecorder::Open(const std::string& path) {
 void EventRecorder::Record(Direction direction, const std::string& bytes) {
     if (!file.is_open() || bytes.empty())
         return;
-    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    auto elapsed =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%lld.%06lld", static_cast<long long>(elapsed.count() / 1'000'000),
                   static_cast<long long>(elapsed.count() % 1'000'000));

@@ -35,7 +35,8 @@ std::vector<std::string> ProgramLines(const std::string& text) {
     return lines;
 }
 
-std::string CompareProgram(const std::vector<std::string>& expected, const std::vector<std::string>& received) {
+std::string CompareProgram(const std::vector<std::string>& expected,
+                           const std::vector<std::string>& received) {
     std::size_t common = std::min(expected.size(), received.size());
     for (std::size_t index = 0; index < common; ++index) {
         if (expected[index] != received[index])
@@ -46,8 +47,8 @@ std::string CompareProgram(const std::vector<std::string>& expected, const std::
         return "only " + std::to_string(received.size()) + " of " + std::to_string(expected.size()) +
                " lines arrived; the first missing is " + Quoted(expected[received.size()]);
     if (received.size() > expected.size())
-        return std::to_string(received.size() - expected.size()) + " lines more than expected arrived, from " +
-               Quoted(received[expected.size()]);
+        return std::to_string(received.size() - expected.size()) +
+               " lines more than expected arrived, from " + Quoted(received[expected.size()]);
     return {};
 }
 

@@ -15,7 +15,8 @@ namespace simulator {
 std::vector<std::string> ProgramLines(const std::string& text);
 
 // Empty when the two agree; otherwise a sentence naming the first difference.
-std::string CompareProgram(const std::vector<std::string>& expected, const std::vector<std::string>& received);
+std::string CompareProgram(const std::vector<std::string>& expected,
+                           const std::vector<std::string>& received);
 
 // The whole contents of a file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents);

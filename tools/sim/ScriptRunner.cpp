@@ -22,7 +22,8 @@ const std::string badEndOfFileLine = "EOF 001";
 
 } // namespace
 
-ScriptRunner::ScriptRunner(const SimulatorOptions& options, ControllerLine& line) : options(options), line(line) {}
+ScriptRunner::ScriptRunner(const SimulatorOptions& options, ControllerLine& line)
+    : options(options), line(line) {}
 
 std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
     std::string failure = RunRounds();
@@ -40,12 +41,13 @@ std::string ScriptRunner::Run(const std::function<bool()>& isReleased) {
         std::fflush(stdout);
         std::string error;
         while (!(isReleased && isReleased()) && error.empty()) {
-            line.ServeUntil(Deadline(100), [&] { return isReleased && isReleased(); }, error);
+            line.ServeUntil(
+                Deadline(100), [&] { return isReleased && isReleased(); }, error);
         }
     }
     if (failure.empty() && line.LostCount() > 0)
-        failure = "the input buffer of " + std::to_string(options.bufferSize) + " bytes overflowed: " +
-                  std::to_string(line.LostCount()) + " bytes lost";
+        failure = "the input buffer of " + std::to_string(options.bufferSize) +
+                  " bytes overflowed: " + std::to_string(line.LostCount()) + " bytes lost";
     return failure;
 }
 
@@ -82,7 +84,8 @@ std::string ScriptRunner::SummaryLine() const {
     return "SUMMARY rounds=" + std::to_string(round) + " downloads=" + std::to_string(downloads) +
            " uploads=" + std::to_string(uploads) + " lines=" + std::to_string(lines) +
            " bytes=" + std::to_string(bytes) + " storms=" + std::to_string(line.StormCount()) +
-           " xoffs=" + std::to_string(line.XoffCount()) + " after-xoff=" + std::to_string(line.MostAfterXoff()) +
+           " xoffs=" + std::to_string(line.XoffCount()) +
+           " after-xoff=" + std::to_string(line.MostAfterXoff()) +
            " lost=" + std::to_string(line.LostCount());
 }
 
@@ -126,14 +129,16 @@ std::string ScriptRunner::Download(const ScriptStep& step) {
     if (std::string failure = SendLine("DOWNLOAD PROGRAM:" + step.text); !failure.empty())
         return failure;
     std::string error;
-    bool hasStarted = line.ServeUntil(Deadline(options.timeoutMs), [&] { return !NotYetRead().empty(); }, error);
+    bool hasStarted = line.ServeUntil(
+        Deadline(options.timeoutMs), [&] { return !NotYetRead().empty(); }, error);
     if (!error.empty())
         return error;
     if (!hasStarted)
         return "nothing arrived within " + std::to_string(options.timeoutMs) + " ms";
     auto isOver = [&] {
         return NotYetRead().find(refusal) != std::string::npos ||
-               (!line.IsBusy() && Clock::now() - line.LastTaken() >= std::chrono::milliseconds(options.idleMs));
+               (!line.IsBusy() &&
+                Clock::now() - line.LastTaken() >= std::chrono::milliseconds(options.idleMs));
     };
     line.AllowStorms(true);
     line.ServeUntil(Clock::time_point::max(), isOver, error);
@@ -186,7 +191,8 @@ std::string ScriptRunner::Upload(const ScriptStep& step) {
         return "cannot read " + step.file;
     cursor = line.Received().size();
     const std::string number =
-        step.isNumberCounted ? std::to_string(std::stoull(step.text.substr(0, step.text.size() - 1)) + round) : step.text;
+        step.isNumberCounted ? std::to_string(std::stoull(step.text.substr(0, step.text.size() - 1)) + round)
+                             : step.text;
     if (std::string failure = SendLine("UPLOAD PROGRAM:" + number); !failure.empty())
         return failure;
     if (std::string failure = Wait(options.uploadDelayMs); !failure.empty())
@@ -253,7 +259,8 @@ std::string ScriptRunner::WaitUntilOpen() {
 
 std::string ScriptRunner::Wait(unsigned milliseconds) {
     std::string error;
-    line.ServeUntil(Deadline(milliseconds), [] { return false; }, error);
+    line.ServeUntil(
+        Deadline(milliseconds), [] { return false; }, error);
     return error;
 }
 
@@ -270,8 +277,9 @@ std::string ScriptRunner::Expect(const std::string& text) {
     }
     if (!error.empty())
         return error;
-    return "\"" + EventRecorder::Printable(text) + "\" did not arrive within " + std::to_string(options.timeoutMs) +
-           " ms; received instead \"" + EventRecorder::Printable(NotYetRead()) + "\"";
+    return "\"" + EventRecorder::Printable(text) + "\" did not arrive within " +
+           std::to_string(options.timeoutMs) + " ms; received instead \"" +
+           EventRecorder::Printable(NotYetRead()) + "\"";
 }
 
 } // namespace simulator

@@ -73,7 +73,8 @@ public:
         if (!TakeValue(option, text, error))
             return false;
         if (!ParseNumber(text, value) || value < lowest || value > 0xFFFFFFFFULL) {
-            error = option + " needs a whole number of at least " + std::to_string(lowest) + ", not \"" + text + "\"";
+            error = option + " needs a whole number of at least " + std::to_string(lowest) + ", not \"" +
+                    text + "\"";
             return false;
         }
         return true;
@@ -84,7 +85,8 @@ private:
     std::size_t index = 0;
 };
 
-bool ParseStep(const std::string& option, ArgumentReader& reader, SimulatorOptions& options, std::string& error) {
+bool ParseStep(const std::string& option, ArgumentReader& reader, SimulatorOptions& options,
+               std::string& error) {
     ScriptStep step;
     step.label = option;
     unsigned long long number = 0;
@@ -132,8 +134,8 @@ bool ParseStep(const std::string& option, ArgumentReader& reader, SimulatorOptio
     return true;
 }
 
-bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOptions& options, std::string& error,
-                  bool& isKnown) {
+bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOptions& options,
+                  std::string& error, bool& isKnown) {
     isKnown = true;
     std::string text;
     unsigned long long number = 0;
@@ -150,7 +152,8 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
         if (!reader.TakeValue(option, text, error))
             return false;
         if (!ParseFraming(text, options)) {
-            error = "--framing needs data bits, parity and stop bits such as 8N1 or 7E2, not \"" + text + "\"";
+            error =
+                "--framing needs data bits, parity and stop bits such as 8N1 or 7E2, not \"" + text + "\"";
             return false;
         }
     } else if (option == "--buffer") {
@@ -163,7 +166,8 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
         options.holdsLine = true;
     } else if (option == "--start-when-open") {
         options.startsWhenOpen = true;
-    } else if (option == "--timeout" || option == "--idle" || option == "--upload-delay" || option == "--linger") {
+    } else if (option == "--timeout" || option == "--idle" || option == "--upload-delay" ||
+               option == "--linger") {
         bool mayBeZero = option == "--upload-delay" || option == "--linger";
         if (!reader.TakeNumber(option, mayBeZero ? 0 : 1, number, error))
             return false;
@@ -197,9 +201,9 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
     } else if (option == "--repeat" || option == "--for-seconds" || option == "--start-wait") {
         if (!reader.TakeNumber(option, 0, number, error))
             return false;
-        (option == "--repeat" ? options.repeatCount : option == "--for-seconds" ? options.forSeconds
-                                                                                 : options.startWaitMs) =
-            static_cast<unsigned>(number);
+        (option == "--repeat"        ? options.repeatCount
+         : option == "--for-seconds" ? options.forSeconds
+                                     : options.startWaitMs) = static_cast<unsigned>(number);
     } else if (option == "--summary") {
         options.printsSummary = true;
     } else if (option == "--expect-refusal") {
@@ -223,7 +227,8 @@ bool ParseSetting(const std::string& option, ArgumentReader& reader, SimulatorOp
 
 } // namespace
 
-ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOptions& options, std::string& error) {
+ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOptions& options,
+                          std::string& error) {
     ArgumentReader reader(arguments);
     while (reader.HasMore()) {
         const std::string option = reader.Next();

@@ -14,11 +14,11 @@ enum class StepKind { Send, Download, Upload, TestLine, Echo, Wait, Expect };
 
 struct ScriptStep {
     StepKind kind = StepKind::Wait;
-    std::string text;       // request text, program number or expected text
+    std::string text;             // request text, program number or expected text
     bool isNumberCounted = false; // "--upload 100+": the number plus the round, from 0
-    std::string file;       // the program to upload
+    std::string file;             // the program to upload
     unsigned milliseconds = 0;
-    std::string label;      // the step as the user gave it, for messages
+    std::string label; // the step as the user gave it, for messages
 };
 
 enum class PortSource { PseudoTerminal, Device };
@@ -29,7 +29,7 @@ struct SimulatorOptions {
     std::uint32_t baudRate = 9600;
     unsigned dataBits = 8;
     char parity = 'N';
-    unsigned stopBits = 1;      // 1, 2, or 15 for one and a half
+    unsigned stopBits = 1; // 1, 2, or 15 for one and a half
     unsigned bufferSize = 1024;
     bool usesXonXoff = false;
     unsigned timeoutMs = 5000;
@@ -61,7 +61,8 @@ struct SimulatorOptions {
 enum class ParseOutcome { Run, Help, Invalid };
 
 // Fills options from the arguments; on Invalid, error says what was wrong.
-ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOptions& options, std::string& error);
+ParseOutcome ParseOptions(const std::vector<std::string>& arguments, SimulatorOptions& options,
+                          std::string& error);
 
 // The --help text.
 std::string UsageText();

@@ -20,7 +20,9 @@ constexpr int exitBadArguments = 2;
 // --hold: SIGTERM or SIGINT releases the cable.
 volatile std::sig_atomic_t isReleased = 0;
 
-void Release(int) { isReleased = 1; }
+void Release(int) {
+    isReleased = 1;
+}
 
 int Fail(const std::string& message, int status) {
     std::fprintf(stderr, "tolva-sim: %s\n", message.c_str());

@@ -113,7 +113,8 @@ bool ParseArguments(int argc, char** argv, SoakOptions& options) {
         } else if (option == "--keep") {
             options.keepsFolder = true;
         } else {
-            std::fprintf(stderr, "usage: tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] "
+            std::fprintf(stderr,
+                         "usage: tolva-soak [--lines N | --seconds S] [--seed N] [--storm-gap MS] [--baud N] "
                          "[--allowed-growth KB] [--keep]\n");
             return false;
         }
@@ -131,7 +132,8 @@ void WriteProfile(const std::string& folder, unsigned baud) {
     fs::create_directories(folder + "/config");
     std::ofstream(folder + "/config/SOAK.INI")
         << "[Port Settings]\nport=COM1\nbaudrate=" << baud
-        << "\nparity=None\ndatabits=8\nstopbits=1\nflow control=Xon/Xoff\ntransmit delay=0\n[Files]\nupload path="
+        << "\nparity=None\ndatabits=8\nstopbits=1\nflow control=Xon/Xoff\ntransmit delay=0\n[Files]\nupload "
+           "path="
         << folder << "/up/\ndownload path=" << folder << "/nc/\nfile extension=T3\n[Log]\nlog file=" << folder
         << "/activity.log\nwrite log=1\n";
 }
@@ -164,13 +166,31 @@ int main(int argc, char** argv) {
     std::ofstream(folder + "/upload.nc", std::ios::binary) << Program(sample, 5, "\n");
     const std::string storedUpload = Program(sample, 5, "\r\n");
     const unsigned long long linesPerRound = sample.size() * (1 + 5 + 10 + 40);
-    const unsigned long long rounds = options.lines > 0 ? (options.lines + linesPerRound - 1) / linesPerRound : 0;
+    const unsigned long long rounds =
+        options.lines > 0 ? (options.lines + linesPerRound - 1) / linesPerRound : 0;
 
-    std::vector<std::string> arguments{"--baud", std::to_string(options.baud), "--xoff-storms",
-                                       std::to_string(options.seed), "--storm-gap", std::to_string(options.stormGapMs),
-                                       "--buffer", "1024", "--idle", "300", "--timeout", "30000",
-                                       "--upload-delay", "300", "--start-when-open", "--start-wait", "500",
-                                       "--expect-folder", folder + "/nc", "--summary", "--hold", "--repeat",
+    std::vector<std::string> arguments{"--baud",
+                                       std::to_string(options.baud),
+                                       "--xoff-storms",
+                                       std::to_string(options.seed),
+                                       "--storm-gap",
+                                       std::to_string(options.stormGapMs),
+                                       "--buffer",
+                                       "1024",
+                                       "--idle",
+                                       "300",
+                                       "--timeout",
+                                       "30000",
+                                       "--upload-delay",
+                                       "300",
+                                       "--start-when-open",
+                                       "--start-wait",
+                                       "500",
+                                       "--expect-folder",
+                                       folder + "/nc",
+                                       "--summary",
+                                       "--hold",
+                                       "--repeat",
                                        std::to_string(rounds)};
     if (options.lines == 0) {
         arguments.insert(arguments.end(), {"--for-seconds", std::to_string(options.seconds)});
@@ -184,18 +204,22 @@ int main(int argc, char** argv) {
     }
     const std::string port = simulator.ReadPortPath();
     ChildProcess program(folder, "tolva-dnc");
-    if (port.empty() || !program.Start({testsupport::ProgramPath(),
-                                        {"SOAK"},
-                                        {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder + "/config"}},
-                                        folder})) {
-        std::fprintf(stderr, "tolva-soak: the program did not start: %s\n", simulator.StandardError().c_str());
+    if (port.empty() ||
+        !program.Start({testsupport::ProgramPath(),
+                        {"SOAK"},
+                        {{"COM1", port}, {"TOLVA_UNATTENDED", "1"}, {"TOLVA_WINDIR", folder + "/config"}},
+                        folder})) {
+        std::fprintf(stderr, "tolva-soak: the program did not start: %s\n",
+                     simulator.StandardError().c_str());
         return 1;
     }
-    std::printf("tolva-soak: tolva-dnc against tolva-sim at %u baud with XON/XOFF and XOFF storms (seed %llu, "
-                "%u ms apart on average), %s\n",
-                options.baud, options.seed, options.stormGapMs,
-                options.lines > 0 ? (std::to_string(rounds) + " rounds of " + std::to_string(linesPerRound) + " lines").c_str()
-                                  : (std::to_string(options.seconds) + " s").c_str());
+    std::printf(
+        "tolva-soak: tolva-dnc against tolva-sim at %u baud with XON/XOFF and XOFF storms (seed %llu, "
+        "%u ms apart on average), %s\n",
+        options.baud, options.seed, options.stormGapMs,
+        options.lines > 0
+            ? (std::to_string(rounds) + " rounds of " + std::to_string(linesPerRound) + " lines").c_str()
+            : (std::to_string(options.seconds) + " s").c_str());
     std::fflush(stdout);
 
     // Samples until the simulator reports its summary; the last round may outlast --for-seconds.
@@ -203,8 +227,8 @@ int main(int argc, char** argv) {
     std::vector<Sample> samples;
     std::string summary;
     while (program.IsRunning()) {
-        samples.push_back({std::chrono::duration<double>(Clock::now() - start).count(), program.ResidentKilobytes(),
-                           program.OpenDescriptors()});
+        samples.push_back({std::chrono::duration<double>(Clock::now() - start).count(),
+                           program.ResidentKilobytes(), program.OpenDescriptors()});
         const std::string line = simulator.ReadOutputLine(sampleInterval);
         if (line.rfind("SUMMARY", 0) == 0) {
             // Every round is over: the program waits for the next request, with no file open.
@@ -259,7 +283,8 @@ int main(int argc, char** argv) {
 
     // Memory and descriptors after the warm-up: the first quarter of the run, at most 30 s.
     const double warmUp = std::min(seconds / 4, std::chrono::duration<double>(longestWarmUp).count());
-    const auto settled = std::find_if(samples.begin(), samples.end(), [&](const Sample& sample) { return sample.at >= warmUp; });
+    const auto settled = std::find_if(samples.begin(), samples.end(),
+                                      [&](const Sample& sample) { return sample.at >= warmUp; });
     // A transfer holds its file open, so descriptors are compared with the fewest seen after the
     // warm-up, and the last sample, taken with the program idle, must not have more.
     long startKilobytes = -1, endKilobytes = -1, peakKilobytes = -1;
@@ -286,16 +311,18 @@ int main(int argc, char** argv) {
         problems.push_back("no sample after the warm-up");
     }
 
-    std::printf("%.0f s, %llu rounds: %llu downloads and %llu uploads, %llu lines, %llu bytes through the line; "
-                "%llu XOFF storms with %llu XOFFs, at most %llu bytes after an XOFF; %llu bytes lost, %llu programs "
-                "altered\n",
-                seconds, SummaryValue(summary, "rounds"), downloads, uploads, SummaryValue(summary, "lines"),
-                SummaryValue(summary, "bytes"), SummaryValue(summary, "storms"), SummaryValue(summary, "xoffs"),
-                SummaryValue(summary, "after-xoff"), SummaryValue(summary, "lost"), wrongUploads + (simulatorStatus == 0 ? 0 : 1ULL));
+    std::printf(
+        "%.0f s, %llu rounds: %llu downloads and %llu uploads, %llu lines, %llu bytes through the line; "
+        "%llu XOFF storms with %llu XOFFs, at most %llu bytes after an XOFF; %llu bytes lost, %llu programs "
+        "altered\n",
+        seconds, SummaryValue(summary, "rounds"), downloads, uploads, SummaryValue(summary, "lines"),
+        SummaryValue(summary, "bytes"), SummaryValue(summary, "storms"), SummaryValue(summary, "xoffs"),
+        SummaryValue(summary, "after-xoff"), SummaryValue(summary, "lost"),
+        wrongUploads + (simulatorStatus == 0 ? 0 : 1ULL));
     std::printf("resident memory after %.0f s of warm-up %.1f MB, at the end %.1f MB, highest %.1f MB; "
                 "open descriptors at the fewest %d, at the end %d, during transfers up to %d\n",
-                warmUp, startKilobytes / 1024.0, endKilobytes / 1024.0, peakKilobytes / 1024.0, fewestDescriptors,
-                endDescriptors, peakDescriptors);
+                warmUp, startKilobytes / 1024.0, endKilobytes / 1024.0, peakKilobytes / 1024.0,
+                fewestDescriptors, endDescriptors, peakDescriptors);
     for (const std::string& problem : problems) {
         std::printf("PROBLEM: %s\n", problem.c_str());
     }

@@ -1,14 +1,13 @@
 #include "framework/services/Clock.h"
+
 #include "framework/services/FileTimeValue.h"
 #include "framework/services/SystemVersion.h"
-#include "testhooks/VersionAnswer.h"
-
 #include "platform/Windows.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/VersionAnswer.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <regex>
 
 namespace {

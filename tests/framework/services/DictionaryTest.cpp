@@ -4,11 +4,9 @@
 #include "framework/services/FrameworkClasses.h"
 #include "framework/services/TextEntry.h"
 #include "framework/services/TextGroup.h"
-
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using namespace framework;
@@ -162,7 +160,9 @@ TEST(Dictionary, FirstLayoutUsesTheBuiltInLanguages) {
     testsupport::TempFolder folder;
     // Older data, built by hand: no marks, no language list and no sections; one entry, no groups.
     auto word = [](uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); };
-    auto text = [&](const std::string& value) { return word(value.size() + 1) + value + std::string(1, '\0'); };
+    auto text = [&](const std::string& value) {
+        return word(value.size() + 1) + value + std::string(1, '\0');
+    };
     const std::string entryBody = text("Yes") + text("") + text("") + word(66) + word(0) + word(0) + word(0) +
                                   word(2) + text("Oui") + text("Ja");
     const std::string entry = word(TextEntry::ClassIdentifier) + word(entryBody.size()) + entryBody;

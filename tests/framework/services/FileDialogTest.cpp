@@ -1,15 +1,12 @@
+#include "framework/Application.h"
 #include "framework/services/OpenFileDialog.h"
 #include "framework/services/SaveFileDialog.h"
-
-#include "framework/Application.h"
-#include "testhooks/TestHooks.h"
-
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using framework::OpenFileDialog;

@@ -1,17 +1,15 @@
-#include "testhooks/Beeps.h"
 #include "framework/services/FolderDialog.h"
 
 #include "framework/Application.h"
-#include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
-
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
 #include "support/Watchdog.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 using framework::FolderDialog;

@@ -2,14 +2,12 @@
 
 #include "framework/Application.h"
 #include "framework/Font.h"
-#include "testhooks/TestHooks.h"
-
 #include "support/InsideTheLoop.h"
 #include "support/Watchdog.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 
 using framework::Colour;
@@ -49,7 +47,8 @@ TEST(FontDialogTest, StartsFromTheGivenFontAndKeepsTheChoice) {
     ASSERT_NE(chosen, nullptr);
     LOGFONTA chosenLog{};
     GetObjectA(chosen->Handle(), sizeof chosenLog, &chosenLog);
-    EXPECT_STREQ(chosenLog.lfFaceName, confirmed.LogicalFont().lfFaceName) << "the font is made from the choice";
+    EXPECT_STREQ(chosenLog.lfFaceName, confirmed.LogicalFont().lfFaceName)
+        << "the font is made from the choice";
     EXPECT_GE(chosenLog.lfWeight, FW_BOLD) << "confirming unchanged keeps the bold weight";
 
     FontDialog withoutFont(nullptr, nullptr, Colour(), false);

@@ -1,11 +1,10 @@
 #include "framework/services/HelpService.h"
 
 #include "framework/Application.h"
-#include "testhooks/TestHooks.h"
 #include "framework/services/HelpViewer.h"
-
 #include "support/ProbeWindow.h"
 #include "support/TempFolder.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +18,14 @@ namespace {
 class HelpServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder.Write("dnxhelp.hlp", "# Contents\r\nThe link serves programs.\r\n\r\n# Settings {12}\r\nPort and folders.\r\n"
-                                    "# Lamps {20}\r\nCTS, DSR, RLS.\r\n");
+        folder.Write("dnxhelp.hlp",
+                     "# Contents\r\nThe link serves programs.\r\n\r\n# Settings {12}\r\nPort and folders.\r\n"
+                     "# Lamps {20}\r\nCTS, DSR, RLS.\r\n");
         path = folder / "dnxhelp.hlp";
     }
-    MessageRecord HelpRequest(HELPINFO& info) { return MessageRecord{main.Handle(), reinterpret_cast<LPARAM>(&info), 0, WM_HELP}; }
+    MessageRecord HelpRequest(HELPINFO& info) {
+        return MessageRecord{main.Handle(), reinterpret_cast<LPARAM>(&info), 0, WM_HELP};
+    }
 
     testsupport::TempFolder folder;
     std::string path;
@@ -68,7 +70,8 @@ TEST_F(HelpServiceTest, RequestsFindTheControlTopicElseTheWindowTopic) {
     help.AddControlTopic(&main, &control, 20, -1, false);
     HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, 0, control.Handle(), 0, {}};
     EXPECT_EQ(help.RouteHelpRequest(&main, HelpRequest(info)), 1) << "the control's own topic";
-    EXPECT_EQ(framework::HelpViewerTopLine(framework::HelpViewerOf(main.Handle())), 5) << "the heading of context 20";
+    EXPECT_EQ(framework::HelpViewerTopLine(framework::HelpViewerOf(main.Handle())), 5)
+        << "the heading of context 20";
     info.hItemHandle = other.Handle();
     EXPECT_EQ(help.RouteHelpRequest(&main, HelpRequest(info)), 0) << "no topic of its own: the window's";
     EXPECT_EQ(help.RouteHelpRequest(&other, HelpRequest(info)), -1) << "no topic for that window at all";

@@ -3,17 +3,15 @@
 
 #include "framework/services/HelpViewer.h"
 
-#include "testhooks/TestHooks.h"
-#include "platform/Windows.h"
 #include "framework/services/HelpText.h"
-
+#include "platform/Windows.h"
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -52,8 +50,8 @@ protected:
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "HelpOwner";
         RegisterClassExA(&windowClass);
-        owner = CreateWindowExA(0, "HelpOwner", "Owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                                nullptr, nullptr);
+        owner = CreateWindowExA(0, "HelpOwner", "Owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
         ASSERT_TRUE(framework::ShowHelp(owner, guidePath.c_str(), HELP_INDEX, 0)) << guidePath;
         viewer = framework::HelpViewerOf(owner);
         ASSERT_NE(viewer, nullptr);
@@ -111,18 +109,19 @@ protected:
 } // namespace
 
 TEST(HelpText, ReferencesNameAHeadingOrTheLeadingWordsOfExactlyOne) {
-    const HelpDocument document = ParseHelpText("Contents\r\n"
-                                                "  The port map: COM1 to COM9\r\n"
-                                                "  A section that is not there\r\n"
-                                                "  THE LAMPS.\r\n"
-                                                "\r\n"
-                                                "  The loopback test\r\n"
-                                                "See \"the PORT map.\" and \"The\" and \"The lamp\" and \"Status\".\r\n"
-                                                "Then (see \"The loopback\r\n"
-                                                "test\") and (see \"The lamps:\").\r\n"
-                                                "# The port map: COM1 to COM9 {3}\r\n"
-                                                "# The lamps {7}\r\n"
-                                                "# The loopback test\r\n");
+    const HelpDocument document =
+        ParseHelpText("Contents\r\n"
+                      "  The port map: COM1 to COM9\r\n"
+                      "  A section that is not there\r\n"
+                      "  THE LAMPS.\r\n"
+                      "\r\n"
+                      "  The loopback test\r\n"
+                      "See \"the PORT map.\" and \"The\" and \"The lamp\" and \"Status\".\r\n"
+                      "Then (see \"The loopback\r\n"
+                      "test\") and (see \"The lamps:\").\r\n"
+                      "# The port map: COM1 to COM9 {3}\r\n"
+                      "# The lamps {7}\r\n"
+                      "# The loopback test\r\n");
     struct Expected {
         int line;
         std::string text;
@@ -134,9 +133,10 @@ TEST(HelpText, ReferencesNameAHeadingOrTheLeadingWordsOfExactlyOne) {
         {6, "the PORT map.", 9},              // the leading words of one heading only
         {8, "The lamps:", 10},
     };
-    ASSERT_EQ(document.links.size(), expected.size()) << "an entry after the contents' end, an ambiguous or "
-                                                         "unknown quote, a part word and a quote across lines "
-                                                         "are no links";
+    ASSERT_EQ(document.links.size(), expected.size())
+        << "an entry after the contents' end, an ambiguous or "
+           "unknown quote, a part word and a quote across lines "
+           "are no links";
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(document.links[i].line, expected[i].line) << "link " << i;
         EXPECT_EQ(LinkText(document, document.links[i]), expected[i].text) << "link " << i;
@@ -150,9 +150,10 @@ TEST(HelpText, EveryContentsEntryAndSeeReferenceOfTheGuideIsALink) {
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const HelpDocument document = ParseHelpText(text);
     const auto linksAt = [&document](size_t line, size_t start) {
-        return std::count_if(document.links.begin(), document.links.end(), [&](const framework::help::HelpLink& link) {
-            return link.line == static_cast<int>(line) && link.start == start;
-        });
+        return std::count_if(document.links.begin(), document.links.end(),
+                             [&](const framework::help::HelpLink& link) {
+                                 return link.line == static_cast<int>(line) && link.start == start;
+                             });
     };
 
     size_t line = 0;
@@ -211,7 +212,8 @@ TEST_F(HelpViewer, TabWalksThroughTheLinksAndEnterFollowsTheSelectedOne) {
     while (lastReference > 0 && lines[--lastReference].find("(see \"") == std::string::npos) {
     }
     ASSERT_TRUE(Press(VK_TAB, Modifier::Shift));
-    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "The port map: COM1 to COM9 on Linux") << lines[lastReference];
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "The port map: COM1 to COM9 on Linux")
+        << lines[lastReference];
     EXPECT_LE(TopLine(), static_cast<int>(lastReference)) << "scrolled down to show it";
     EXPECT_GT(TopLine(), static_cast<int>(lastReference) - 30) << "scrolled down to show it";
     const int gettingStartedEntry = static_cast<int>(
@@ -224,7 +226,8 @@ TEST_F(HelpViewer, TabWalksThroughTheLinksAndEnterFollowsTheSelectedOne) {
     EXPECT_EQ(TopLine(), HeadingLine("Getting started"));
     EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "") << "a jump leaves no link selected";
     ASSERT_TRUE(Press(VK_TAB));
-    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Connecting the cable") << "the first link of the new view";
+    EXPECT_EQ(framework::HelpViewerSelectedLink(viewer), "Connecting the cable")
+        << "the first link of the new view";
 }
 
 TEST_F(HelpViewer, QuotedReferencesFollowToTheHeadingTheyNameOrBegin) {
@@ -260,7 +263,8 @@ TEST_F(HelpViewer, TheScrollBarShowsWhereTheViewStandsAndScrollsIt) {
     SendMessageA(viewer, WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(TopLine(), paged + 1) << "the down arrow";
     SendMessageA(viewer, WM_VSCROLL, SB_PAGEUP, 0);
-    EXPECT_EQ(TopLine(), std::max(0, paged + 1 - static_cast<int>(info.nPage))) << "the page area above the thumb";
+    EXPECT_EQ(TopLine(), std::max(0, paged + 1 - static_cast<int>(info.nPage)))
+        << "the page area above the thumb";
     SendMessageA(viewer, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(TopLine(), static_cast<int>(lines.size()) - 1);
     EXPECT_EQ(bar().nPos, TopLine());

@@ -1,7 +1,7 @@
-#include "framework/services/ImageSet.h"
 #include "framework/services/ImageStore.h"
 
 #include "framework/Canvas.h"
+#include "framework/services/ImageSet.h"
 #include "resources/ProgramResources.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +64,8 @@ TEST_F(ImageStoreTest, EachPictureIsLoadedOncePerSize) {
 TEST_F(ImageStoreTest, LightGreyIsTransparentWithoutAMaskColour) {
     const int32_t index = store.AddImage(GreenLamp, 16, 16, ILC_COLOR4);
     Target target;
-    ASSERT_TRUE(store.Draw(store.FindSet(16, 16), target.canvas, index, 0, 2, CLR_NONE, CLR_NONE, ILD_TRANSPARENT));
+    ASSERT_TRUE(
+        store.Draw(store.FindSet(16, 16), target.canvas, index, 0, 2, CLR_NONE, CLR_NONE, ILD_TRANSPARENT));
     // The lamp's corners are light grey in the picture: the blue shows through them, while its
     // middle is drawn.
     EXPECT_EQ(GetPixel(target.dc, 0, 2), Blue);

@@ -2,15 +2,13 @@
 
 #include "framework/Application.h"
 #include "framework/Window.h"
-#include "testhooks/TestHooks.h"
 #include "resources/ProgramResources.h"
-
 #include "support/InsideTheLoop.h"
 #include "support/Watchdog.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 
@@ -82,7 +80,8 @@ TEST_F(MessageBoxesTest, UnattendedBoxesAnswerThemselvesIntoTheLog) {
     log = "";
     ShowMessage(nullptr, "first", "A", MB_OK, true);
     ShowMessage(nullptr, "second", "B", MB_YESNO);
-    EXPECT_STREQ(log.CStr(), "A: first (OK)\nB: second (Yes)\n") << "the own box is not shown either; lines add up";
+    EXPECT_STREQ(log.CStr(), "A: first (OK)\nB: second (Yes)\n")
+        << "the own box is not shown either; lines add up";
     EXPECT_EQ(testhooks::FindWindowByCaption("A"), nullptr);
     application.AttachLog(nullptr);
 }
@@ -102,7 +101,8 @@ TEST_F(MessageBoxesTest, AStreamThatTakesLevelsGetsEachLineWithTheLevelOfTheBoxs
     };
     application.AttachLogStream(stream, true);
     ShowMessage(nullptr, "COM1\nAccess is denied.", "Open Comm", MB_ICONEXCLAMATION | MB_OK);
-    EXPECT_EQ(written(), "<4>Open Comm: COM1\n<4>Access is denied. (OK)\n") << "every line of the box, one level";
+    EXPECT_EQ(written(), "<4>Open Comm: COM1\n<4>Access is denied. (OK)\n")
+        << "every line of the box, one level";
     ShowMessage(nullptr, "gone", "Problem", MB_ICONHAND);
     ShowMessage(nullptr, "Overwrite?", "Upload", MB_YESNO | MB_ICONQUESTION);
     ShowMessage(nullptr, "plain", "Note", MB_OK);
@@ -112,7 +112,8 @@ TEST_F(MessageBoxesTest, AStreamThatTakesLevelsGetsEachLineWithTheLevelOfTheBoxs
 
     application.AttachLogStream(stream);
     ShowMessage(nullptr, "COM1\nAccess is denied.", "Open Comm", MB_ICONEXCLAMATION | MB_OK);
-    EXPECT_EQ(written(), "Open Comm: COM1\nAccess is denied. (OK)\n") << "a plain stream gets the box as it is";
+    EXPECT_EQ(written(), "Open Comm: COM1\nAccess is denied. (OK)\n")
+        << "a plain stream gets the box as it is";
     application.AttachLogStream(nullptr);
     std::fclose(stream);
 }
@@ -122,8 +123,8 @@ TEST_F(MessageBoxesTest, SystemBoxShowsTheTextDisablesTheWindowsAndGivesTheFocus
     FrameWindow main;
     auto* other = new FrameWindow(&main); // a top-level window of the application, owned by main
     application.SetMainWindow(&main);
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 4, 4, 100, 20, main.Handle(),
-                                nullptr, nullptr, nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 4, 4, 100, 20,
+                                main.Handle(), nullptr, nullptr, nullptr);
     SetFocus(edit);
     ASSERT_EQ(GetFocus(), edit);
 

@@ -44,8 +44,9 @@ TEST_F(ProfileFileTest, WritesKeysInPlaceNewKeysFirstAndNewSectionsOnTop) {
     profile.AddItem("PROGRAM PATHS", "PARTS", &parts, "");
     profile.AddItem("New", "flag", &extra, "");
     EXPECT_TRUE(profile.WriteItems());
-    EXPECT_EQ(folder.Read("QOR.INI"), "\r\n[New]\r\nflag=yes\r\n; installation\r\n[PROGRAM PATHS]\r\n"
-                                      "PARTS=D:/cut/parts\r\nCNC=D:/cut/cnc\r\nMAIN=D:/cut\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(folder.Read("QOR.INI"),
+              "\r\n[New]\r\nflag=yes\r\n; installation\r\n[PROGRAM PATHS]\r\n"
+              "PARTS=D:/cut/parts\r\nCNC=D:/cut/cnc\r\nMAIN=D:/cut\r\n[Other]\r\nx=1\r\n");
 }
 
 TEST_F(ProfileFileTest, MissingFileReadsDefaultsAndIsCreatedOnWrite) {
@@ -69,6 +70,7 @@ TEST_F(ProfileFileTest, UnwritableFileIsReportedWithItsPath) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(profile.WriteItems());
     const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("The file could not be opened.: " + folder / "missing-folder/QOR.INI"), std::string::npos)
+    EXPECT_NE(shown.find("The file could not be opened.: " + folder / "missing-folder/QOR.INI"),
+              std::string::npos)
         << shown;
 }

@@ -2,14 +2,12 @@
 
 #include "framework/CurrentFolder.h"
 #include "platform/Windows.h"
-
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 using framework::CurrentFolder;
@@ -67,8 +65,9 @@ TEST_F(ProgramPathsTest, MainOnlyCompletesTheKeysAndWritesThemBack) {
 }
 
 TEST_F(ProgramPathsTest, CompleteSectionIsNotRewritten) {
-    const std::string complete = "[PROGRAM PATHS]\r\nMAIN=D:\\cut\\\r\nPROJECT=a\r\nDATABASE=b\r\nDXF=c\r\nPARTS=d\r\n"
-                                 "CNC=E:\\jobs\\\r\nFILTERS=f\r\nREMNANTS=g\r\nIMAGES=h\r\nREPORTS=i\r\n";
+    const std::string complete =
+        "[PROGRAM PATHS]\r\nMAIN=D:\\cut\\\r\nPROJECT=a\r\nDATABASE=b\r\nDXF=c\r\nPARTS=d\r\n"
+        "CNC=E:\\jobs\\\r\nFILTERS=f\r\nREMNANTS=g\r\nIMAGES=h\r\nREPORTS=i\r\n";
     folder.Write("QOR.INI", complete);
     ProgramPaths paths;
     paths.Init("QOR.INI");
@@ -107,7 +106,8 @@ TEST_F(ProgramPathsTest, CfgFileLinesGiveThePathsWhenMainIsMissing) {
     paths.Init("QOR.INI");
     EXPECT_EQ(Shown(paths, ProgramPaths::NcPrograms), "C:/JOBS");
     EXPECT_STREQ(paths.GetPath(ProgramPaths::MainFolder).CStr(), "C:/QOR");
-    EXPECT_STREQ(paths.GetPath(ProgramPaths::Database).CStr(), "C:/data") << "a line without '=' is taken whole";
+    EXPECT_STREQ(paths.GetPath(ProgramPaths::Database).CStr(), "C:/data")
+        << "a line without '=' is taken whole";
     EXPECT_STREQ(paths.GetPath(21).CStr(), "") << "line 21 is ignored";
     EXPECT_STREQ(paths.GetPath(ProgramPaths::Reports).CStr(), "") << "entries stay as read";
     const std::string written = folder.Read("QOR.INI");
@@ -143,8 +143,9 @@ TEST_F(ProgramPathsTest, FailedLoadIsReportedOnce) {
     ProgramPaths paths;
     paths.Init(""); // no settings file and no QOR.CFG on drive C: nothing at all
     EXPECT_EQ(Shown(paths, ProgramPaths::NcPrograms), "");
-    EXPECT_NE(shown.find("Corrupt Installation: Unable to locate Program Paths\n\nQOR.CFG=[DRIVE:\\PATH\\FILE] must "
-                         "be set up to point to your QOR.CFG file"),
+    EXPECT_NE(shown.find(
+                  "Corrupt Installation: Unable to locate Program Paths\n\nQOR.CFG=[DRIVE:\\PATH\\FILE] must "
+                  "be set up to point to your QOR.CFG file"),
               std::string::npos)
         << shown;
     EXPECT_EQ(Shown(paths, ProgramPaths::NcPrograms), "");

@@ -3,13 +3,10 @@
 #include "framework/Application.h"
 #include "framework/Layout.h"
 #include "framework/Window.h"
-
+#include "support/Watchdog.h"
 #include "testhooks/TestHooks.h"
 
-#include "support/Watchdog.h"
-
 #include <gtest/gtest.h>
-
 #include <string>
 
 using framework::TextView;
@@ -155,7 +152,8 @@ TEST_F(TextViewTest, RowsArePaintedInTheTextColourOnTheBackground) {
     }
     EXPECT_TRUE(inked);
     EXPECT_EQ(testhooks::ClientPixel(text.Handle(), 250, y), GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(testhooks::ClientPixel(text.Handle(), 10, text.CellHeight() * 2 + 2), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(testhooks::ClientPixel(text.Handle(), 10, text.CellHeight() * 2 + 2),
+              GetSysColor(COLOR_WINDOW));
 }
 
 bool menuSeen = false;
@@ -195,7 +193,8 @@ void ChooseFontAndConfirm(HWND, UINT, UINT_PTR timer, DWORD) {
     if (chooser != nullptr && testhooks::IsShown(chooser)) {
         fontSteps = 2;
         KillTimer(nullptr, timer);
-        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
     }
 }
 

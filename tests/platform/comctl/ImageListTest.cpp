@@ -1,8 +1,7 @@
 #include "platform/Windows.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -30,7 +29,8 @@ HBITMAP Strip(const std::vector<COLORREF>& colours) {
 
 // A 40 x 20 colour target filled with one colour.
 struct Target {
-    explicit Target(COLORREF fill) : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(40, 20, 1, 32, nullptr)) {
+    explicit Target(COLORREF fill)
+        : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(40, 20, 1, 32, nullptr)) {
         previous = SelectObject(dc, bitmap);
         HBRUSH brush = CreateSolidBrush(fill);
         const RECT all{0, 0, 40, 20};

@@ -5,16 +5,16 @@
 
 namespace {
 
-using testsupport::Notice;
 using testhooks::ClickAt;
 using testhooks::PressKey;
+using testsupport::Notice;
 
 class UserTreeView : public testsupport::HostedControls {
 protected:
     void SetUp() override {
         HostedControls::SetUp();
-        tree = Create(WC_TREEVIEWA, "", TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | WS_TABSTOP, 10, 10, 200,
-                      120, 1232, WS_EX_CLIENTEDGE);
+        tree = Create(WC_TREEVIEWA, "", TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | WS_TABSTOP, 10, 10,
+                      200, 120, 1232, WS_EX_CLIENTEDGE);
     }
     HTREEITEM Insert(HTREEITEM parent, const char* text, int children = 0, HTREEITEM after = TVI_LAST,
                      LPARAM value = 0) {
@@ -25,10 +25,12 @@ protected:
         insert.item.pszText = const_cast<char*>(text);
         insert.item.cChildren = children;
         insert.item.lParam = value;
-        return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
     HTREEITEM Next(WPARAM code, HTREEITEM item = nullptr) {
-        return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
     }
     std::string Text(HTREEITEM item) {
         char text[64] = {};
@@ -135,7 +137,8 @@ TEST_F(UserTreeView, ItemsKeepTheirPlaceAndValueAndCanBeWalked) {
     EXPECT_EQ(Text(home), "Home");
     Take();
     EXPECT_TRUE(SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root)));
-    EXPECT_EQ(Notes(), (std::vector<int>(4, static_cast<int>(TVN_DELETEITEMA)))) << "the item and its three children";
+    EXPECT_EQ(Notes(), (std::vector<int>(4, static_cast<int>(TVN_DELETEITEMA))))
+        << "the item and its three children";
     EXPECT_EQ(SendMessageA(tree, TVM_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(Text(usr), "<none>") << "a deleted item's handle is no longer valid";
     EXPECT_EQ(Next(TVGN_NEXT, first), home);
@@ -153,7 +156,8 @@ TEST_F(UserTreeView, ChildrenComeWhenAnItemIsFirstExpanded) {
     EXPECT_EQ(Text(Next(TVGN_NEXT, alpha)), "beta");
     EXPECT_TRUE(SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(root)));
     EXPECT_TRUE(SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root)));
-    EXPECT_EQ(Notes(), (std::vector<int>{Expanding, Expanded})) << "expanding again by message is not reported";
+    EXPECT_EQ(Notes(), (std::vector<int>{Expanding, Expanded}))
+        << "expanding again by message is not reported";
     testsupport::NotifyAnswer() = nullptr;
     HTREEITEM empty = Insert(TVI_ROOT, "empty", 1);
     EXPECT_TRUE(SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(empty)));
@@ -192,7 +196,9 @@ TEST_F(UserTreeView, SelectionIsAskedForThenReported) {
     EXPECT_NE(StateOf(root) & TVIS_EXPANDED, 0u) << "the parents open to show the selection";
     EXPECT_NE(StateOf(deep) & TVIS_SELECTED, 0u);
     EXPECT_EQ(Notes(), (std::vector<int>{SelChanging, SelChanged}));
-    testsupport::NotifyAnswer() = [](const NMHDR& header) -> LRESULT { return header.code == TVN_SELCHANGINGA; };
+    testsupport::NotifyAnswer() = [](const NMHDR& header) -> LRESULT {
+        return header.code == TVN_SELCHANGINGA;
+    };
     EXPECT_FALSE(SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root)));
     EXPECT_EQ(Next(TVGN_CARET), deep) << "a refused change";
     testsupport::NotifyAnswer() = nullptr;
@@ -296,7 +302,8 @@ TEST_F(UserTreeView, OutlineIsDrawnWithButtonsAndTheSelection) {
     testhooks::PumpMessages();
     using testhooks::ClientPixel;
     const RECT label = Label(Next(TVGN_CARET));
-    EXPECT_EQ(ClientPixel(tree, label.right - 2, (label.top + label.bottom) / 2), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(ClientPixel(tree, label.right - 2, (label.top + label.bottom) / 2),
+              GetSysColor(COLOR_HIGHLIGHT));
     const POINT button = OnButton(root);
     int edges = 0;
     for (int x = button.x - 7; x <= button.x + 7; ++x) {
@@ -320,7 +327,8 @@ TEST_F(UserTreeView, DeletingTheSelectionMovesItToANeighbour) {
     testsupport::NotifyAnswer() = [&](const NMHDR& header) -> LRESULT {
         if (header.code == TVN_SELCHANGINGA || header.code == TVN_SELCHANGEDA) {
             const auto& notice = reinterpret_cast<const NMTREEVIEWA&>(header);
-            heard.push_back({static_cast<int>(header.code), notice.itemOld.hItem, notice.itemNew.hItem, notice.action});
+            heard.push_back(
+                {static_cast<int>(header.code), notice.itemOld.hItem, notice.itemNew.hItem, notice.action});
         }
         return refuses && header.code == TVN_SELCHANGINGA ? TRUE : 0;
     };
@@ -355,7 +363,8 @@ TEST_F(UserTreeView, DeletingTheSelectionMovesItToANeighbour) {
 
     heard.clear();
     SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(b3));
-    EXPECT_EQ(Next(TVGN_CARET), b) << "a last child gives the selection to its parent, not its previous sibling";
+    EXPECT_EQ(Next(TVGN_CARET), b)
+        << "a last child gives the selection to its parent, not its previous sibling";
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_EQ(heard[0].code, SelChanging);
     EXPECT_EQ(heard[0].to, b);

@@ -4,17 +4,17 @@
 
 namespace {
 
-using testsupport::Notice;
 using testhooks::ClickAt;
 using testhooks::WindowText;
+using testsupport::Notice;
 
 class UserUpDown : public testsupport::HostedControls {
 protected:
     void SetUp() override {
         HostedControls::SetUp();
         field = Create("EDIT", "", WS_BORDER | ES_NUMBER, 20, 20, 60, 20, 15246);
-        arrows = Create(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_AUTOBUDDY, 0, 0, 14,
-                        20, 15250);
+        arrows = Create(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_AUTOBUDDY,
+                        0, 0, 14, 20, 15250);
         SendMessageA(arrows, UDM_SETRANGE32, 0, 999);
         SendMessageA(arrows, UDM_SETPOS32, 0, 5);
         Take();
@@ -27,7 +27,8 @@ protected:
 };
 
 TEST_F(UserUpDown, ArrowsSitBesideTheirBuddyAndShowThePositionInIt) {
-    EXPECT_EQ(SendMessageA(arrows, UDM_GETBUDDY, 0, 0), reinterpret_cast<LRESULT>(field)) << "the previous sibling";
+    EXPECT_EQ(SendMessageA(arrows, UDM_GETBUDDY, 0, 0), reinterpret_cast<LRESULT>(field))
+        << "the previous sibling";
     RECT fieldRect{};
     RECT arrowRect{};
     GetWindowRect(field, &fieldRect);
@@ -50,8 +51,8 @@ TEST_F(UserUpDown, ClickAsksTheParentThenStepsAndReports) {
     ClickAt(arrows, Up());
     std::vector<std::pair<UINT, int>> got;
     for (const Notice& notice : Take()) {
-        got.emplace_back(notice.message, notice.message == WM_VSCROLL ? notice.code * 1000 + notice.position
-                                                                       : notice.code);
+        got.emplace_back(notice.message,
+                         notice.message == WM_VSCROLL ? notice.code * 1000 + notice.position : notice.code);
     }
     const std::vector<std::pair<UINT, int>> expected{
         {WM_COMMAND, EN_SETFOCUS},                   // the arrows give their buddy the focus

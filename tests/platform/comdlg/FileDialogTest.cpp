@@ -1,17 +1,16 @@
-#include "testhooks/Beeps.h"
 #include "platform/comdlg/FileDialog.h"
-#include "testhooks/TestHooks.h"
-#include "platform/Windows.h"
 
+#include "platform/Windows.h"
+#include "support/ControlSupport.h"
 #include "support/InsideTheLoop.h"
 #include "support/TempFolder.h"
-#include "support/ControlSupport.h"
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -30,7 +29,8 @@ std::vector<std::string> Rows(HWND list) {
     const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-        text.resize(static_cast<size_t>(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        text.resize(
+            static_cast<size_t>(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
         rows.push_back(text);
     }
     return rows;
@@ -38,7 +38,8 @@ std::vector<std::string> Rows(HWND list) {
 
 // Double-clicks the row with the text, as a user would.
 void DoubleClickRow(HWND list, const char* text) {
-    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    const LRESULT index =
+        SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
     ASSERT_GE(index, 0) << text;
     RECT row{};
     SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
@@ -61,7 +62,8 @@ class ComdlgFileDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(folder / "jobs/Sub");
-        for (const char* name : {"notes.txt", "readme.log", ".hidden.log", "jobs/a.log", "jobs/B.TXT", "jobs/c.nc"}) {
+        for (const char* name :
+             {"notes.txt", "readme.log", ".hidden.log", "jobs/a.log", "jobs/B.TXT", "jobs/c.nc"}) {
             folder.Write(name, "x");
         }
         platform::SetDriveRoot('T', folder.Path());
@@ -179,7 +181,8 @@ TEST_F(ComdlgFileDialog, KeyboardEntersFoldersAndAChosenFolderBecomesCurrent) {
     ASSERT_TRUE(chosen);
     EXPECT_STREQ(file, "T:\\jobs\\Sub\\new.nc") << "without OFN_FILEMUSTEXIST a new name is taken";
     EXPECT_EQ(record.nFilterIndex, 2u);
-    EXPECT_EQ(after, std::filesystem::path(folder / "jobs/Sub")) << "without OFN_NOCHANGEDIR the folder is current";
+    EXPECT_EQ(after, std::filesystem::path(folder / "jobs/Sub"))
+        << "without OFN_NOCHANGEDIR the folder is current";
 }
 
 TEST_F(ComdlgFileDialog, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
@@ -192,10 +195,11 @@ TEST_F(ComdlgFileDialog, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
         HWND dialog = Dialog();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(WindowText(FindControl(dialog, IDOK)), "&Save");
-        testsupport::SoonOnWindow("T:\\jobs\\a.log already exists.\nDo you want to replace it?", [&prompts](HWND text) {
-            ++prompts;
-            PressKey(GetParent(text), 'N');
-        });
+        testsupport::SoonOnWindow("T:\\jobs\\a.log already exists.\nDo you want to replace it?",
+                                  [&prompts](HWND text) {
+                                      ++prompts;
+                                      PressKey(GetParent(text), 'N');
+                                  });
         EnterName(dialog, "a");
         EXPECT_EQ(prompts, 1);
         EXPECT_TRUE(IsWindowVisible(dialog)) << "No keeps the dialog open";

@@ -1,16 +1,15 @@
 #include "platform/comdlg/FontDialog.h"
-#include "platform/gdi/FontFamilies.h"
-#include "testhooks/TestHooks.h"
+
 #include "platform/Windows.h"
-
-#include "support/InsideTheLoop.h"
+#include "platform/gdi/FontFamilies.h"
 #include "support/ControlSupport.h"
+#include "support/InsideTheLoop.h"
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -58,8 +57,9 @@ int StopAtOnce(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lParam) {
 
 TEST(GdiFontFamilies, FamiliesAreListedOnceAndStylesPerFamily) {
     const std::vector<Enumerated> families = Enumerate("");
-    const auto count = std::count_if(families.begin(), families.end(),
-                                     [](const Enumerated& family) { return family.face == "Liberation Sans"; });
+    const auto count = std::count_if(families.begin(), families.end(), [](const Enumerated& family) {
+        return family.face == "Liberation Sans";
+    });
     EXPECT_EQ(count, 1) << "one entry per family";
     const auto sans = std::find_if(families.begin(), families.end(),
                                    [](const Enumerated& family) { return family.face == "Liberation Sans"; });
@@ -90,8 +90,8 @@ TEST(GdiFontFamilies, FamiliesAreListedOnceAndStylesPerFamily) {
 
 // Clicks the row of a list box that shows the text.
 void ClickRow(HWND list, const std::string& text) {
-    const LRESULT index =
-        SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
     ASSERT_GE(index, 0) << text;
     SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     RECT row{};
@@ -105,7 +105,8 @@ std::string SelectedRow(HWND list) {
         return "<none>";
     }
     std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, index, 0)) + 1, '\0');
-    text.resize(static_cast<size_t>(SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+    text.resize(
+        static_cast<size_t>(SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 

@@ -1,13 +1,11 @@
+#include "platform/Windows.h"
+#include "support/UserSupport.h"
 #include "testhooks/Beeps.h"
 #include "testhooks/TestHooks.h"
-#include "platform/Windows.h"
-
-#include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <utility>
@@ -20,7 +18,8 @@ using testsupport::Recorder;
 constexpr UINT ButtonGetCheck = 0x00F0; // what the hooks ask a BUTTON
 
 bool IsInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) ||
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCMOUSEMOVE + 9);
 }
 
@@ -54,14 +53,14 @@ protected:
         Register("HookTop", Recording);
         Register("HookField", Recording, CS_DBLCLKS);
         Register("Button", CheckBox);
-        top = CreateWindowExA(0, "HookTop", "Hooks \"main\"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 300, 200,
-                              nullptr, nullptr, nullptr, nullptr);
+        top = CreateWindowExA(0, "HookTop", "Hooks \"main\"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 300,
+                              200, nullptr, nullptr, nullptr, nullptr);
         panel = CreateWindowExA(WS_EX_CLIENTEDGE, "HookTop", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, top,
                                 reinterpret_cast<HMENU>(7), nullptr, nullptr);
         field = CreateWindowExA(0, "HookField", "Port", WS_CHILD | WS_VISIBLE, 20, 30, 80, 20, panel,
                                 reinterpret_cast<HMENU>(101), nullptr, nullptr);
-        check = CreateWindowExA(0, "Button", "Echo", WS_CHILD | WS_VISIBLE | WS_DISABLED, 20, 60, 80, 16, panel,
-                                reinterpret_cast<HMENU>(102), nullptr, nullptr);
+        check = CreateWindowExA(0, "Button", "Echo", WS_CHILD | WS_VISIBLE | WS_DISABLED, 20, 60, 80, 16,
+                                panel, reinterpret_cast<HMENU>(102), nullptr, nullptr);
         hidden = CreateWindowExA(0, "Button", "Line\tfeed", WS_CHILD, 220, 10, 60, 20, top,
                                  reinterpret_cast<HMENU>(8), nullptr, nullptr);
         SetWindowLongPtrA(check, GWLP_USERDATA, 1);
@@ -129,16 +128,17 @@ TEST_F(TestHooks, ReadTextAndState) {
 // wraps its last word out of sight, a push button too narrow for its caption, a check box too
 // short for its line. Edit fields scroll and are never marked.
 TEST_F(TestHooks, DumpMarksTextsThatDoNotFitTheirControls) {
-    HWND roomy = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 100, 200, 20, top,
-                                 reinterpret_cast<HMENU>(201), nullptr, nullptr);
-    HWND wrapped = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 120, 30, 13, top,
-                                   reinterpret_cast<HMENU>(202), nullptr, nullptr);
-    HWND narrow = CreateWindowExA(0, "BUTTON", "Change Settings", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 140, 40,
-                                  23, top, reinterpret_cast<HMENU>(203), nullptr, nullptr);
-    HWND box = CreateWindowExA(0, "BUTTON", "Write Log File", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 170, 200,
-                               20, top, reinterpret_cast<HMENU>(204), nullptr, nullptr);
-    HWND edit = CreateWindowExA(0, "EDIT", "/a/very/long/path/that/scrolls/in/its/field", WS_CHILD | WS_VISIBLE, 0,
-                                200, 40, 20, top, reinterpret_cast<HMENU>(205), nullptr, nullptr);
+    HWND roomy = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 100, 200, 20,
+                                 top, reinterpret_cast<HMENU>(201), nullptr, nullptr);
+    HWND wrapped = CreateWindowExA(0, "STATIC", "CTS Hold", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 120, 30, 13,
+                                   top, reinterpret_cast<HMENU>(202), nullptr, nullptr);
+    HWND narrow = CreateWindowExA(0, "BUTTON", "Change Settings", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
+                                  140, 40, 23, top, reinterpret_cast<HMENU>(203), nullptr, nullptr);
+    HWND box = CreateWindowExA(0, "BUTTON", "Write Log File", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 170,
+                               200, 20, top, reinterpret_cast<HMENU>(204), nullptr, nullptr);
+    HWND edit =
+        CreateWindowExA(0, "EDIT", "/a/very/long/path/that/scrolls/in/its/field", WS_CHILD | WS_VISIBLE, 0,
+                        200, 40, 20, top, reinterpret_cast<HMENU>(205), nullptr, nullptr);
     for (HWND control : {roomy, wrapped, narrow, box, edit}) {
         ASSERT_NE(control, nullptr);
     }
@@ -148,12 +148,14 @@ TEST_F(TestHooks, DumpMarksTextsThatDoNotFitTheirControls) {
         return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
     };
     EXPECT_EQ(lineOf(201).find("CLIPPED"), std::string::npos) << lineOf(201);
-    EXPECT_NE(lineOf(202).find("CLIPPED"), std::string::npos) << "the second line falls below: " << lineOf(202);
+    EXPECT_NE(lineOf(202).find("CLIPPED"), std::string::npos)
+        << "the second line falls below: " << lineOf(202);
     EXPECT_NE(lineOf(203).find("CLIPPED"), std::string::npos) << lineOf(203);
     EXPECT_EQ(lineOf(204).find("CLIPPED"), std::string::npos) << lineOf(204);
     EXPECT_EQ(lineOf(205).find("CLIPPED"), std::string::npos) << "edit fields scroll: " << lineOf(205);
     MoveWindow(box, 0, 170, 200, 8, TRUE);
-    EXPECT_NE(lineOf(204).find("CLIPPED"), std::string::npos) << "a check box shorter than its line: " << lineOf(204);
+    EXPECT_NE(lineOf(204).find("CLIPPED"), std::string::npos)
+        << "a check box shorter than its line: " << lineOf(204);
 }
 
 TEST_F(TestHooks, DumpShowsTheTreeIndentedByDepth) {
@@ -176,7 +178,7 @@ TEST_F(TestHooks, ClickReachesTheWindowUnderThePoint) {
     ASSERT_TRUE(ClickAt(field, POINT{12, 7}));
     auto got = TakeFrom(field);
     testsupport::ExpectSequence(got, {{field, WM_MOUSEMOVE}, {field, WM_LBUTTONDOWN}, {field, WM_LBUTTONUP}},
-                             "click at a point");
+                                "click at a point");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1].lParam, MAKELPARAM(12, 7)) << "client coordinates of the field";
     EXPECT_EQ(got[1].wParam, MK_LBUTTON) << "the button is down in its press";
@@ -221,9 +223,9 @@ TEST_F(TestHooks, TypeTextProducesKeysAndCharactersWithShift) {
     }
     EXPECT_EQ(characters, "aB!");
     const std::vector<std::pair<UINT, WPARAM>> expected{
-        {WM_KEYDOWN, 'A'},       {WM_KEYUP, 'A'},
-        {WM_KEYDOWN, VK_SHIFT},  {WM_KEYDOWN, 'B'}, {WM_KEYUP, 'B'},   {WM_KEYUP, VK_SHIFT},
-        {WM_KEYDOWN, VK_SHIFT},  {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'},   {WM_KEYUP, VK_SHIFT},
+        {WM_KEYDOWN, 'A'}, {WM_KEYUP, 'A'},      {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, 'B'},
+        {WM_KEYUP, 'B'},   {WM_KEYUP, VK_SHIFT}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'},
+        {WM_KEYUP, '1'},   {WM_KEYUP, VK_SHIFT},
     };
     EXPECT_EQ(keys, expected);
     EXPECT_FALSE(TypeText(field, "\x80")) << "no key types it";
@@ -291,8 +293,8 @@ protected:
         text.lpszClassName = "HookText";
         RegisterClassExA(&text);
         Register("HookChoosy", Choosy);
-        owner = CreateWindowExA(0, "HookChoosy", "Choosy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 50, 300, 200,
-                                nullptr, nullptr, nullptr, nullptr);
+        owner = CreateWindowExA(0, "HookChoosy", "Choosy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 50, 300,
+                                200, nullptr, nullptr, nullptr, nullptr);
         editor = CreateWindowExA(0, "HookText", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, owner,
                                  reinterpret_cast<HMENU>(201), nullptr, nullptr);
         plain = CreateWindowExA(0, "HookText", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, panel,
@@ -356,8 +358,8 @@ TEST_F(MouseRules, APressActivatesAnInactiveWindowUnlessItSaysOtherwise) {
         }
     }
     const std::vector<std::pair<HWND, UINT>> expected{
-        {owner, WM_SETCURSOR},      {editor, WM_MOUSEMOVE}, {owner, WM_MOUSEACTIVATE}, {owner, WM_SETCURSOR},
-        {editor, WM_LBUTTONDOWN},   {owner, WM_SETCURSOR},  {editor, WM_LBUTTONUP},
+        {owner, WM_SETCURSOR},    {editor, WM_MOUSEMOVE}, {owner, WM_MOUSEACTIVATE}, {owner, WM_SETCURSOR},
+        {editor, WM_LBUTTONDOWN}, {owner, WM_SETCURSOR},  {editor, WM_LBUTTONUP},
     };
     EXPECT_EQ(got, expected) << "asked to activate before the cursor is set for the press";
     ASSERT_TRUE(Click(editor));
@@ -389,10 +391,10 @@ TEST_F(TestHooks, InputForAnotherThreadsWindowIsHandledBeforeTheCallReturns) {
     std::atomic<HWND> edit{nullptr};
     std::atomic<DWORD> thread{0};
     std::thread other([&] {
-        HWND window = CreateWindowExA(0, "HookTop", "Other thread", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 50, 200,
-                                      100, nullptr, nullptr, nullptr, nullptr);
-        HWND field = CreateWindowExA(0, "HookField", "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window, nullptr,
-                                     nullptr, nullptr);
+        HWND window = CreateWindowExA(0, "HookTop", "Other thread", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 50,
+                                      200, 100, nullptr, nullptr, nullptr, nullptr);
+        HWND field = CreateWindowExA(0, "HookField", "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window,
+                                     nullptr, nullptr, nullptr);
         SetFocus(field);
         thread = GetCurrentThreadId();
         edit = field;
@@ -409,7 +411,7 @@ TEST_F(TestHooks, InputForAnotherThreadsWindowIsHandledBeforeTheCallReturns) {
     ASSERT_TRUE(ClickAt(edit, POINT{4, 5}));
     auto got = TakeFrom(edit);
     testsupport::ExpectSequence(got, {{edit, WM_MOUSEMOVE}, {edit, WM_LBUTTONDOWN}, {edit, WM_LBUTTONUP}},
-                             "handled by the other thread by the time the click returns");
+                                "handled by the other thread by the time the click returns");
     ASSERT_TRUE(TypeText(edit, "Ok"));
     std::string characters;
     for (const auto& message : TakeFrom(edit)) {

@@ -1,20 +1,18 @@
 // The SDL display on SDL's offscreen driver, which needs no screen. These tests reach into SDL to
 // see what the display made of the windows, which only the platform's own tests may do.
 
-#include "platform/display/Display.h"
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
-
+#include "platform/display/Display.h"
 #include "support/UserSupport.h"
+#include "testhooks/TestHooks.h"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,8 +25,9 @@ using testsupport::Recorder;
 COLORREF squareColour = RGB(0, 200, 0);
 
 LRESULT Painting(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) ||
-        message == WM_SYSCOMMAND || message == WM_APP || message == WM_CONTEXTMENU) {
+    if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+        (message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL) || message == WM_SYSCOMMAND ||
+        message == WM_APP || message == WM_CONTEXTMENU) {
         Recorder::Instance().Add(hwnd, message, wParam, lParam);
         if (message == WM_SYSCOMMAND) {
             return 0; // closing is the test's business
@@ -95,10 +94,10 @@ protected:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_WINDOW + 1));
         windowClass.lpszClassName = "SdlShown";
         RegisterClassExA(&windowClass);
-        top = CreateWindowExA(0, "SdlShown", "Display test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, 160, 120,
-                              nullptr, nullptr, nullptr, nullptr);
-        child = CreateWindowExA(0, "SdlShown", "", WS_CHILD | WS_VISIBLE, 20, 30, 50, 40, top, nullptr, nullptr,
-                                nullptr);
+        top = CreateWindowExA(0, "SdlShown", "Display test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, 160,
+                              120, nullptr, nullptr, nullptr, nullptr);
+        child = CreateWindowExA(0, "SdlShown", "", WS_CHILD | WS_VISIBLE, 20, 30, 50, 40, top, nullptr,
+                                nullptr, nullptr);
         testhooks::PumpMessages();
         Recorder::Instance().Take();
     }
@@ -218,11 +217,13 @@ TEST_F(DisplaySdl, PostFromAnotherThreadWakesTheSdlWaitQuickly) {
         const auto woke = Clock::now().time_since_epoch().count();
         poster.join();
         EXPECT_EQ(message.wParam, static_cast<WPARAM>(round));
-        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::duration(woke - postedAt)).count());
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(Clock::duration(woke - postedAt)).count());
     }
     std::sort(latencies.begin(), latencies.end());
     RecordProperty("median_wake_ms", std::to_string(latencies[latencies.size() / 2]));
-    std::printf("wake latency: median %.3f ms, worst %.3f ms\n", latencies[latencies.size() / 2], latencies.back());
+    std::printf("wake latency: median %.3f ms, worst %.3f ms\n", latencies[latencies.size() / 2],
+                latencies.back());
     EXPECT_LT(latencies.back(), 50.0);
 }
 
@@ -253,9 +254,9 @@ TEST_F(DisplaySdl, InjectedClicksArriveAsButtonMessagesInClientCoordinates) {
     DispatchUntil(WM_LBUTTONUP);
     pusher.join();
     const auto got = Recorder::Instance().Take();
-    testsupport::ExpectSequence(got,
-                             {{child, WM_LBUTTONDOWN}, {child, WM_LBUTTONUP}, {top, WM_LBUTTONDBLCLK}, {top, WM_LBUTTONUP}},
-                             "two clicks");
+    testsupport::ExpectSequence(
+        got, {{child, WM_LBUTTONDOWN}, {child, WM_LBUTTONUP}, {top, WM_LBUTTONDBLCLK}, {top, WM_LBUTTONUP}},
+        "two clicks");
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].lParam, MAKELPARAM(10, 15)) << "in the child's client coordinates";
     EXPECT_EQ(got[0].wParam, MK_LBUTTON);
@@ -267,9 +268,10 @@ TEST_F(DisplaySdl, InjectedClicksArriveAsButtonMessagesInClientCoordinates) {
 // asks for a context menu at the pointer on the screen, and a window without one passes the
 // request to its parent.
 TEST_F(DisplaySdl, ARightClickInsideAStaticPanelAsksTheWindowUnderItForItsMenu) {
-    HWND panel = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 80, 10, 70, 70, top, nullptr, nullptr, nullptr);
-    HWND inner = CreateWindowExA(0, "SdlShown", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 50, panel, nullptr, nullptr,
-                                 nullptr);
+    HWND panel = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 80, 10, 70, 70, top, nullptr,
+                                 nullptr, nullptr);
+    HWND inner = CreateWindowExA(0, "SdlShown", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 50, panel, nullptr,
+                                 nullptr, nullptr);
     testhooks::PumpMessages();
     Recorder::Instance().Take();
     SDL_Event down = ButtonEvent(SDL_MOUSEBUTTONDOWN, 100, 30, 1);
@@ -280,8 +282,9 @@ TEST_F(DisplaySdl, ARightClickInsideAStaticPanelAsksTheWindowUnderItForItsMenu) 
     SDL_PushEvent(&up);
     DispatchUntil(WM_RBUTTONUP);
     const auto got = Recorder::Instance().Take();
-    testsupport::ExpectSequence(got, {{inner, WM_RBUTTONDOWN}, {inner, WM_RBUTTONUP}, {inner, WM_CONTEXTMENU}, {top, WM_CONTEXTMENU}},
-                             "a right click inside the panel");
+    testsupport::ExpectSequence(
+        got, {{inner, WM_RBUTTONDOWN}, {inner, WM_RBUTTONUP}, {inner, WM_CONTEXTMENU}, {top, WM_CONTEXTMENU}},
+        "a right click inside the panel");
     POINT screen{100, 30};
     ClientToScreen(top, &screen);
     ASSERT_GE(got.size(), 4u);
@@ -335,9 +338,9 @@ TEST_F(DisplaySdl, InjectedKeysArriveAsKeyMessagesWithVirtualKeys) {
         got.emplace_back(message.message, message.wParam);
     }
     const std::vector<std::pair<UINT, WPARAM>> expected{
-        {WM_KEYDOWN, 'A'},      {WM_CHAR, 'a'},        {WM_KEYUP, 'A'},       {WM_KEYDOWN, VK_F1 + 4},
-        {WM_KEYUP, VK_F1 + 4},  {WM_KEYDOWN, VK_NEXT}, {WM_KEYUP, VK_NEXT},   {WM_KEYDOWN, VK_OEM_7},
-        {WM_CHAR, '\''},        {WM_KEYUP, VK_OEM_7},
+        {WM_KEYDOWN, 'A'},     {WM_CHAR, 'a'},        {WM_KEYUP, 'A'},     {WM_KEYDOWN, VK_F1 + 4},
+        {WM_KEYUP, VK_F1 + 4}, {WM_KEYDOWN, VK_NEXT}, {WM_KEYUP, VK_NEXT}, {WM_KEYDOWN, VK_OEM_7},
+        {WM_CHAR, '\''},       {WM_KEYUP, VK_OEM_7},
     };
     EXPECT_EQ(got, expected);
 }
@@ -363,8 +366,8 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
     std::atomic<bool> isClicked{false};
     std::thread other([&] {
         workerThread = GetCurrentThreadId();
-        HWND window = CreateWindowExA(0, "SdlShown", "Worker window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 30, 120,
-                                      90, nullptr, nullptr, nullptr, nullptr);
+        HWND window = CreateWindowExA(0, "SdlShown", "Worker window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                                      30, 120, 90, nullptr, nullptr, nullptr, nullptr);
         worker = window;
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -391,7 +394,8 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
     ASSERT_TRUE(serveUntil([&] { return (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0; }));
     auto squareIsGreen = [&] { return ColourAt(SDL_GetWindowSurface(window), 15, 15) == RGB(0, 200, 0); };
     EXPECT_TRUE(serveUntil(squareIsGreen)) << "the other thread's painting is presented";
-    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE) << "its surface belongs to its own thread";
+    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE)
+        << "its surface belongs to its own thread";
 
     SDL_Event press{};
     press.type = SDL_MOUSEBUTTONDOWN;
@@ -406,7 +410,8 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
     release.type = SDL_MOUSEBUTTONUP;
     release.button.state = SDL_RELEASED;
     SDL_PushEvent(&release);
-    EXPECT_TRUE(serveUntil([&] { return isClicked.load(); })) << "the click reached the other thread's window";
+    EXPECT_TRUE(serveUntil([&] { return isClicked.load(); }))
+        << "the click reached the other thread's window";
 
     const Uint32 id = SDL_GetWindowID(window);
     PostThreadMessageA(workerThread, WM_QUIT, 0, 0);
@@ -418,17 +423,18 @@ TEST_F(DisplaySdl, TopLevelWindowOfAnotherThreadIsShownPaintedAndGetsInput) {
 // A caption-less popup that belongs to a window (a drop-down list) is a popup menu to SDL, which
 // a window manager neither frames nor moves; a captioned one (a dialog) is a managed window.
 TEST_F(DisplaySdl, AnOwnedPopupIsAPopupMenuAndAnOwnedDialogIsNot) {
-    HWND list = CreateWindowExA(WS_EX_TOOLWINDOW, "SdlShown", "List", WS_POPUP | WS_BORDER | WS_VISIBLE, 60, 60, 80,
-                                60, top, nullptr, nullptr, nullptr);
-    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60, top,
-                                  nullptr, nullptr, nullptr);
-    HWND alone = CreateWindowExA(0, "SdlShown", "Alone", WS_POPUP | WS_VISIBLE, 60, 60, 80, 60, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND list = CreateWindowExA(WS_EX_TOOLWINDOW, "SdlShown", "List", WS_POPUP | WS_BORDER | WS_VISIBLE, 60,
+                                60, 80, 60, top, nullptr, nullptr, nullptr);
+    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60,
+                                  top, nullptr, nullptr, nullptr);
+    HWND alone = CreateWindowExA(0, "SdlShown", "Alone", WS_POPUP | WS_VISIBLE, 60, 60, 80, 60, nullptr,
+                                 nullptr, nullptr, nullptr);
     testhooks::PumpMessages();
     ASSERT_NE(SdlWindowOf("List"), nullptr);
     EXPECT_TRUE(SDL_GetWindowFlags(SdlWindowOf("List")) & SDL_WINDOW_POPUP_MENU);
     EXPECT_FALSE(SDL_GetWindowFlags(SdlWindowOf("Owned")) & SDL_WINDOW_POPUP_MENU);
-    EXPECT_FALSE(SDL_GetWindowFlags(SdlWindowOf("Alone")) & SDL_WINDOW_POPUP_MENU) << "a popup of its own is managed";
+    EXPECT_FALSE(SDL_GetWindowFlags(SdlWindowOf("Alone")) & SDL_WINDOW_POPUP_MENU)
+        << "a popup of its own is managed";
     DestroyWindow(list);
     DestroyWindow(dialog);
     DestroyWindow(alone);
@@ -438,8 +444,8 @@ TEST_F(DisplaySdl, IconsAndAnOwnerDisabledLaterReachTheDisplayWithoutHarm) {
     // The offscreen driver keeps neither icons nor modality, so this only shows that the display
     // follows such changes and keeps presenting; what the icon looks like is checked with
     // IconPixels, and the hint itself needs a window manager.
-    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60, top,
-                                  nullptr, nullptr, nullptr);
+    HWND dialog = CreateWindowExA(0, "SdlShown", "Owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 80, 60,
+                                  top, nullptr, nullptr, nullptr);
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_ASTERISK)));
     EnableWindow(top, FALSE);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));

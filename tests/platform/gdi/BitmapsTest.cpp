@@ -1,7 +1,6 @@
-#include "support/PlatformSupport.h"
-
-#include "platform/gdi/Surface.h"
 #include "platform/Windows.h"
+#include "platform/gdi/Surface.h"
+#include "support/PlatformSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "platform/gdi/Surface.h"
 #include "platform/Windows.h"
+#include "platform/gdi/Surface.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,8 @@
-#include "platform/gdi/Surface.h"
 #include "platform/Windows.h"
-
-#include <gtest/gtest.h>
+#include "platform/gdi/Surface.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 
 // Areas of rectangles, and contexts whose system region is such an area. Areas are checked cell by
@@ -70,7 +69,8 @@ TEST(GdiSurfaceArea, SubtractingLeavesEveryOtherCellOnce) {
     EXPECT_EQ(Cover(area, grid), Expected({base}, {hole, corner, edge}, grid)) << "cuts across the border";
 
     area = platform::SubtractFromArea(area, {0, 0, 0, 0});
-    EXPECT_EQ(Cover(area, grid), Expected({base}, {hole, corner, edge}, grid)) << "an empty cut changes nothing";
+    EXPECT_EQ(Cover(area, grid), Expected({base}, {hole, corner, edge}, grid))
+        << "an empty cut changes nothing";
     area = platform::SubtractFromArea(area, base);
     EXPECT_TRUE(area.empty()) << "cutting the whole leaves nothing";
 }

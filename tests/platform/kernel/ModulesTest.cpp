@@ -1,8 +1,7 @@
 #include "platform/Windows.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 TEST(KernelModules, BuiltInModulesAndTheirEntryPoints) {

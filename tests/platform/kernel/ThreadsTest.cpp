@@ -1,11 +1,9 @@
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {

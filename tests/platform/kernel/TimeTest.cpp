@@ -1,6 +1,5 @@
-#include "support/PlatformSupport.h"
-
 #include "platform/Windows.h"
+#include "support/PlatformSupport.h"
 
 #include <chrono>
 #include <csignal>

@@ -2,8 +2,8 @@
 // whose header clashes with the C library's <termios.h>, so this file uses the kernel's alone and
 // does without the serial tests' fixtures, which need the C library's.
 
-#include "testhooks/MemoryLine.h"
 #include "platform/Windows.h"
+#include "testhooks/MemoryLine.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>

@@ -2,16 +2,14 @@
 // loopback port, raw or with RFC 2217, the port map sends COM7 there, and the test plays the
 // machine at the pseudo-terminal's far end. A test that cannot start ser2net fails.
 
-#include "support/SerialSupport.h"
-#include "support/PlatformSupport.h"
-#include "support/DeviceServerProcess.h"
-
 #include "platform/Windows.h"
-
-#include <gtest/gtest.h>
+#include "support/DeviceServerProcess.h"
+#include "support/PlatformSupport.h"
+#include "support/SerialSupport.h"
 
 #include <chrono>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <termios.h>
@@ -21,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testsupport::ChangeState;
+using testsupport::DeviceServerProcess;
 using testsupport::ExpectEveryCallFails;
 using testsupport::Pattern;
 using testsupport::PortHandle;
@@ -35,7 +34,6 @@ using testsupport::SystemText;
 using testsupport::TemporaryFolder;
 using testsupport::Watchdog;
 using testsupport::WritePort;
-using testsupport::DeviceServerProcess;
 using Protocol = DeviceServerProcess::Protocol;
 using Clock = std::chrono::steady_clock;
 
@@ -189,7 +187,8 @@ TEST_F(KernelSerialNetworkTest, AKilledServerIsAnUnpluggedPortAndAReopenReconnec
 
     terminal.ReadFor(50);
     DeviceServerProcess restarted(folder.Path());
-    ASSERT_TRUE(restarted.Start(terminal.SlavePath(), Protocol::ComPortControl, serverPort)) << restarted.Problem();
+    ASSERT_TRUE(restarted.Start(terminal.SlavePath(), Protocol::ComPortControl, serverPort))
+        << restarted.Problem();
     PortHandle reopened("COM7");
     ASSERT_TRUE(reopened.IsValid()) << SystemText(reopened.OpenError());
     SetImmediateReads(reopened.Get());

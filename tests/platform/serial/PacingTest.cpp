@@ -1,6 +1,5 @@
-#include "support/SerialSupport.h"
-
 #include "platform/Windows.h"
+#include "support/SerialSupport.h"
 
 #include <algorithm>
 #include <atomic>
@@ -138,7 +137,8 @@ TEST_F(KernelSerialPacingTest, FramingSetsThePace) {
     auto start = Clock::now();
     EXPECT_TRUE(WritePort(port.Get(), Pattern(320)));
     double elapsed = SecondsSince(start);
-    EXPECT_GE(elapsed, 0.185) << "304 characters of 12 bits at 19200 baud take 190 ms, and the last 16 go on after";
+    EXPECT_GE(elapsed, 0.185)
+        << "304 characters of 12 bits at 19200 baud take 190 ms, and the last 16 go on after";
     EXPECT_LT(elapsed, 0.6);
 }
 

@@ -1,8 +1,7 @@
-#include "support/SerialSupport.h"
-#include "support/PlatformSupport.h"
-
-#include "platform/serial/Termios.h"
 #include "platform/Windows.h"
+#include "platform/serial/Termios.h"
+#include "support/PlatformSupport.h"
+#include "support/SerialSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-#include "support/SerialSupport.h"
-
 #include "platform/Windows.h"
+#include "support/SerialSupport.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include "platform/serial/Telnet.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -33,9 +32,9 @@ Received Receive(TelnetComPortCodec& codec, const std::string& bytes) {
 
 // What ser2net sends a client that opened with the greeting: it accepts BINARY, SUPPRESS-GO-AHEAD
 // and Com Port Control, offers ECHO and reports its modem lines.
-const std::string ser2netWelcome = Bytes({Iac, Will, 3,  Iac, Do,   3,  Iac, Will, 1,  Iac, Dont, 1,
-                                          Iac, Do,   0,  Iac, Will, 0,  Iac, Do,   44, Iac, Sb,   44,
-                                          107, 0,    Iac, Se, Iac, Do, 3});
+const std::string ser2netWelcome =
+    Bytes({Iac,  Will, 3,   Iac, Do, 3,   Iac, Will, 1,   Iac, Dont, 1,  Iac, Do, 0, Iac,
+           Will, 0,    Iac, Do,  44, Iac, Sb,  44,   107, 0,   Iac,  Se, Iac, Do, 3});
 
 TelnetComPortCodec Welcomed() {
     TelnetComPortCodec codec;
@@ -52,7 +51,8 @@ TEST(KernelSerialTelnetTest, GreetingAndServerAnswersSettleWithoutLoops) {
     Received welcome = Receive(codec, ser2netWelcome);
     EXPECT_TRUE(codec.IsComPortAccepted());
     EXPECT_EQ(welcome.data, "");
-    EXPECT_EQ(welcome.replies, Bytes({Iac, Dont, 1})) << "ECHO refused; the answers to our offers need no reply";
+    EXPECT_EQ(welcome.replies, Bytes({Iac, Dont, 1}))
+        << "ECHO refused; the answers to our offers need no reply";
     EXPECT_EQ(codec.ModemLines(), 0u) << "the welcome's modem state: all lines off";
 
     // Requests that confirm what is in force are not answered again, or two peers would loop.
@@ -84,7 +84,8 @@ TEST(KernelSerialTelnetTest, ARefusedComPortOptionIsReported) {
 
 TEST(KernelSerialTelnetTest, IacInDataIsDoubledBothWays) {
     TelnetComPortCodec codec = Welcomed();
-    EXPECT_EQ(Receive(codec, Bytes({'a', Iac, Iac, 'b', Iac, Iac, Iac, Iac})).data, Bytes({'a', Iac, 'b', Iac, Iac}));
+    EXPECT_EQ(Receive(codec, Bytes({'a', Iac, Iac, 'b', Iac, Iac, Iac, Iac})).data,
+              Bytes({'a', Iac, 'b', Iac, Iac}));
     std::string out;
     const BYTE data[] = {'x', Iac, Iac, 0, 'y'};
     codec.EncodeData(data, sizeof data, out);
@@ -96,9 +97,9 @@ TEST(KernelSerialTelnetTest, IacInDataIsDoubledBothWays) {
 TEST(KernelSerialTelnetTest, SettingsAnswersAreReadWhateverTheSplit) {
     // The answers to a whole Configure, with a baud rate whose bytes include IAC (0xFF doubled).
     const std::string answers =
-        Bytes({'L', '1', Iac, Sb, 44, 101, 0, 0, Iac, Iac, Iac, Iac, Iac, Se, Iac, Sb, 44, 102, 7, Iac, Se,
-               Iac, Sb, 44, 103, 3, Iac, Se, Iac, Sb, 44, 104, 2, Iac, Se, Iac, Sb, 44, 105, 3, Iac, Se,
-               Iac, Sb, 44, 105, 14, Iac, Se, 'L', '2', Iac, Iac});
+        Bytes({'L', '1', Iac, Sb,  44,  101, 0,   0,  Iac, Iac, Iac, Iac, Iac, Se,  Iac, Sb,  44, 102,
+               7,   Iac, Se,  Iac, Sb,  44,  103, 3,  Iac, Se,  Iac, Sb,  44,  104, 2,   Iac, Se, Iac,
+               Sb,  44,  105, 3,   Iac, Se,  Iac, Sb, 44,  105, 14,  Iac, Se,  'L', '2', Iac, Iac});
     for (std::size_t split = 0; split <= answers.size(); ++split) {
         TelnetComPortCodec codec = Welcomed();
         codec.ForgetAnswers();
@@ -135,7 +136,8 @@ TEST(KernelSerialTelnetTest, ModemAndLineStateReportsAndFlowSuspension) {
     Receive(codec, Bytes({Iac, Sb, 44, 107, 0x10 | 0x40, Iac, Se}));
     EXPECT_EQ(codec.ModemLines(), DWORD(MS_CTS_ON | MS_RING_ON));
 
-    Receive(codec, Bytes({Iac, Sb, 44, 106, 0x02 | 0x08, Iac, Se, Iac, Sb, 44, 106, 0x02 | 0x10 | 0x04, Iac, Se}));
+    Receive(codec,
+            Bytes({Iac, Sb, 44, 106, 0x02 | 0x08, Iac, Se, Iac, Sb, 44, 106, 0x02 | 0x10 | 0x04, Iac, Se}));
     EXPECT_EQ(codec.LineErrors().overrun, 2u);
     EXPECT_EQ(codec.LineErrors().frame, 1u);
     EXPECT_EQ(codec.LineErrors().parity, 1u);

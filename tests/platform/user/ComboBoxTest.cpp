@@ -6,8 +6,8 @@ namespace {
 
 using testhooks::Click;
 using testhooks::ClickAt;
-using testhooks::PressKey;
 using testhooks::Modifier;
+using testhooks::PressKey;
 
 class UserComboBox : public testsupport::HostedControls {
 protected:
@@ -23,7 +23,8 @@ protected:
     }
     static std::string Item(HWND combo, int index) {
         char text[64] = {};
-        return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text)) < 0 ? "<error>" : text;
+        return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text)) < 0 ? "<error>"
+                                                                                            : text;
     }
     static LRESULT Selected(HWND combo) { return SendMessageA(combo, CB_GETCURSEL, 0, 0); }
     static bool IsDropped(HWND combo) { return SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
@@ -66,7 +67,9 @@ TEST_F(UserComboBox, ItemMessagesGoToTheListAndSettingNotifiesNobody) {
     EXPECT_EQ(Item(combo, 0), "Combined");
     EXPECT_EQ(Item(combo, 3), "Xon/Xoff");
     EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 4);
-    EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("none")), 2);
+    EXPECT_EQ(
+        SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("none")),
+        2);
     EXPECT_EQ(SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("H")), 1);
     EXPECT_EQ(SendMessageA(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("First")), 0);
     EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, 1, 77), CB_OKAY);
@@ -148,10 +151,13 @@ TEST_F(UserComboBox, KeysWorkWithTheListClosedAndOpen) {
     EXPECT_EQ(Selected(combo), 5) << "two notches down";
     EXPECT_EQ(Commands(), (std::vector<int>{CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELCHANGE}));
     MSG enter{combo, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-    EXPECT_EQ(SendMessageA(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE, 0)
+    EXPECT_EQ(
+        SendMessageA(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE, 0)
         << "Enter belongs to the dialog while the list is closed";
     SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-    EXPECT_NE(SendMessageA(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE, 0);
+    EXPECT_NE(SendMessageA(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
+                  DLGC_WANTMESSAGE,
+              0);
 }
 
 TEST_F(UserComboBox, DropDownHasAnEditFieldThatReportsTyping) {

@@ -1,19 +1,18 @@
-#include "testhooks/Beeps.h"
-#include "testhooks/TestHooks.h"
-#include "platform/user/Button.h"
 #include "platform/user/Dialog.h"
+
+#include "platform/Windows.h"
+#include "platform/user/Button.h"
 #include "platform/user/Edit.h"
 #include "platform/user/Resources.h"
 #include "platform/user/Sound.h"
-#include "platform/Windows.h"
 #include "resources/ProgramResources.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/Beeps.h"
+#include "testhooks/TestHooks.h"
 
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,7 +39,8 @@ void EnsureClass(const char* name) {
 // standard class is entered again here so that these tests meet the real control.
 inline void EnsureStandardButtonClass() {
     WNDCLASSEXA existing{};
-    if (GetClassInfoExA(nullptr, "Button", &existing) && existing.lpfnWndProc == platform::user::ButtonProcedure) {
+    if (GetClassInfoExA(nullptr, "Button", &existing) &&
+        existing.lpfnWndProc == platform::user::ButtonProcedure) {
         return;
     }
     UnregisterClassA("Button", nullptr);
@@ -149,7 +149,8 @@ TEST_F(Dialogs, ResourcesOfTheProgramAreFoundByNumber) {
     };
     for (const Expected& image : {Expected{15102, 598, 393}, Expected{15108, 16, 16}, Expected{15109, 16, 16},
                                   Expected{15111, 16, 16}}) {
-        HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<WORD>(image.id)));
+        HBITMAP bitmap =
+            LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<WORD>(image.id)));
         ASSERT_NE(bitmap, nullptr) << "bitmap " << image.id;
         BITMAP description{};
         GetObjectA(bitmap, sizeof description, &description);
@@ -192,7 +193,8 @@ TEST_F(Dialogs, DialogUnitsFollowTheTemplateFont) {
     RECT okUnits{256, 126, 256 + 30, 126 + 14};
     MapDialogRect(dialog, &okUnits);
     EXPECT_EQ(ok.right - ok.left, okUnits.right - okUnits.left);
-    EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID)) << "the template's default";
+    EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID))
+        << "the template's default";
     DestroyWindow(dialog);
 }
 
@@ -231,9 +233,7 @@ TEST_F(Dialogs, SettingsTemplateIsOperatedByKeyboard) {
     ASSERT_FALSE(commands.empty());
     EXPECT_EQ(commands.back(), std::make_pair(IDOK, static_cast<int>(BN_CLICKED)));
 
-    SoonInsideTheLoop([] {
-        testhooks::PressKey(testhooks::FindWindowByCaption("Settings"), VK_ESCAPE);
-    });
+    SoonInsideTheLoop([] { testhooks::PressKey(testhooks::FindWindowByCaption("Settings"), VK_ESCAPE); });
     EXPECT_EQ(DialogBoxIndirectParamA(nullptr, Template(15101), nullptr, RecordingProcedure, 0), IDCANCEL);
 }
 
@@ -310,7 +310,8 @@ TEST_F(Dialogs, MessageBoxAnswersWithTheButtonPressed) {
         {MB_OK, VK_RETURN, Modifier::None, IDOK, "OK by Enter"},
         {MB_OK, VK_ESCAPE, Modifier::None, IDOK, "Esc closes an OK box with OK"},
         {MB_OKCANCEL, VK_ESCAPE, Modifier::None, IDCANCEL, "Esc is Cancel"},
-        {MB_OKCANCEL | MB_DEFBUTTON2, VK_RETURN, Modifier::None, IDCANCEL, "the second button is the default"},
+        {MB_OKCANCEL | MB_DEFBUTTON2, VK_RETURN, Modifier::None, IDCANCEL,
+         "the second button is the default"},
         {MB_YESNO | MB_ICONQUESTION, 'N', Modifier::None, IDNO, "N is the mnemonic of No"},
         {MB_YESNO, VK_RETURN, Modifier::None, IDYES, "Yes is the first default"},
         {MB_YESNOCANCEL | MB_DEFBUTTON3, VK_RETURN, Modifier::None, IDCANCEL, "third default"},
@@ -342,7 +343,8 @@ TEST_F(Dialogs, MessageBoxButtonsAreClickedWithTheMouse) {
         ExpectDump(box, "MessageBoxYesNoCancel", false);
         testhooks::Click(testhooks::FindControl(box, IDNO));
     });
-    EXPECT_EQ(MessageBoxA(nullptr, "Unable to write to log file", "Problem", MB_YESNOCANCEL | MB_ICONHAND), IDNO);
+    EXPECT_EQ(MessageBoxA(nullptr, "Unable to write to log file", "Problem", MB_YESNOCANCEL | MB_ICONHAND),
+              IDNO);
 }
 
 // A title bar shortens a caption that does not fit ("Comms Status..."): a box with a short text and

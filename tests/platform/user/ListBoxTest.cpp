@@ -4,9 +4,9 @@
 
 namespace {
 
-using testsupport::Notice;
 using testhooks::ClickAt;
 using testhooks::PressKey;
+using testsupport::Notice;
 
 class UserListBox : public testsupport::HostedControls {
 protected:
@@ -54,14 +54,16 @@ TEST_F(UserListBox, SortedListKeepsFoldedOrderAndEachItemsValue) {
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("Non")), LB_ERR);
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, -1, reinterpret_cast<LPARAM>("n")), 2);
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, 2, reinterpret_cast<LPARAM>("c")), 0) << "the search wraps";
-    EXPECT_EQ(SendMessageA(list, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("Zed")), 1) << "insert keeps its place";
+    EXPECT_EQ(SendMessageA(list, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("Zed")), 1)
+        << "insert keeps its place";
     EXPECT_EQ(SendMessageA(list, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("Far")), LB_ERR);
     SendMessageA(list, LB_SETCURSEL, 3, 0);
     EXPECT_EQ(SendMessageA(list, LB_DELETESTRING, 1, 0), 4) << "the count left";
     EXPECT_EQ(Selected(list), 2) << "the selection follows its item";
     EXPECT_EQ(Text(list, 2), "None");
     EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 7, 0), LB_ERR);
-    EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR) << "clearing answers LB_ERR";
+    EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0), LB_ERR)
+        << "clearing answers LB_ERR";
     EXPECT_EQ(Selected(list), LB_ERR);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
@@ -83,7 +85,8 @@ TEST_F(UserListBox, ClickSelectsAndReportsOnRelease) {
     Take();
     ClickAt(quiet, POINT{10, 5});
     const auto notices = Take(WM_COMMAND);
-    EXPECT_EQ(Codes(notices), (std::vector<int>{LBN_KILLFOCUS, LBN_SETFOCUS})) << "without LBS_NOTIFY only focus";
+    EXPECT_EQ(Codes(notices), (std::vector<int>{LBN_KILLFOCUS, LBN_SETFOCUS}))
+        << "without LBS_NOTIFY only focus";
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_EQ(notices[0].from, list);
     EXPECT_EQ(notices[1].from, quiet);
@@ -122,9 +125,8 @@ TEST_F(UserListBox, KeysMoveTheSelectionAndTypedLettersFindItems) {
     EXPECT_EQ(Selected(list), 2) << "the same letter again finds the next";
     testhooks::TypeText(list, "q");
     EXPECT_EQ(Selected(list), 2) << "no item starts with q";
-    EXPECT_EQ(Codes(Take(WM_COMMAND)),
-              (std::vector<int>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE,
-                                LBN_SELCHANGE}))
+    EXPECT_EQ(Codes(Take(WM_COMMAND)), (std::vector<int>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE,
+                                                         LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}))
         << "End on the last item changes nothing";
     EXPECT_EQ(SendMessageA(list, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
 }

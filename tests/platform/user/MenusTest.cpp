@@ -1,11 +1,9 @@
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -44,8 +42,8 @@ protected:
         windowClass.lpfnWndProc = OwnerProcedure;
         windowClass.lpszClassName = "MenuOwner";
         RegisterClassExA(&windowClass);
-        owner = CreateWindowExA(0, "MenuOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+        owner = CreateWindowExA(0, "MenuOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
         menu = CreatePopupMenu();
         AppendMenuA(menu, MF_STRING, 999, "&Font");
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);

@@ -1,11 +1,9 @@
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using testsupport::Recorder;
@@ -42,8 +40,8 @@ protected:
         windowClass.lpfnWndProc = Answering;
         windowClass.lpszClassName = "AnsweringWindow";
         RegisterClassExA(&windowClass);
-        window = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
         Recorder::Instance().Take();
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -94,7 +92,8 @@ TEST_F(UserMessages, PeekFiltersAndKeeps) {
     EXPECT_EQ(message.message, WM_USER + 6);
     EXPECT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, WM_USER + 5) << "the filter did not reorder the queue";
-    EXPECT_FALSE(PeekMessageA(&message, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) << "thread messages only";
+    EXPECT_FALSE(PeekMessageA(&message, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE))
+        << "thread messages only";
     PostThreadMessageA(GetCurrentThreadId(), WM_USER + 7, 0, 0);
     EXPECT_TRUE(PeekMessageA(&message, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, WM_USER + 7);
@@ -139,12 +138,15 @@ TEST_F(UserMessages, TimersFireRepeatedlyUntilKilled) {
     EXPECT_TRUE(KillTimer(window, 9));
     EXPECT_FALSE(KillTimer(window, 9));
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) << "a killed timer is silent";
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+        << "a killed timer is silent";
 }
 
 namespace {
 std::atomic<int> threadTimerCalls{0};
-void CountTimer(HWND, UINT message, UINT_PTR, DWORD) { threadTimerCalls += message == WM_TIMER ? 1 : 0; }
+void CountTimer(HWND, UINT message, UINT_PTR, DWORD) {
+    threadTimerCalls += message == WM_TIMER ? 1 : 0;
+}
 } // namespace
 
 TEST_F(UserMessages, TimerWithoutWindowCallsItsProcedure) {
@@ -188,8 +190,8 @@ TEST_F(UserMessages, ThreadsSendingToEachOtherDoNotDeadlock) {
     // answers that inside its own SendMessageA.
     workerReady = false;
     std::thread worker([] {
-        workerWindow = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                       nullptr, nullptr);
+        workerWindow = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                       nullptr, nullptr, nullptr);
         workerReady = true;
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0)) {
@@ -209,8 +211,8 @@ TEST_F(UserMessages, ThreadsSendingToEachOtherDoNotDeadlock) {
 TEST_F(UserMessages, SendToAWindowWhoseThreadEndedReturns) {
     HWND orphan = nullptr;
     std::thread owner([&orphan] {
-        orphan = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                 nullptr);
+        orphan = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
     });
     owner.join();
     std::thread sender([orphan] { SendMessageA(orphan, WM_USER, 1, 0); });
@@ -223,7 +225,9 @@ TEST_F(UserMessages, TranslateMessageMakesCharactersFromKeys) {
         MSG message{window, WM_KEYDOWN, static_cast<WPARAM>(key), 1, 0, {}};
         TranslateMessage(&message);
         MSG character;
-        return PeekMessageA(&character, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE) ? static_cast<int>(character.wParam) : -1;
+        return PeekMessageA(&character, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE)
+                   ? static_cast<int>(character.wParam)
+                   : -1;
     };
     EXPECT_EQ(keyDown('A'), 'a');
     platform::SetKeyDown(VK_LSHIFT, true);
@@ -247,8 +251,8 @@ TEST_F(UserMessages, RegisteredMessagesAreSharedByName) {
 }
 
 TEST_F(UserMessages, DestroyedWindowLosesItsMessagesAndTimers) {
-    HWND doomed = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                  nullptr);
+    HWND doomed = CreateWindowExA(0, "AnsweringWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
     PostMessageA(doomed, WM_USER + 3, 0, 0);
     SetTimer(doomed, 1, 10, nullptr);
     DestroyWindow(doomed);

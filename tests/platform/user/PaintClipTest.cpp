@@ -1,10 +1,8 @@
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
+#include "testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 // How the contexts of a window are clipped against its children and its siblings. Every window of
@@ -54,8 +52,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 std::string Describe(const RECT& rect) {
-    return "{" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " + std::to_string(rect.right) +
-           ", " + std::to_string(rect.bottom) + "}";
+    return "{" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+           std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + "}";
 }
 
 class UserPaintClip : public ::testing::Test {
@@ -83,8 +81,8 @@ protected:
     }
 
     HWND Make(HWND parent, DWORD style, int x, int y, int width, int height, COLORREF colour) {
-        HWND hwnd = CreateWindowExA(0, "ClipFiller", "", style | WS_VISIBLE, x, y, width, height, parent, nullptr,
-                                    nullptr, nullptr);
+        HWND hwnd = CreateWindowExA(0, "ClipFiller", "", style | WS_VISIBLE, x, y, width, height, parent,
+                                    nullptr, nullptr, nullptr);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
         return hwnd;
     }
@@ -130,7 +128,8 @@ TEST_F(UserPaintClip, ParentWithClipChildrenPaintsAroundItsChildren) {
     HDC dc = GetDC(top);
     FillClient(top, dc, yellow);
     ReleaseDC(top, dc);
-    EXPECT_EQ(PixelsOtherThan(child, {0, 0, 60, 40}, green), 0) << "GetDC clips the child out as BeginPaint does";
+    EXPECT_EQ(PixelsOtherThan(child, {0, 0, 60, 40}, green), 0)
+        << "GetDC clips the child out as BeginPaint does";
     EXPECT_EQ(ClientPixel(top, 150, 100), yellow);
 }
 
@@ -146,7 +145,8 @@ TEST_F(UserPaintClip, ParentWithoutClipChildrenPaintsOverThemAndRepaintsThemWith
 
     InvalidateRect(top, nullptr, FALSE);
     UpdateWindow(top);
-    EXPECT_EQ(PixelsOtherThan(child, {0, 0, 60, 40}, green), 0) << "invalidating the parent repaints the child after it";
+    EXPECT_EQ(PixelsOtherThan(child, {0, 0, 60, 40}, green), 0)
+        << "invalidating the parent repaints the child after it";
     EXPECT_EQ(ClientPixel(top, 5, 5), blue);
 }
 
@@ -160,7 +160,8 @@ TEST_F(UserPaintClip, HiddenChildIsNotCutOut) {
     testhooks::PumpMessages();
 
     RepaintAlone(top, blue);
-    EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0) << "the parent paints where the hidden child is";
+    EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0)
+        << "the parent paints where the hidden child is";
     EXPECT_EQ(PixelsOtherThan(shown, {0, 0, 60, 40}, green), 0) << "the visible one is still cut out";
 
     // The hidden child itself, and a child inside it, paint nowhere.
@@ -172,7 +173,8 @@ TEST_F(UserPaintClip, HiddenChildIsNotCutOut) {
         FillClient(window, dc, black);
         ReleaseDC(window, dc);
     }
-    EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0) << "nothing of the hidden windows reached the surface";
+    EXPECT_EQ(PixelsOtherThan(top, {20, 20, 80, 60}, blue), 0)
+        << "nothing of the hidden windows reached the surface";
 }
 
 TEST_F(UserPaintClip, ChildWithClipSiblingsLeavesTheSiblingAboveAlone) {
@@ -215,7 +217,8 @@ TEST_F(UserPaintClip, ClipSiblingsCutsOutOnlyTheSiblingsAbove) {
     testhooks::PumpMessages();
 
     RepaintAlone(above, yellow);
-    EXPECT_EQ(PixelsOtherThan(above, {0, 0, 60, 40}, yellow), 0) << "the sibling below does not clip the one above";
+    EXPECT_EQ(PixelsOtherThan(above, {0, 0, 60, 40}, yellow), 0)
+        << "the sibling below does not clip the one above";
     EXPECT_EQ(PixelsOtherThan(top, {70, 50, 100, 70}, blue), 0) << "what is left of the lower sibling";
     (void)below;
 }
@@ -230,7 +233,8 @@ TEST_F(UserPaintClip, AncestorWithClipSiblingsKeepsItsChildrenOffTheSiblingsAbov
     RepaintAlone(inner, magenta);
     EXPECT_EQ(PixelsOtherThan(panelAbove, {0, 0, 80, 60}, green), 0)
         << "the child of the clipped panel stays off the panel above it";
-    EXPECT_EQ(PixelsOtherThan(top, {50, 70, 90, 80}, magenta), 0) << "the child painted below the upper panel";
+    EXPECT_EQ(PixelsOtherThan(top, {50, 70, 90, 80}, magenta), 0)
+        << "the child painted below the upper panel";
     EXPECT_EQ(PixelsOtherThan(top, {90, 40, 130, 100}, blue), 0) << "the rest of its own panel is untouched";
 }
 
@@ -242,7 +246,8 @@ TEST_F(UserPaintClip, AncestorWithoutClipSiblingsLetsItsChildrenPaintOverTheSibl
     testhooks::PumpMessages();
 
     RepaintAlone(inner, magenta);
-    EXPECT_EQ(PixelsOtherThan(top, {50, 40, 90, 80}, magenta), 0) << "the whole child painted, overlap included";
+    EXPECT_EQ(PixelsOtherThan(top, {50, 40, 90, 80}, magenta), 0)
+        << "the whole child painted, overlap included";
     EXPECT_EQ(PixelsOtherThan(panelAbove, {0, 0, 40, 30}, green), 0);
 }
 
@@ -324,7 +329,8 @@ TEST_F(UserPaintClip, ClipBoxBoundsWhatTheWindowMayPaint) {
     EXPECT_TRUE(SameRect(box, {0, 0, 20, 150})) << Describe(box);
     SelectClipRgn(dc, nullptr);
     HRGN wide = CreateRectRgn(-50, -50, 500, 500);
-    EXPECT_EQ(SelectClipRgn(dc, wide), COMPLEXREGION) << "no clip of the context widens what the window may paint";
+    EXPECT_EQ(SelectClipRgn(dc, wide), COMPLEXREGION)
+        << "no clip of the context widens what the window may paint";
     EXPECT_EQ(GetClipBox(dc, &box), COMPLEXREGION);
     EXPECT_TRUE(SameRect(box, {0, 0, 200, 150})) << Describe(box);
     DeleteObject(wide);
@@ -356,8 +362,9 @@ TEST_F(UserPaintClip, ScrollingACutWindowInvalidatesAllItScrolledAndRepaintsMove
     // Scrolling up by 30: the pixels that land on 20..50 came from under the child, where the
     // parent never drew, so they cannot be copied as they stand.
     RECT update{};
-    EXPECT_EQ(ScrollWindowEx(top, 0, -30, nullptr, nullptr, nullptr, &update, SW_INVALIDATE | SW_SCROLLCHILDREN),
-              SIMPLEREGION);
+    EXPECT_EQ(
+        ScrollWindowEx(top, 0, -30, nullptr, nullptr, nullptr, &update, SW_INVALIDATE | SW_SCROLLCHILDREN),
+        SIMPLEREGION);
     EXPECT_TRUE(SameRect(update, {0, 0, 200, 150})) << "all of what was scrolled: " << Describe(update);
     RECT invalid{};
     EXPECT_TRUE(GetUpdateRect(child, &invalid, FALSE)) << "the child moved along is to be repainted";

@@ -1,12 +1,10 @@
-#include "testhooks/TestHooks.h"
 #include "platform/Windows.h"
-
 #include "support/UserSupport.h"
-
-#include <gtest/gtest.h>
+#include "testhooks/TestHooks.h"
 
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -45,10 +43,10 @@ protected:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_WINDOW + 1));
         windowClass.lpszClassName = "PaintingWindow";
         RegisterClassExA(&windowClass);
-        top = CreateWindowExA(0, "PaintingWindow", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                              nullptr, nullptr, nullptr);
-        child = CreateWindowExA(WS_EX_CLIENTEDGE, "PaintingWindow", "", WS_CHILD | WS_VISIBLE, 50, 30, 60, 40, top,
-                                nullptr, nullptr, nullptr);
+        top = CreateWindowExA(0, "PaintingWindow", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                              nullptr, nullptr, nullptr, nullptr);
+        child = CreateWindowExA(WS_EX_CLIENTEDGE, "PaintingWindow", "", WS_CHILD | WS_VISIBLE, 50, 30, 60, 40,
+                                top, nullptr, nullptr, nullptr);
         testhooks::PumpMessages();
     }
     void TearDown() override {

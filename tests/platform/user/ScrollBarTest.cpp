@@ -4,9 +4,9 @@
 
 namespace {
 
-using testsupport::Notice;
 using testhooks::ClickAt;
 using testhooks::ClientPixel;
+using testsupport::Notice;
 
 // A bordered window with both bars: 150 x 100 with a one-pixel border leaves a client area of
 // 131 x 81; the vertical bar lies at client x 131..148, its arrows 17 long.
@@ -86,7 +86,8 @@ TEST_F(UserScrollBar, ClicksOnWindowBarsSendRequestsToTheWindowItself) {
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ(notices[0].from, nullptr) << "a window's own bar sends no handle";
     ClickAt(scrolled, POINT{ClientWidth + 8, ClientHeight - Arrow - 4});
-    EXPECT_EQ(Codes(Take(WM_VSCROLL)), (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL})) << "track below the thumb";
+    EXPECT_EQ(Codes(Take(WM_VSCROLL)), (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL}))
+        << "track below the thumb";
     ClickAt(scrolled, POINT{ClientWidth + 8, 4});
     EXPECT_EQ(Codes(Take(WM_VSCROLL)), (std::vector<int>{SB_LINEUP, SB_ENDSCROLL})) << "up arrow";
     ClickAt(scrolled, POINT{ClientWidth - 4, ClientHeight + 8});
@@ -181,17 +182,21 @@ TEST_F(UserScrollBar, BarsAreDrawnInTheClassicLook) {
     HWND control = Create("ScrollBar", "", SBS_HORZ, 10, 150, 150, 17, 21);
     testhooks::PumpMessages();
     // The up arrow is a raised button: light top-left edge, face inside, the thumb below it.
-    EXPECT_EQ(ClientPixel(scrolled, ClientWidth, 0), GetSysColor(COLOR_BTNHIGHLIGHT)) << "arrow's outer edge, soft";
+    EXPECT_EQ(ClientPixel(scrolled, ClientWidth, 0), GetSysColor(COLOR_BTNHIGHLIGHT))
+        << "arrow's outer edge, soft";
     EXPECT_EQ(ClientPixel(scrolled, ClientWidth + 2, 2), GetSysColor(COLOR_BTNFACE)) << "arrow face";
     EXPECT_EQ(ClientPixel(scrolled, ClientWidth + 8, Arrow + 4), GetSysColor(COLOR_BTNFACE)) << "thumb";
     const COLORREF track[2] = {ClientPixel(scrolled, ClientWidth + 8, Arrow + 30),
                                ClientPixel(scrolled, ClientWidth + 9, Arrow + 30)};
     EXPECT_NE(track[0], track[1]) << "the track is a checker";
     for (COLORREF colour : track) {
-        EXPECT_TRUE(colour == GetSysColor(COLOR_BTNHIGHLIGHT) || colour == GetSysColor(COLOR_SCROLLBAR)) << colour;
+        EXPECT_TRUE(colour == GetSysColor(COLOR_BTNHIGHLIGHT) || colour == GetSysColor(COLOR_SCROLLBAR))
+            << colour;
     }
-    EXPECT_EQ(ClientPixel(scrolled, ClientWidth + 8, ClientHeight + 8), GetSysColor(COLOR_BTNFACE)) << "corner";
-    EXPECT_NE(ClientPixel(control, 75, 8), ClientPixel(control, 76, 8)) << "a control without range: bare track";
+    EXPECT_EQ(ClientPixel(scrolled, ClientWidth + 8, ClientHeight + 8), GetSysColor(COLOR_BTNFACE))
+        << "corner";
+    EXPECT_NE(ClientPixel(control, 75, 8), ClientPixel(control, 76, 8))
+        << "a control without range: bare track";
     EXPECT_EQ(ClientPixel(scrolled, -1, 5), GetSysColor(COLOR_WINDOWFRAME)) << "the border outside the bars";
     testsupport::ExpectTreeAndSnapshot(host, "UserScrollBar");
 }

@@ -2,9 +2,8 @@
 
 #include "support/UserSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 
@@ -84,7 +83,8 @@ protected:
 TEST_F(UserWindows, CreationAndDestructionOrder) {
     HWND top = Top();
     ASSERT_NE(top, nullptr);
-    ExpectSequence(Recorder::Instance().Take(), {{top, WM_NCCREATE}, {top, WM_CREATE}, {top, WM_SIZE}, {top, WM_MOVE}},
+    ExpectSequence(Recorder::Instance().Take(),
+                   {{top, WM_NCCREATE}, {top, WM_CREATE}, {top, WM_SIZE}, {top, WM_MOVE}},
                    "hidden top-level window");
 
     HWND child = Child(top, 7);
@@ -103,7 +103,9 @@ TEST_F(UserWindows, CreationAndDestructionOrder) {
     EXPECT_TRUE(DestroyWindow(top));
     // WM_DESTROY from the top down, WM_NCDESTROY from the leaves up.
     auto destruction = Recorder::Instance().Take();
-    std::erase_if(destruction, [](const testsupport::Recorded& m) { return m.message == WM_SHOWWINDOW || m.message == WM_PARENTNOTIFY; });
+    std::erase_if(destruction, [](const testsupport::Recorded& m) {
+        return m.message == WM_SHOWWINDOW || m.message == WM_PARENTNOTIFY;
+    });
     ExpectSequence(destruction,
                    {{top, WM_DESTROY},
                     {child, WM_DESTROY},
@@ -117,8 +119,8 @@ TEST_F(UserWindows, CreationAndDestructionOrder) {
 }
 
 TEST_F(UserWindows, CreateRefusedByWmCreateDestroysTheWindow) {
-    HWND refused = CreateWindowExA(0, "RecordingWindow", "no", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                   reinterpret_cast<LPVOID>(1));
+    HWND refused = CreateWindowExA(0, "RecordingWindow", "no", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                   nullptr, reinterpret_cast<LPVOID>(1));
     EXPECT_EQ(refused, nullptr);
     const auto messages = Recorder::Instance().Take();
     ASSERT_EQ(messages.size(), 4u);
@@ -128,10 +130,12 @@ TEST_F(UserWindows, CreateRefusedByWmCreateDestroysTheWindow) {
 }
 
 TEST_F(UserWindows, UnknownClassAndOrphanChildFail) {
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(CreateWindowExA(0, "RecordingWindow", "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
+    EXPECT_EQ(
+        CreateWindowExA(0, "RecordingWindow", "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
     WNDCLASSEXA again{};
     again.cbSize = sizeof again;
     again.lpszClassName = "recordingwindow";
@@ -178,8 +182,8 @@ TEST_F(UserWindows, WindowLongsAndSubclassing) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX) << "beyond the extra bytes";
 
     subclassCalls = 0;
-    previousProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
+    previousProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
     EXPECT_EQ(previousProcedure, CALLBACK_Record);
     EXPECT_EQ(SendMessageA(top, WM_USER + 1, 0, 0), 42);
     EXPECT_EQ(subclassCalls, 1);
@@ -214,8 +218,8 @@ TEST_F(UserWindows, ChildOrderRelationsAndIds) {
     SetWindowPos(third, second, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(GetWindow(second, GW_HWNDNEXT), third);
 
-    HWND owned = CreateWindowExA(0, "RecordingWindow", "owned", WS_POPUP, 0, 0, 10, 10, second, nullptr, nullptr,
-                                 nullptr);
+    HWND owned = CreateWindowExA(0, "RecordingWindow", "owned", WS_POPUP, 0, 0, 10, 10, second, nullptr,
+                                 nullptr, nullptr);
     EXPECT_EQ(GetWindow(owned, GW_OWNER), top) << "the owner is the top-level window";
     EXPECT_EQ(GetParent(owned), top);
     DestroyWindow(top);
@@ -266,13 +270,15 @@ TEST_F(UserWindows, FocusActivationAndEnabling) {
     SetFocus(first);
     auto messages = Recorder::Instance().Take();
     ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.front().message, static_cast<UINT>(WM_ACTIVATE)) << "focus activates the top-level window";
+    EXPECT_EQ(messages.front().message, static_cast<UINT>(WM_ACTIVATE))
+        << "focus activates the top-level window";
     EXPECT_EQ(messages.back().hwnd, first);
     EXPECT_EQ(messages.back().message, static_cast<UINT>(WM_SETFOCUS));
     EXPECT_EQ(GetActiveWindow(), top);
 
     EXPECT_EQ(SetFocus(second), first);
-    ExpectSequence(Recorder::Instance().Take(), {{first, WM_KILLFOCUS}, {second, WM_SETFOCUS}}, "focus moves");
+    ExpectSequence(Recorder::Instance().Take(), {{first, WM_KILLFOCUS}, {second, WM_SETFOCUS}},
+                   "focus moves");
     EXPECT_EQ(GetFocus(), second);
 
     EnableWindow(second, FALSE);
@@ -342,7 +348,8 @@ TEST_F(UserWindows, IconsAreKeptPerWindowAndTheClassKeepsItsSmallOne) {
     EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)), 0);
     EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_SMALL2, 0), reinterpret_cast<LRESULT>(small));
-    EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(small)), reinterpret_cast<LRESULT>(big))
+    EXPECT_EQ(SendMessageA(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(small)),
+              reinterpret_cast<LRESULT>(big))
         << "the previous icon is answered";
     EXPECT_EQ(SendMessageA(top, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(small));
 }
