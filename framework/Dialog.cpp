@@ -7,6 +7,7 @@
 #include "framework/Layout.h"
 #include "framework/Shortcuts.h"
 #include "framework/services/Dictionary.h"
+#include "platform/DialogResults.h"
 
 #include <vector>
 
@@ -20,23 +21,6 @@ constexpr WORD NotifyAccelerator = 1;
 constexpr WORD NotifyDoubleClicked = 5;
 // How much of a window text can be a reference: "^" and a text number.
 constexpr int ReferenceLength = 15;
-
-// Messages whose dialog-procedure answer is the message's result; for every other message the
-// dialog manager takes the result from the window's DWLP_MSGRESULT word.
-bool AnswersDirectly(UINT message) {
-    switch (message) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_INITDIALOG:
-        return true;
-    default:
-        return false;
-    }
-}
 
 const DLGTEMPLATE* FindTemplate(HINSTANCE instance, int32_t id) {
     if (id < 0) {
@@ -272,7 +256,7 @@ INT_PTR Dialog::DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
     MessageRecord record{hwnd, lParam, wParam, message};
     const LRESULT result = window->Dispatch(record);
-    if (result != 0 && !AnswersDirectly(message) && IsWindow(hwnd)) {
+    if (result != 0 && !platform::DialogProcAnswersDirectly(message) && IsWindow(hwnd)) {
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
     }
     return result;

@@ -6,9 +6,8 @@
 #include "platform/kernel/SystemCalls.h"
 #include "platform/serial/Device.h"
 #include "platform/serial/Port.h"
-#include "platform/serial/Termios.h"
+#include "platform/serial/TerminalDevice.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -20,26 +19,26 @@
 
 namespace {
 
+// A hung-up master reads EIO.
+bool IsMasterHangUp(int errnoValue) {
+    return errnoValue == EIO;
+}
+
 // The master side of a pair. It moves bytes only: the terminal settings are the program side's,
-// and a master side that changed them would reconfigure the program's port under its feet.
-class PseudoTerminalMaster final : public platform::SerialDevice {
+// and a master side that changed them would reconfigure the program's port under its feet. The
+// program's side stays open with it, so the master never sees a hang-up while the pair lives.
+class PseudoTerminalMaster final : public platform::TerminalDevice {
 public:
     PseudoTerminalMaster(int master, int programSide, int wakeDescriptor)
-        : master(master), programSide(programSide), wakeDescriptor(wakeDescriptor) {}
-    ~PseudoTerminalMaster() override {
-        ::close(programSide);
-        ::close(master);
-        ::close(wakeDescriptor);
-    }
+        : TerminalDevice(master, wakeDescriptor, IsMasterHangUp, POLLERR | POLLNVAL),
+          programSide(programSide) {}
+    ~PseudoTerminalMaster() override { ::close(programSide); }
 
     DWORD Configure(const platform::SerialLineSettings&) override { return Status(); }
-    DWORD Read(BYTE* data, DWORD size, DWORD& got) override;
-    DWORD Write(const BYTE* data, DWORD size, DWORD& put) override;
     DWORD OutputQueue(DWORD& count) override {
         count = 0;
         return Status();
     }
-    DWORD Discard(bool input, bool output) override;
     DWORD ModemStatus(DWORD& lines) override {
         lines = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
         return Status();
@@ -51,71 +50,10 @@ public:
         counts = {};
         return Status();
     }
-    void Wait(platform::SerialEvents events, platform::SerialDeadline deadline) override;
-    void Wake() override { ::eventfd_write(wakeDescriptor, 1); }
 
 private:
-    DWORD Status() const { return isGone ? ERROR_DEVICE_NOT_CONNECTED : ERROR_SUCCESS; }
-    DWORD Failure(int errnoValue) {
-        if (errnoValue == EIO)
-            isGone = true;
-        return isGone ? ERROR_DEVICE_NOT_CONNECTED : platform::Win32ErrorFromErrno(errnoValue);
-    }
-
-    int master;
     int programSide;
-    int wakeDescriptor;
-    std::atomic<bool> isGone{false};
 };
-
-DWORD PseudoTerminalMaster::Read(BYTE* data, DWORD size, DWORD& got) {
-    got = 0;
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    const int failure = platform::ReadTerminal(master, data, size, got);
-    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
-}
-
-DWORD PseudoTerminalMaster::Write(const BYTE* data, DWORD size, DWORD& put) {
-    put = 0;
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    const int failure = platform::WriteTerminal(master, data, size, put);
-    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
-}
-
-// tcflush on the master flushes the queues as the program's side sees them: input here is what
-// the program sent and this side has not read.
-DWORD PseudoTerminalMaster::Discard(bool input, bool output) {
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    if (!input && !output)
-        return ERROR_SUCCESS;
-    int queue = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
-    return ::tcflush(master, queue) == 0 ? ERROR_SUCCESS : Failure(errno);
-}
-
-void PseudoTerminalMaster::Wait(platform::SerialEvents events, platform::SerialDeadline deadline) {
-    if (isGone)
-        return;
-    short wanted = 0;
-    if (platform::Includes(events, platform::SerialEvents::Input))
-        wanted |= POLLIN;
-    if (platform::Includes(events, platform::SerialEvents::Room))
-        wanted |= POLLOUT;
-    pollfd watched[] = {{master, wanted, 0}, {wakeDescriptor, POLLIN, 0}};
-    auto left = deadline.Remaining();
-    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
-                     static_cast<long>(left.count() % 1'000'000'000)};
-    if (::ppoll(watched, 2, &timeout, nullptr) <= 0)
-        return;
-    if (watched[0].revents & (POLLERR | POLLNVAL))
-        isGone = true;
-    if (watched[1].revents & POLLIN) {
-        eventfd_t drained = 0;
-        ::eventfd_read(wakeDescriptor, &drained);
-    }
-}
 
 // Opens the master side and the program's side, with the program's side raw. Returns the
 // error, or ERROR_SUCCESS with both descriptors and the path set.

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Errors.h"
 #include "platform/kernel/SystemCalls.h"
+#include "platform/serial/TerminalDevice.h"
 
 #include <algorithm>
 #include <atomic>
@@ -99,18 +100,15 @@ bool IsUnsupported(int errnoValue) {
     return errnoValue == ENOTTY || errnoValue == EINVAL;
 }
 
-class TermiosDevice final : public platform::SerialDevice {
+class TermiosDevice final : public platform::TerminalDevice {
 public:
     TermiosDevice(int descriptor, int wakeDescriptor)
-        : descriptor(descriptor), wakeDescriptor(wakeDescriptor) {}
+        : TerminalDevice(descriptor, wakeDescriptor, IsHangUp, POLLHUP | POLLERR | POLLNVAL) {}
     ~TermiosDevice() override;
 
     DWORD Configure(const platform::SerialLineSettings& settings) override;
-    DWORD Read(BYTE* data, DWORD size, DWORD& got) override;
     bool IsReadCostly() const override { return true; }
-    DWORD Write(const BYTE* data, DWORD size, DWORD& put) override;
     DWORD OutputQueue(DWORD& count) override;
-    DWORD Discard(bool input, bool output) override;
     DWORD ModemStatus(DWORD& lines) override;
     // A terminal device has no event for a modem line's change; a pseudo-terminal has no lines.
     bool SignalsModemChanges() const override { return !hasModemLines; }
@@ -118,31 +116,17 @@ public:
     DWORD SetRts(bool on) override;
     DWORD SetBreak(bool on) override;
     DWORD ErrorCounts(platform::SerialErrorCounts& counts) override;
-    void Wait(platform::SerialEvents events, platform::SerialDeadline deadline) override;
-    void Wake() override;
 
 private:
-    DWORD Failure(int errnoValue);
     DWORD Control(unsigned long request, int line);
     DWORD ApplySpeed(const termios& previous, DWORD baudRate);
 
-    int descriptor;
-    int wakeDescriptor;
-    std::atomic<bool> isGone{false};
     std::atomic<bool> hasModemLines{true};
     std::atomic<bool> hasErrorCounts{true};
 };
 
 TermiosDevice::~TermiosDevice() {
     ::ioctl(descriptor, TIOCNXCL);
-    ::close(descriptor);
-    ::close(wakeDescriptor);
-}
-
-DWORD TermiosDevice::Failure(int errnoValue) {
-    if (IsHangUp(errnoValue))
-        isGone = true;
-    return isGone ? ERROR_DEVICE_NOT_CONNECTED : platform::Win32ErrorFromErrno(errnoValue);
 }
 
 DWORD TermiosDevice::Configure(const platform::SerialLineSettings& settings) {
@@ -185,22 +169,6 @@ DWORD TermiosDevice::ApplySpeed(const termios& previous, DWORD baudRate) {
     return ERROR_INVALID_PARAMETER;
 }
 
-DWORD TermiosDevice::Read(BYTE* data, DWORD size, DWORD& got) {
-    got = 0;
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    const int failure = platform::ReadTerminal(descriptor, data, size, got);
-    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
-}
-
-DWORD TermiosDevice::Write(const BYTE* data, DWORD size, DWORD& put) {
-    put = 0;
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    const int failure = platform::WriteTerminal(descriptor, data, size, put);
-    return failure == 0 ? ERROR_SUCCESS : Failure(failure);
-}
-
 // Pseudo-terminals always say 0 here; the port's line-speed clock covers for them.
 DWORD TermiosDevice::OutputQueue(DWORD& count) {
     count = 0;
@@ -211,15 +179,6 @@ DWORD TermiosDevice::OutputQueue(DWORD& count) {
         return IsUnsupported(errno) ? ERROR_SUCCESS : Failure(errno);
     count = static_cast<DWORD>(std::max(queued, 0));
     return ERROR_SUCCESS;
-}
-
-DWORD TermiosDevice::Discard(bool input, bool output) {
-    if (isGone)
-        return ERROR_DEVICE_NOT_CONNECTED;
-    if (!input && !output)
-        return ERROR_SUCCESS;
-    int queue = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
-    return ::tcflush(descriptor, queue) == 0 ? ERROR_SUCCESS : Failure(errno);
 }
 
 DWORD TermiosDevice::ModemStatus(DWORD& lines) {
@@ -288,34 +247,6 @@ DWORD TermiosDevice::ErrorCounts(platform::SerialErrorCounts& counts) {
     counts.frame = static_cast<DWORD>(driverCounts.frame);
     counts.breaks = static_cast<DWORD>(driverCounts.brk);
     return ERROR_SUCCESS;
-}
-
-// The wake descriptor is drained by whoever sees it; a second waiter that misses the wake-up
-// looks again at the end of its slice, which the port keeps short.
-void TermiosDevice::Wait(platform::SerialEvents events, platform::SerialDeadline deadline) {
-    if (isGone)
-        return;
-    short wanted = 0;
-    if (platform::Includes(events, platform::SerialEvents::Input))
-        wanted |= POLLIN;
-    if (platform::Includes(events, platform::SerialEvents::Room))
-        wanted |= POLLOUT;
-    pollfd watched[] = {{descriptor, wanted, 0}, {wakeDescriptor, POLLIN, 0}};
-    auto left = deadline.Remaining();
-    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
-                     static_cast<long>(left.count() % 1'000'000'000)};
-    if (::ppoll(watched, 2, &timeout, nullptr) <= 0)
-        return;
-    if (watched[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-        isGone = true;
-    if (watched[1].revents & POLLIN) {
-        eventfd_t drained = 0;
-        ::eventfd_read(wakeDescriptor, &drained);
-    }
-}
-
-void TermiosDevice::Wake() {
-    ::eventfd_write(wakeDescriptor, 1);
 }
 
 DWORD OpenFailure(int errnoValue) {
@@ -392,31 +323,6 @@ bool IsSerialTerminalPath(const char* path) {
             return true;
     }
     return false;
-}
-
-int ReadTerminal(int descriptor, BYTE* data, DWORD size, DWORD& got) {
-    got = 0;
-    if (size == 0)
-        return 0;
-    const ssize_t count = RetryOnInterrupt([&] { return ::read(descriptor, data, size); });
-    if (count > 0) {
-        got = static_cast<DWORD>(count);
-        return 0;
-    }
-    // With VMIN 1 an empty terminal says EAGAIN; end of file is a hang-up.
-    if (count == 0)
-        return EIO;
-    return errno == EAGAIN ? 0 : errno;
-}
-
-int WriteTerminal(int descriptor, const BYTE* data, DWORD size, DWORD& put) {
-    put = 0;
-    const ssize_t count = RetryOnInterrupt([&] { return ::write(descriptor, data, size); });
-    if (count >= 0) {
-        put = static_cast<DWORD>(count);
-        return 0;
-    }
-    return errno == EAGAIN ? 0 : errno;
 }
 
 } // namespace platform

@@ -37,12 +37,6 @@ std::unique_ptr<SerialDevice> OpenTermiosDevice(const std::string& path, DWORD& 
 // /dev/tty are not ports, so a program cannot take over its own terminal by mistake.
 bool IsSerialTerminalPath(const char* path);
 
-// One read or write on a non-blocking terminal descriptor: 0 with the count done (0 when the
-// terminal has nothing to give or takes nothing now), or the errno of the failure; end of file is
-// a hang-up and gives EIO.
-int ReadTerminal(int descriptor, BYTE* data, DWORD size, DWORD& got);
-int WriteTerminal(int descriptor, const BYTE* data, DWORD size, DWORD& put);
-
 // Sets a speed that has no Bnnn constant through the kernel's termios2 (BOTHER), and reads it
 // back. Returns 0, or the errno of the failure (EINVAL when the driver changed the speed by more
 // than two percent).

@@ -1,5 +1,6 @@
 #include "platform/user/Dialog.h"
 
+#include "platform/DialogResults.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Drawing.h"
 #include "platform/gdi/Fonts.h"
@@ -561,21 +562,6 @@ const void* TemplateResource(HINSTANCE instance, LPCSTR name) {
     return resource ? LockResource(LoadResource(instance, resource)) : nullptr;
 }
 
-bool ReturnsValueDirectly(UINT message) {
-    switch (message) {
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_INITDIALOG:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // --- Default handling ----------------------------------------------------------------------------
 
 LRESULT EraseBackground(HWND hwnd, HDC dc) {
@@ -822,7 +808,7 @@ LRESULT DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (result == 0 && IsWindow(hDlg)) {
         return DefaultDialogHandling(hDlg, Msg, wParam, lParam, info.get());
     }
-    if (ReturnsValueDirectly(Msg)) {
+    if (platform::DialogProcAnswersDirectly(Msg)) {
         return result;
     }
     return IsWindow(hDlg) ? GetWindowLongPtrA(hDlg, DWLP_MSGRESULT) : 0;
