@@ -1,7 +1,7 @@
 #pragma once
 
 // The help commands and the help request's record (WM_HELP). The viewer itself is the
-// framework's (services/HelpViewer.h): it is ordinary Win32 code and serves both platforms.
+// framework's (framework/services/HelpViewer.h): it is ordinary Win32 code and serves both platforms.
 
 #include "platform/WinTypes.h"
 #include "platform/user/Constants.h"

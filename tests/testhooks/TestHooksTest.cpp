@@ -1,7 +1,8 @@
+#include "testhooks/TestHooks.h"
+
 #include "platform/Windows.h"
 #include "support/UserSupport.h"
 #include "testhooks/Beeps.h"
-#include "testhooks/TestHooks.h"
 
 #include <atomic>
 #include <chrono>
