@@ -2,9 +2,9 @@
 
 // The narrow interface between a serial port and what carries its bytes: a terminal device
 // (serial/Termios.h: UARTs, USB adapters, pseudo-terminals), a network server (serial/Network.h)
-// or a line attached to the process (serial/AttachedLines.h). A device only moves bytes and reads and sets
-// lines; the Win32 behaviour on top (pacing, XON/XOFF, queues, time-outs) is the port's, so it is the same on
-// every device.
+// or a line attached to the process (serial/AttachedLines.h). A device only moves bytes and reads
+// and sets lines; the Win32 behaviour on top (pacing, XON/XOFF, queues, time-outs) is the port's,
+// so it is the same on every device.
 //
 // No call blocks except Wait. Calls report ERROR_SUCCESS or a Win32 code; a device that has gone
 // (adapter unplugged, far end of a pseudo-terminal closed) reports ERROR_DEVICE_NOT_CONNECTED
@@ -15,6 +15,8 @@
 #include "platform/serial/Comm.h"
 
 #include <chrono>
+
+struct pollfd;
 
 namespace platform {
 
@@ -127,5 +129,9 @@ public:
     virtual void Wait(SerialEvents events, SerialDeadline deadline) = 0;
     virtual void Wake() = 0;
 };
+
+// ppoll on the descriptors until the deadline: the count of those with events, 0 when the
+// deadline passed, -1 on a failure (a signal among them).
+int PollUntil(pollfd* watched, unsigned long count, SerialDeadline deadline);
 
 } // namespace platform

@@ -458,10 +458,7 @@ void NetworkDevice::Wait(platform::SerialEvents events, platform::SerialDeadline
             wanted |= POLLOUT;
     }
     pollfd watched[] = {{descriptor, wanted, 0}, {wakeDescriptor, POLLIN, 0}};
-    auto left = deadline.Remaining();
-    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
-                     static_cast<long>(left.count() % 1'000'000'000)};
-    if (::ppoll(watched, 2, &timeout, nullptr) <= 0)
+    if (platform::PollUntil(watched, 2, deadline) <= 0)
         return;
     if (watched[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) {
         // What came before the close is still read; the next calls see the close.

@@ -71,10 +71,7 @@ void TerminalDevice::Wait(SerialEvents events, SerialDeadline deadline) {
     if (Includes(events, SerialEvents::Room))
         wanted |= POLLOUT;
     pollfd watched[] = {{descriptor, wanted, 0}, {wakeDescriptor, POLLIN, 0}};
-    auto left = deadline.Remaining();
-    timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
-                     static_cast<long>(left.count() % 1'000'000'000)};
-    if (::ppoll(watched, 2, &timeout, nullptr) <= 0)
+    if (platform::PollUntil(watched, 2, deadline) <= 0)
         return;
     if (watched[0].revents & goneEvents)
         isGone = true;
